@@ -1,0 +1,61 @@
+#pragma once
+// Files and folders as byte strings from end to end: names that are not valid
+// UTF-8, or hold newlines, quotes, '#', '%' or a leading dash, work like any
+// other. Every failure throws platform::Error.
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace platform {
+
+// Folder, one '/', name: no test for a trailing separator, so at the root the
+// path holds "//", which POSIX accepts.
+std::string join_path(const std::string& folder, const std::string& name);
+
+// True when the name matches one of the ';'-separated wildcard masks
+// ('*' any run, '?' one byte), compared without regard to ASCII case.
+bool matches_pattern(std::string_view name, std::string_view patterns);
+
+// Regular files of a folder whose names match the patterns, hidden (dot)
+// files left out, sorted without regard to case. Throws 76 when the folder
+// cannot be read.
+std::vector<std::string> list_files(const std::string& folder, const std::string& patterns);
+
+// Sub-folders of a folder, hidden ones left out, sorted without regard to case.
+std::vector<std::string> list_subfolders(const std::string& folder);
+
+// True when the path names an existing folder.
+bool is_folder(const std::string& path);
+
+// The path made absolute and free of "." and ".." parts and of doubled or
+// trailing separators (except the root "/"); symbolic links are kept.
+std::string normalize_folder(const std::string& path);
+
+// The parent of a normalized folder; "/" for "/".
+std::string parent_folder(const std::string& folder);
+
+// The last part of a path.
+std::string base_name(const std::string& path);
+
+// The process's current folder.
+std::string current_folder();
+
+// Deletes a file at once and for good. A file whose permission bits grant
+// write to nobody counts as read-only and is refused (75), as are a missing
+// path (53) and a folder (75).
+void delete_file(const std::string& path);
+
+// Renames or moves a file, never replacing an existing one: 58 when the new
+// name is taken, 53 when the old file is gone, 76 when the new folder does not
+// exist, 70 when permission is lacking, 52 when the new name is refused ('*',
+// '?' or control characters in its last part, empty, "." or "..").
+void rename_file_no_replace(const std::string& old_path, const std::string& new_path);
+
+// Text for showing a name to a person (invalid UTF-8 bytes made visible).
+std::string display_text(const std::string& name);
+
+// Writes a file atomically: a temporary file in the same folder, then a
+// rename over the old one, so a reader never sees half a file.
+void write_file_atomically(const std::string& path, const std::string& bytes);
+
+}  // namespace platform

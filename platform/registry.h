@@ -1,0 +1,35 @@
+#pragma once
+// The settings store behind the classic registry calls: a REGEDIT4 text file
+// (services().settings_store_path). Only what the program uses: open a key for
+// writing, set a string value, close. Results are the registry's codes:
+// 0 ok, 2 no such key, 5 access denied, 6 invalid handle, 87 invalid
+// parameter, 1009 the store is damaged.
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace platform {
+
+using HKEY = std::uint32_t;
+inline constexpr HKEY HKEY_CLASSES_ROOT = 0x80000000u;
+inline constexpr HKEY HKEY_CURRENT_USER = 0x80000001u;
+inline constexpr HKEY HKEY_LOCAL_MACHINE = 0x80000002u;
+inline constexpr HKEY HKEY_USERS = 0x80000003u;
+inline constexpr HKEY HKEY_PERFORMANCE_DATA = 0x80000004u;
+inline constexpr HKEY HKEY_CURRENT_CONFIG = 0x80000005u;
+inline constexpr HKEY HKEY_DYN_DATA = 0x80000006u;
+inline constexpr std::uint32_t REG_SZ = 1;
+inline constexpr std::uint32_t KEY_WRITE = 0x20006;
+
+long RegOpenKeyExA(HKEY key, const std::string& sub_key, std::uint32_t options,
+                   std::uint32_t sam_desired, HKEY* result);
+// data holds cb_data bytes, the text and its terminating NUL.
+long RegSetValueExA(HKEY key, const std::string& value_name, std::uint32_t reserved,
+                    std::uint32_t type, const char* data, std::uint32_t cb_data);
+long RegCloseKey(HKEY key);
+
+// Reads a string value back (for the desktop call and for tests).
+std::optional<std::string> read_string_value(const std::string& key_path,
+                                             const std::string& value_name);
+
+}  // namespace platform

@@ -1,0 +1,89 @@
+#include "platform/runtime.h"
+
+#include <QApplication>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QTimer>
+
+#include <malloc.h>
+
+#include <exception>
+
+#include "platform/error.h"
+#include "platform/picture.h"
+#include "platform/types.h"
+
+namespace platform {
+
+struct Application::Impl {
+    explicit Impl(int& argc, char** argv) : app(argc, argv) {}
+    QApplication app;
+};
+
+Application::Application(int& argc, char** argv) {
+    // Large pictures are decoded into fresh memory again and again; keeping
+    // freed blocks in the heap instead of returning them to the system spares
+    // most of the page faults of a full decode.
+    mallopt(M_MMAP_THRESHOLD, 256 * 1024 * 1024);
+    mallopt(M_TRIM_THRESHOLD, 512 * 1024 * 1024);
+    impl_ = std::make_unique<Impl>(argc, argv);
+    QApplication::setApplicationName("Glimmerbox");
+    QApplication::setQuitOnLastWindowClosed(false);
+    configure_picture_decoding();
+}
+
+Application::~Application() = default;
+
+int Application::run() { return impl_->app.exec(); }
+
+void DoEvents() { QCoreApplication::processEvents(QEventLoop::AllEvents); }
+
+int msg_box(const std::string& text, MsgIcon icon, MsgButtons buttons, const std::string& title) {
+    return services().message_box(MessageBoxRequest{text, icon, buttons, title});
+}
+
+namespace {
+QScreen* screen() { return QGuiApplication::primaryScreen(); }
+}  // namespace
+
+double twips_per_pixel_x() {
+    QScreen* s = screen();
+    const double dpi = s ? s->logicalDotsPerInchX() : 96.0;
+    return 1440.0 / (dpi > 0 ? dpi : 96.0);
+}
+
+double twips_per_pixel_y() {
+    QScreen* s = screen();
+    const double dpi = s ? s->logicalDotsPerInchY() : 96.0;
+    return 1440.0 / (dpi > 0 ? dpi : 96.0);
+}
+
+int screen_width_twips() {
+    QScreen* s = screen();
+    return static_cast<int>(round_half_even((s ? s->geometry().width() : 0) * twips_per_pixel_x()));
+}
+
+int screen_height_twips() {
+    QScreen* s = screen();
+    return static_cast<int>(round_half_even((s ? s->geometry().height() : 0) * twips_per_pixel_y()));
+}
+
+void end_program() { services().end_program(); }
+
+void guarded(const std::function<void()>& event) {
+    try {
+        event();
+    } catch (const Error& e) {
+        msg_box(std::string("Glimmerbox could not finish that.\n\n") + e.what(), MsgIcon::Exclamation);
+    } catch (const std::exception& e) {
+        msg_box(std::string("Glimmerbox met an unexpected problem.\n\n") + e.what(), MsgIcon::Critical);
+    } catch (...) {
+        msg_box("Glimmerbox met an unexpected problem.", MsgIcon::Critical);
+    }
+}
+
+void post(std::function<void()> fn) {
+    QTimer::singleShot(0, qApp, [fn = std::move(fn)] { guarded(fn); });
+}
+
+}  // namespace platform

@@ -1,0 +1,52 @@
+#pragma once
+// The program's run time: the application object, the event pump, modal
+// message boxes, the screen, ending the program, and the guard at the
+// boundary where Qt delivers user events.
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "platform/services.h"
+
+namespace platform {
+
+// Owns the toolkit's application object. Create one before any window.
+class Application {
+public:
+    Application(int& argc, char** argv);
+    ~Application();
+    int run();  // the event loop, until the program ends
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+};
+
+// Serves all pending events once and returns.
+void DoEvents();
+
+// A modal message box through services().message_box.
+int msg_box(const std::string& text, MsgIcon icon = MsgIcon::None,
+            MsgButtons buttons = MsgButtons::Ok, const std::string& title = "");
+
+// The whole screen in twips, and the twips of one pixel.
+int screen_width_twips();
+int screen_height_twips();
+double twips_per_pixel_x();
+double twips_per_pixel_y();
+
+// Ends the program at once; no unload step runs and nothing is saved.
+void end_program();
+
+// Runs a user event or timer tick: whatever error is left is shown in a
+// message box in our own words and the program keeps running.
+void guarded(const std::function<void()>& event);
+
+// Runs a function once the current event is finished (used to destroy a
+// window from inside one of its own handlers).
+void post(std::function<void()> fn);
+
+// The application's title for message boxes without one of their own.
+inline constexpr const char* kAppTitle = "Glimmerbox";
+
+}  // namespace platform
