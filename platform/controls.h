@@ -69,10 +69,9 @@ public:
     void set_path(const std::string& folder);  // re-reads; 76 when unreadable
     const std::string& pattern() const { return pattern_; }
     void set_pattern(const std::string& patterns);  // re-reads when it changes
-    // Attribute filters: read-only files (no write bit for anyone) and hidden
-    // (dot) files. Read-only files are listed by default, hidden ones not.
+    // Attribute filter: read-only files (no write bit for anyone) are listed
+    // unless it is switched off. Hidden (dot) files are never listed.
     void set_show_read_only(bool on);
-    void set_show_hidden(bool on);
     void refresh();  // re-reads the folder; no entry selected afterwards
 
     int list_count() const { return static_cast<int>(names_.size()); }
@@ -92,7 +91,6 @@ private:
     std::string path_;
     std::string pattern_ = "*.*";
     bool show_read_only_ = true;
-    bool show_hidden_ = false;
     std::vector<std::string> names_;
     int index_ = -1;
 };
@@ -210,6 +208,7 @@ private:
     void sync_widget();
     void clamp_value();
     std::int16_t min_ = 0, max_ = 32767, value_ = 0;
+    std::int16_t drag_start_ = 0;
     int small_change_ = 1, large_change_ = 1;
 };
 

@@ -67,6 +67,10 @@ public:
     // Keyboard focus order.
     void set_tab_order(const std::vector<Control*>& order);
 
+    // The buttons that Enter and Esc press.
+    void set_default_button(CommandButton* button) { default_button_ = button; }
+    void set_cancel_button(CommandButton* button) { cancel_button_ = button; }
+
     QWidget* client() const;  // where controls live (platform and tests)
     QWidget* window() const;  // the window itself
 
@@ -76,6 +80,8 @@ private:
     FormKind kind_;
     std::vector<std::unique_ptr<Control>> controls_;
     std::vector<std::unique_ptr<Timer>> timers_;
+    CommandButton* default_button_ = nullptr;
+    CommandButton* cancel_button_ = nullptr;
 };
 
 }  // namespace platform

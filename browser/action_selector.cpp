@@ -1,0 +1,50 @@
+// The action selector under the lists.
+#include "app/mdi_form.h"
+#include "app/module1.h"
+#include "app/windows.h"
+#include "browser/frm_bmp_view.h"
+#include "platform/error.h"
+#include "platform/types.h"
+#include "thumbnails/frm_thumbnails.h"
+
+using platform::skip_on_error;
+
+void frmBMPView::Filter1_Click() {
+    // Whatever was chosen, a running slideshow stops.
+    Timer1.set_interval(0);
+    switch (Filter1.list_index()) {
+        case 0:
+            File1.set_pattern("*.GIF;*.JPG;*.BMP;*.ICO");
+            break;
+        case 1:
+            Center_Wallpaper();
+            windows::frame().form().set_window_state(platform::kStateMinimized);
+            Timer1.set_interval(1000);
+            break;
+        case 2:
+            Center_Wallpaper();
+            Load_Wallpaper();
+            break;
+        case 3:
+            Tile_Wallpaper();
+            Load_Wallpaper();
+            break;
+        case 4:
+            show_thumbnail_view();
+            break;
+        default:
+            break;
+    }
+}
+
+// "Thumbnail View": every failing step is skipped.
+void frmBMPView::show_thumbnail_view() {
+    skip_on_error([&] { unload_thumbnails(); });
+    skip_on_error([&] { Module1::cur_dir = Dir1.path(); });
+    skip_on_error([&] { Module1::cur_drive = Drive1.drive(); });
+    skip_on_error([&] { Module1::view_width = static_cast<std::int32_t>(platform::round_half_even(form_.width())); });
+    skip_on_error([&] { Module1::view_height = static_cast<float>(form_.height()); });
+    skip_on_error([&] { windows::thumbnails()(); });
+    if (Module1::cancel_flag == platform::kTrue) return;
+    skip_on_error([&] { windows::thumbnails()().form().show(); });
+}

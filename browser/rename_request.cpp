@@ -1,0 +1,15 @@
+// The double-click that asks for a new name.
+#include "app/module1.h"
+#include "app/windows.h"
+#include "browser/frm_bmp_view.h"
+#include "rename/frm_new_name.h"
+
+// A double-click opens the rename dialog for the selected file, without
+// blocking the rest of the program.
+void frmBMPView::File1_DblClick() {
+    Module1::cur_dir = Dir1.path();
+    Module1::cur_drive = Drive1.drive();
+    Module1::old_name = File1.file_name();
+    Module1::file_name.clear();
+    windows::new_name()().form().show();
+}

@@ -1,0 +1,54 @@
+#include <QComboBox>
+#include <QLineEdit>
+#include <QSignalBlocker>
+
+#include "platform/controls.h"
+#include "platform/error.h"
+#include "platform/widget_util.h"
+
+namespace platform {
+using namespace detail;
+
+namespace {
+QComboBox* as_combo(QWidget* w) { return static_cast<QComboBox*>(w); }
+}  // namespace
+
+class ComboBridge {
+public:
+    static void user_chose(ComboBox& box, int index) {
+        box.index_ = index;
+        if (box.on_click) guarded(box.on_click);
+    }
+};
+
+ComboBox::ComboBox(Form& form, std::string name) : Control(form, new QComboBox, std::move(name)) {
+    auto* combo = as_combo(widget_);
+    combo->setEditable(true);
+    // Typed text is only text: it never becomes an entry and runs nothing.
+    combo->setInsertPolicy(QComboBox::NoInsert);
+    QObject::connect(combo, &QComboBox::activated, combo,
+                     [this](int index) { ComboBridge::user_chose(*this, index); });
+}
+
+void ComboBox::add_item(const std::string& text) { as_combo(widget_)->addItem(qs(text)); }
+
+int ComboBox::list_count() const { return as_combo(widget_)->count(); }
+
+std::string ComboBox::list(int index) const {
+    if (index < 0 || index >= list_count()) throw Error(err::kInvalidPropertyValue, "Invalid property value");
+    return ss(as_combo(widget_)->itemText(index));
+}
+
+void ComboBox::set_list_index(int index) {
+    if (index < -1 || index >= list_count()) throw Error(err::kInvalidPropertyValue, "Invalid property value");
+    index_ = index;
+    {
+        QSignalBlocker block(widget_);
+        as_combo(widget_)->setCurrentIndex(index);
+    }
+    if (on_click) on_click();
+}
+
+std::string ComboBox::text() const { return ss(as_combo(widget_)->currentText()); }
+
+}  // namespace platform

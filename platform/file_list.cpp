@@ -1,0 +1,123 @@
+#include <QEvent>
+#include <QKeyEvent>
+#include <QListWidget>
+#include <QSignalBlocker>
+
+#include <sys/stat.h>
+
+#include "platform/controls.h"
+#include "platform/error.h"
+#include "platform/files.h"
+#include "platform/widget_util.h"
+
+namespace platform {
+using namespace detail;
+
+// Passes key presses to on_key_down before the list's own keyboard handling.
+class FileListBridge : public QObject {
+public:
+    explicit FileListBridge(FileList& list) : QObject(list.widget()), list_(list) {}
+
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::KeyPress && list_.on_key_down) {
+            auto* key = static_cast<QKeyEvent*>(event);
+            std::int16_t code = static_cast<std::int16_t>(classic_key_code(key->key()));
+            const int shift = classic_shift_state(static_cast<int>(key->modifiers()));
+            guarded([&] { list_.on_key_down(code, shift); });
+        }
+        return false;
+    }
+
+private:
+    FileList& list_;
+};
+
+namespace {
+QListWidget* as_list(QWidget* w) { return static_cast<QListWidget*>(w); }
+
+bool is_read_only(const std::string& path) {
+    struct stat st{};
+    return ::stat(path.c_str(), &st) == 0 && (st.st_mode & 0222) == 0;
+}
+}  // namespace
+
+FileList::FileList(Form& form, std::string name) : Control(form, new QListWidget, std::move(name)) {
+    auto* list = as_list(widget_);
+    list->setUniformItemSizes(true);
+    list->setSelectionMode(QAbstractItemView::SingleSelection);
+    list->installEventFilter(new FileListBridge(*this));
+    QObject::connect(list, &QListWidget::currentRowChanged, list, [this](int row) { user_selected(row); });
+    QObject::connect(list, &QListWidget::itemDoubleClicked, list, [this](QListWidgetItem*) {
+        if (on_dbl_click) guarded(on_dbl_click);
+    });
+    path_ = current_folder();
+    skip_on_error([this] { reload(); });
+}
+
+void FileList::reload() {
+    std::vector<std::string> names = list_files(path_, pattern_);
+    if (!show_read_only_) {
+        std::erase_if(names, [this](const std::string& n) { return is_read_only(join_path(path_, n)); });
+    }
+    names_ = std::move(names);
+    index_ = -1;
+    auto* list = as_list(widget_);
+    QSignalBlocker block(list);
+    QStringList items;
+    items.reserve(static_cast<int>(names_.size()));
+    for (const auto& n : names_) items << qs(display_text(n));
+    list->clear();
+    list->addItems(items);
+    list->setCurrentRow(-1);
+}
+
+void FileList::set_path(const std::string& folder) {
+    const std::string old = path_;
+    path_ = folder;
+    try {
+        reload();
+    } catch (...) {
+        path_ = old;
+        throw;
+    }
+}
+
+void FileList::set_pattern(const std::string& patterns) {
+    if (patterns == pattern_) return;
+    pattern_ = patterns;
+    reload();
+}
+
+void FileList::set_show_read_only(bool on) {
+    if (on == show_read_only_) return;
+    show_read_only_ = on;
+    skip_on_error([this] { reload(); });
+}
+
+void FileList::refresh() { reload(); }
+
+void FileList::set_list_index(int index) {
+    if (index < -1 || index >= list_count()) throw Error(err::kInvalidPropertyValue, "Invalid property value");
+    if (index == index_) return;
+    index_ = index;
+    {
+        QSignalBlocker block(widget_);
+        as_list(widget_)->setCurrentRow(index);
+    }
+    if (on_click) on_click();
+}
+
+std::string FileList::list(int index) const {
+    if (index < 0 || index >= list_count()) throw Error(err::kInvalidPropertyValue, "Invalid property value");
+    return names_[static_cast<size_t>(index)];
+}
+
+std::string FileList::file_name() const { return index_ >= 0 ? names_[static_cast<size_t>(index_)] : std::string(); }
+
+void FileList::user_selected(int row) {
+    if (row == index_ || row < -1 || row >= list_count()) return;
+    index_ = row;
+    if (on_click) guarded(on_click);
+}
+
+}  // namespace platform

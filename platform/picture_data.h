@@ -1,0 +1,8 @@
+#pragma once
+#include <QImage>
+
+namespace platform {
+struct PictureData {
+    QImage image;
+};
+}  // namespace platform

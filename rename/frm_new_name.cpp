@@ -1,0 +1,100 @@
+#include "rename/frm_new_name.h"
+
+#include "app/module1.h"
+#include "app/windows.h"
+#include "browser/frm_bmp_view.h"
+#include "platform/error.h"
+#include "platform/files.h"
+#include "platform/runtime.h"
+
+namespace {
+
+// Why a rename was refused, in words for the person who typed the name.
+std::string refusal_text(const platform::Error& e, const std::string& typed) {
+    const std::string name = "\"" + platform::display_text(typed) + "\"";
+    switch (e.number()) {
+        case platform::err::kFileExists:
+            return "A file named " + name + " already exists. Please choose another name.";
+        case platform::err::kBadFileName:
+            return "The name " + name +
+                   " cannot be used. A file name must not be empty and must not hold *, ? or control "
+                   "characters.";
+        case platform::err::kFileNotFound:
+            return "The file " + platform::display_text(Module1::old_name) +
+                   " is no longer there, so it cannot be renamed.";
+        case platform::err::kPathNotFound:
+            return "The folder named in " + name + " does not exist.";
+        case platform::err::kPermissionDenied:
+        case platform::err::kPathFileAccess:
+            return "You do not have permission to rename this file.\n\n" + std::string(e.what());
+        default:
+            return "The file could not be renamed.\n\n" + std::string(e.what());
+    }
+}
+
+}  // namespace
+
+frmNewName::frmNewName()
+    : form_(platform::FormKind::TopLevel),
+      Label1(form_.add<platform::Label>("Label1")),
+      txtNewName(form_.add<platform::TextBox>("txtNewName")),
+      cmdOK(form_.add<platform::CommandButton>("cmdOK")),
+      cmdCancel(form_.add<platform::CommandButton>("cmdCancel")) {
+    form_.set_caption("New File Name");
+    form_.set_client_size(5085, 1365);
+    Label1.move(390, 300, 2550, 240);
+    Label1.set_caption("Enter the new name:");
+    Label1.set_font("MS Sans Serif", 9.75, true);
+    txtNewName.move(300, 660, 2610, 345);
+    cmdOK.move(3780, 255, 1005, 330);
+    cmdOK.set_caption("&OK");
+    cmdOK.set_default(true);
+    cmdCancel.move(3780, 765, 1005, 330);
+    cmdCancel.set_caption("&Cancel");
+    cmdCancel.set_cancel(true);
+    form_.set_tab_order({&txtNewName, &cmdOK, &cmdCancel});
+    cmdOK.on_click = [this] { cmdOK_Click(); };
+    cmdCancel.on_click = [this] { cmdCancel_Click(); };
+    form_.on_close = [this] { cmdCancel_Click(); };
+    Form_Load();
+}
+
+frmNewName::~frmNewName() = default;
+
+// The hint "*" plus the old name's extension, for the person to overwrite.
+void frmNewName::Form_Load() {
+    const std::string& old = Module1::old_name;
+    const std::string last4 = old.size() > 4 ? old.substr(old.size() - 4) : old;
+    txtNewName.set_text(!last4.empty() && last4[0] == '.' ? "*" + last4 : std::string());
+    txtNewName.set_focus();
+}
+
+void frmNewName::cmdOK_Click() {
+    Module1::file_name = txtNewName.text();
+    if (!Module1::file_name.empty()) {
+        const std::string bare_old = Module1::old_name;
+        const std::string typed = Module1::file_name;
+        Module1::old_name = platform::join_path(Module1::cur_dir, Module1::old_name);
+        Module1::file_name = platform::join_path(Module1::cur_dir, Module1::file_name);
+        try {
+            platform::rename_file_no_replace(Module1::old_name, Module1::file_name);
+        } catch (const platform::Error& e) {
+            // Refused: say why and leave the dialog open for another try,
+            // with the names as they were before OK.
+            Module1::old_name = bare_old;
+            Module1::file_name = typed;
+            platform::msg_box(refusal_text(e, typed), platform::MsgIcon::Exclamation);
+            txtNewName.set_focus();
+            return;
+        }
+    }
+    windows::main_browser().Restore_Dir();
+    close_dialog();
+}
+
+void frmNewName::cmdCancel_Click() { close_dialog(); }
+
+void frmNewName::close_dialog() {
+    form_.close_silently();
+    windows::new_name().release();
+}
