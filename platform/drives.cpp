@@ -70,8 +70,16 @@ std::string label_for(const std::string& mount_point) {
     return mount_point == "/" ? "system" : base_name(mount_point);
 }
 
+constexpr std::array<std::string_view, 8> kNetworkFilesystems = {
+    "nfs", "nfs4", "cifs", "smb3", "smbfs", "ceph", "fuse.sshfs", "fuse.rclone",
+};
+
 // A bind mount of a single file (a container's /etc/hosts) is no drive.
-bool is_file_mount(const std::string& mount_point) {
+// Network mounts are not looked at: a server that is gone would hang stat().
+bool is_file_mount(const std::string& fstype, const std::string& mount_point) {
+    if (std::find(kNetworkFilesystems.begin(), kNetworkFilesystems.end(), fstype) != kNetworkFilesystems.end()) {
+        return false;
+    }
     struct stat st {};
     return ::stat(mount_point.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
 }
@@ -119,7 +127,7 @@ std::vector<Drive> read_drives(const std::string& mount_table_path) {
         const std::string mount_point = decode_octal(mount_field);
         if (mount_point.empty() || mount_point[0] != '/') continue;
         if (mount_point != "/" && (is_system_area(mount_point) || !keeps_files(fstype, mount_point) ||
-                                   is_file_mount(mount_point))) {
+                                   is_file_mount(fstype, mount_point))) {
             continue;
         }
         // A mount point mounted again hides the earlier mount: keep the last.
