@@ -266,8 +266,8 @@ std::string render(const Store& store) {
     return out;
 }
 
-// "HKEY_CURRENT_USER\Control Panel\Desktop" and its kind of spellings: the
-// main key name and the subkey path joined by one backslash.
+// A key path as the file spells it: the main key name and the subkey path
+// joined by one backslash.
 std::string full_path(const std::string& base, const std::string& sub_key) {
     return sub_key.empty() ? base : base + "\\" + sub_key;
 }

@@ -9,6 +9,10 @@
 #include <QProcessEnvironment>
 #include <QStandardPaths>
 
+#include <sys/prctl.h>
+#include <sys/wait.h>
+
+#include <cerrno>
 #include <chrono>
 #include <thread>
 
@@ -62,6 +66,11 @@ protected:
                 p->waitForFinished(5000);
             }
         }
+        if (reaping) {
+            // Services the bus started end with it; collect them.
+            eventually([] { return ::waitpid(-1, nullptr, WNOHANG) < 0 && errno == ECHILD; });
+            ::prctl(PR_SET_CHILD_SUBREAPER, 0);
+        }
         WallpaperTest::TearDown();
     }
     // The environment a desktop session would give its programs, private.
@@ -90,6 +99,11 @@ protected:
         return got ? line.left(line.indexOf('\n')).trimmed().toStdString() : "";
     }
 
+    // Makes this process the parent of what the bus starts (the settings
+    // daemon), so that it is collected here and not left behind.
+    void reap_orphans() { reaping = ::prctl(PR_SET_CHILD_SUBREAPER, 1) == 0; }
+
+    bool reaping = false;
     std::string home;
     std::string picture;
     QProcess server;
@@ -142,6 +156,7 @@ TEST_F(RealDesktop, GsettingsOnAPrivateSessionBus) {
         GTEST_SKIP() << "gsettings or dbus-daemon is not installed";
     if (!std::filesystem::exists("/usr/share/glib-2.0/schemas/org.gnome.desktop.background.gschema.xml"))
         GTEST_SKIP() << "the GNOME desktop schemas are not installed";
+    reap_orphans();
     const std::string address = start_and_read_line(
         bus, "dbus-daemon", {"--session", "--nofork", "--print-address=1"});
     ASSERT_FALSE(address.empty()) << "dbus-daemon did not start";
