@@ -25,6 +25,17 @@ def make_pictures(folder):
         f.write("not a picture\n")
 
 
+def client_origin(x, frame):
+    """The top-left pixel of the browser's client area: the file list's white
+    inside starts 10 pixels below it (list top 135 twips, one pixel of border)."""
+    left, top, _, _ = x.geometry(frame)
+    column = x.column(left + 20, top, 120)
+    for i, colour in enumerate(column):
+        if colour == (255, 255, 255):
+            return left, top + i - 10
+    raise Failure("file list not found")
+
+
 def close_to(colour, want, tolerance=12):
     return colour and all(abs(a - b) <= tolerance for a, b in zip(colour, want))
 
@@ -42,10 +53,10 @@ def main():
         frame = poll("the frame window", lambda: x.find_window(r"^v1\.7"))
         poll("the browser caption in the frame title",
              lambda: x.window_name(frame) == "v1.7 - [Glimmerbox - Tarvolin]", timeout=5)
-        left, top, _, _ = x.geometry(frame)
+        left, top = client_origin(x, frame)
 
         # The file list sits at (60, 135) twips; its first entry is beach.jpg.
-        x.click(left + 60 // TWIPS_PER_PIXEL + 20, top + 135 // TWIPS_PER_PIXEL + 8)
+        x.click(left + 60 // TWIPS_PER_PIXEL + 20, top + 135 // TWIPS_PER_PIXEL + 6)
         home = (left + 2130 // TWIPS_PER_PIXEL + 10, top + 135 // TWIPS_PER_PIXEL + 10)
         poll("beach.jpg shown", lambda: close_to(x.pixel(*home), BLUE))
         x.key("Down")
