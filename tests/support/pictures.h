@@ -1,0 +1,43 @@
+#pragma once
+// Picture files made in code for the tests: every format the program reads,
+// and the broken and hostile kinds it must refuse without crashing.
+#include <QColor>
+#include <QImage>
+#include <QSize>
+
+#include <string>
+#include <vector>
+
+namespace test_support {
+
+// An opaque picture with a pattern: red grows left to right, green top to
+// bottom, so orientation and scaling mistakes show in the pixels.
+QImage pattern_image(int width, int height);
+
+// A picture in one colour.
+QImage solid_image(int width, int height, QColor colour);
+
+// The bytes of a picture encoded by Qt ("JPEG", "PNG", "BMP").
+std::string encode_with_qt(const QImage& image, const char* format, int quality = 90);
+
+std::string jpeg_bytes(int width, int height);
+std::string png_bytes(int width, int height);
+std::string bmp_bytes(int width, int height);
+
+// A GIF written by hand (Qt has no GIF writer): 3-3-2 colour palette.
+std::string gif_bytes(const QImage& image);
+std::string gif_bytes(int width, int height);
+
+// A GIF whose header claims the given size but that holds only a few pixels.
+std::string gif_claiming_size(int width, int height);
+
+// An icon file with one 32-bit entry per image, in the given order.
+std::string ico_bytes(const std::vector<QImage>& images);
+
+// A JPEG of the given stored size carrying an EXIF orientation tag (1..8).
+std::string jpeg_with_orientation(int width, int height, int orientation);
+
+// The first `keep` bytes of a file's bytes.
+std::string truncated(const std::string& bytes, std::size_t keep);
+
+}  // namespace test_support

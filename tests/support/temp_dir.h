@@ -1,0 +1,37 @@
+#pragma once
+// A temporary folder for one test, removed with everything in it when the
+// test ends. Names are byte strings, so any name can be made.
+#include <string>
+#include <vector>
+
+namespace test_support {
+
+class TempDir {
+public:
+    TempDir();  // a fresh folder under $TMPDIR (default /tmp)
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    const std::string& path() const { return path_; }
+    // The full path of a name inside the folder ("sub/name" works too).
+    std::string file(const std::string& name) const;
+    // Writes a file with the given bytes and returns its full path.
+    std::string write_file(const std::string& name, const std::string& bytes) const;
+    // Creates a sub-folder (and its parents) and returns its full path.
+    std::string make_folder(const std::string& name) const;
+
+private:
+    std::string path_;
+};
+
+// The bytes of a file; throws std::runtime_error when it cannot be read.
+std::string read_file_bytes(const std::string& path);
+
+// Every name in a folder, hidden ones included, sorted by bytes.
+std::vector<std::string> entries_of(const std::string& folder);
+
+// True when something exists at the path (symbolic links not followed).
+bool path_exists(const std::string& path);
+
+}  // namespace test_support
