@@ -35,13 +35,27 @@ private:
 namespace {
 QListWidget* as_list(QWidget* w) { return static_cast<QListWidget*>(w); }
 
+// Getting the keyboard focus selects nothing: the toolkit's list would make
+// its first entry current, and the first Down would then skip it.
+class FileListWidget : public QListWidget {
+protected:
+    void focusInEvent(QFocusEvent* event) override {
+        const bool had_current = currentIndex().isValid();
+        QListWidget::focusInEvent(event);
+        if (!had_current && currentIndex().isValid() && !currentItem()->isSelected()) {
+            QSignalBlocker block(this);
+            selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
+        }
+    }
+};
+
 bool is_read_only(const std::string& path) {
     struct stat st{};
     return ::stat(path.c_str(), &st) == 0 && (st.st_mode & 0222) == 0;
 }
 }  // namespace
 
-FileList::FileList(Form& form, std::string name) : Control(form, new QListWidget, std::move(name)) {
+FileList::FileList(Form& form, std::string name) : Control(form, new FileListWidget, std::move(name)) {
     auto* list = as_list(widget_);
     list->setUniformItemSizes(true);
     list->setSelectionMode(QAbstractItemView::SingleSelection);

@@ -2,9 +2,11 @@
 #include <QMainWindow>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenuBar>
 #include <QMouseEvent>
 #include <QPointer>
 #include <QShortcut>
+#include <QStyle>
 #include <QWidget>
 
 #include "platform/form.h"
@@ -56,6 +58,9 @@ Form::Form(FormKind kind, Form* frame) : impl_(std::make_unique<Impl>()), kind_(
             impl_->area = new QMdiArea;
             impl_->area->setBackground(impl_->area->palette().brush(QPalette::Dark));
             impl_->main_window->setCentralWidget(impl_->area);
+            // A maximised child merges its caption into the frame's and puts
+            // its window buttons here, as classic frame windows do.
+            impl_->main_window->setMenuBar(new QMenuBar);
             impl_->client = impl_->area;
             impl_->window = impl_->main_window;
             impl_->filter = new FormFilter(impl_->main_window, *this);
@@ -147,8 +152,14 @@ void Form::set_top(double twips) {
 }
 
 void Form::set_client_size(double width_twips, double height_twips) {
-    impl_->client->resize(twips_to_px_x(width_twips), twips_to_px_y(height_twips));
-    if (impl_->sub) impl_->sub->adjustSize();
+    const int w = twips_to_px_x(width_twips), h = twips_to_px_y(height_twips);
+    impl_->client->resize(w, h);
+    if (QMdiSubWindow* sub = impl_->sub) {
+        // The outer size is the client area plus the child's frame and title.
+        const int frame = sub->style()->pixelMetric(QStyle::PM_MdiSubWindowFrameWidth, nullptr, sub);
+        const int title = sub->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, sub);
+        sub->resize(w + 2 * frame, h + title + frame);
+    }
 }
 
 void Form::show() {

@@ -68,6 +68,7 @@ TEST_F(ImageDisplayTest, HorizontalBarComparesWithScreenLessFileListWidth) {
     const int room_px = (platform::screen_width_twips() - 1935) / 15;  // 1935 = 129 px
     home.write_file("pictures/exact.bmp", bmp_bytes(room_px, 10));
     home.write_file("pictures/wider.bmp", bmp_bytes(room_px + 1, 10));
+    home.write_file("pictures/wide.bmp", bmp_bytes(room_px + 300, 10));
     b.File1.refresh();
     select_file(b, "exact.bmp");
     EXPECT_FALSE(b.HScroll1.visible());
@@ -78,6 +79,7 @@ TEST_F(ImageDisplayTest, HorizontalBarComparesWithScreenLessFileListWidth) {
 
     // At its minimum the bar is at the home coordinate, so the first step
     // puts the picture's left edge at -10.
+    select_file(b, "wide.bmp");
     EXPECT_EQ(b.HScroll1.value(), 2130);
     b.HScroll1.set_value(2140);
     EXPECT_EQ(b.Image1.left(), -10);
@@ -100,13 +102,13 @@ TEST_F(ImageDisplayTest, VerticalBarMovesThePicture) {
 
 TEST_F(ImageDisplayTest, MaximumBeyondSixteenBitsKeepsThePreviousOne) {
     home.write_file("pictures/a_small.bmp", bmp_bytes(10, 10));
-    home.write_file("pictures/b_huge.bmp", bmp_bytes(10, 2300));  // 34500 twips
+    home.write_file("pictures/b_huge.bmp", bmp_bytes(10, 2700));  // 40500 twips
     start_program(pictures);
     frmBMPView& b = start_browser();
     select_file(b, "a_small.bmp");
     const int before = b.VScroll1.max();
     select_file(b, "b_huge.bmp");
-    EXPECT_EQ(b.pic_height, 34500);
+    EXPECT_EQ(b.pic_height, 40500);
     EXPECT_EQ(b.VScroll1.max(), before);
     EXPECT_TRUE(b.VScroll1.visible());  // the later steps still ran
 }

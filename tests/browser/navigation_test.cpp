@@ -19,6 +19,8 @@ namespace {
 class NavigationTest : public AppTest {
 protected:
     void SetUp() override {
+        home.make_folder("pictures/holiday");
+        home.make_folder("pictures/other");
         home.write_file("pictures/top.bmp", bmp_bytes(8, 8));
         home.write_file("pictures/holiday/sea.jpg", jpeg_bytes(8, 8));
         home.write_file("pictures/holiday/sand.gif", gif_bytes(8, 8));
@@ -93,6 +95,7 @@ TEST_F(NavigationTest, ChoosingTheShownDriveRunsNothing) {
 
 TEST_F(NavigationTest, ADriveChangeGoesToThatDrivesFolder) {
     const std::string camera = home.make_folder("media/CAMERA");
+    home.make_folder("media");
     home.write_file("media/CAMERA/dcim.jpg", jpeg_bytes(8, 8));
     set_mounts({camera});
     start_program(pictures);

@@ -1,6 +1,7 @@
 // The semantics every window relies on: events from code only on a real
 // change and before the setter returns, errors of nested events reaching the
 // setter's caller, 16-bit scroll values, twips rounding, the guard.
+#include <QApplication>
 #include <QScrollBar>
 #include <QTest>
 
@@ -198,7 +199,7 @@ TEST_F(ControlsTest, DefaultAndCancelButtonsAnswerEnterAndEsc) {
     ok.on_click = [&] { pressed.push_back("ok"); };
     cancel.on_click = [&] { pressed.push_back("cancel"); };
     form.show();
-    form.window()->activateWindow();
+    QApplication::setActiveWindow(form.window());
     text.set_focus();
     QTest::keyClick(text.widget(), Qt::Key_Return);
     QTest::keyClick(text.widget(), Qt::Key_Escape);

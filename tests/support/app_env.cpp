@@ -65,6 +65,8 @@ void AppTest::start_program(const std::string& folder) {
     platform::install_services(services);
     if (::chdir(folder.c_str()) != 0) FAIL() << "cannot enter " << folder;
     windows::frame().MDIForm_Load();
+    // Let the windows take their maximised sizes, as the event loop would.
+    QCoreApplication::processEvents();
 }
 
 frmBMPView& AppTest::start_browser() { return *windows::frame().start_browser(); }

@@ -1,13 +1,16 @@
-// Entry point of every test program: a headless application object, then
-// all the tests.
-#include <QApplication>
+// Entry point of every test program: the application object as the program
+// makes it (headless unless a display is asked for), then all the tests.
+#include <QByteArray>
+#include <QtGlobal>
 
 #include <gtest/gtest.h>
+
+#include "platform/runtime.h"
 
 int main(int argc, char** argv) {
     // Tests never draw on the real desktop.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     ::testing::InitGoogleTest(&argc, argv);
-    QApplication app(argc, argv);
+    platform::Application app(argc, argv);
     return RUN_ALL_TESTS();
 }

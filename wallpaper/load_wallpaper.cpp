@@ -1,0 +1,34 @@
+#include <string>
+
+#include "app/mdi_form.h"
+#include "app/windows.h"
+#include "browser/frm_bmp_view.h"
+#include "platform/controls.h"
+#include "platform/desktop_wallpaper.h"
+#include "platform/error.h"
+#include "platform/files.h"
+#include "platform/services.h"
+
+void frmBMPView::Load_Wallpaper() {
+    std::string path = platform::join_path(File1.path(), File1.file_name());
+
+    // From here on a failing step is skipped and the next one runs.
+    platform::skip_on_error([&] { Image1.load(path); });
+    platform::skip_on_error([&] { windows::frame().form().set_caption(File1.file_name()); });
+    platform::skip_on_error([&] {
+        // GIF and JPG pictures go to the desktop as a bitmap.
+        std::string ext = path.size() >= 4 ? path.substr(path.size() - 4) : path;
+        for (char& c : ext)
+            if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+        if (ext == ".gif" || ext == ".jpg") {
+            const std::string preview = platform::services().preview_bmp_path;
+            platform::skip_on_error([&] { Image1.save_bmp(preview); });
+            path = preview;
+        }
+    });
+    platform::skip_on_error([&] {
+        if (!path.empty())
+            platform::SystemParametersInfoA(platform::SPI_SETDESKWALLPAPER, 0, path,
+                                            platform::SPIF_UPDATEINIFILE_SENDCHANGE);
+    });
+}

@@ -1,0 +1,34 @@
+#include "wallpaper/wallpaper_style.h"
+
+#include <string>
+
+#include "browser/frm_bmp_view.h"
+#include "wallpaper/registry_routines.h"
+
+namespace wallpaper_style {
+namespace {
+
+// The writer shortens the key path it is given, so each value gets a freshly
+// set copy of the full path.
+void write_style(const std::string& style, const std::string& tile) {
+    std::string key_path = "HKEY_CURRENT_USER\\Control Panel\\Desktop";
+    std::string value_name = "WallpaperStyle";
+    std::string data = style;
+    Module1::Write_String_Value(key_path, value_name, data);
+
+    key_path = "HKEY_CURRENT_USER\\Control Panel\\Desktop";
+    value_name = "TileWallpaper";
+    data = tile;
+    Module1::Write_String_Value(key_path, value_name, data);
+}
+
+}  // namespace
+
+void write_tiled() { write_style("1", "1"); }
+void write_centred() { write_style("0", "0"); }
+
+}  // namespace wallpaper_style
+
+void frmBMPView::Tile_Wallpaper() { wallpaper_style::write_tiled(); }
+
+void frmBMPView::Center_Wallpaper() { wallpaper_style::write_centred(); }
