@@ -6,6 +6,7 @@
 
 #include <algorithm>
 
+#include "platform/exif_thumbnail.h"
 #include "platform/picture_data.h"
 #include "platform/runtime.h"
 #include "platform/types.h"
@@ -31,6 +32,15 @@ int twips_to_device_px_y(double twips) { return to_device_px(twips, twips_per_pi
 Picture load_cell_picture(const std::string& path, int box_width_px, int box_height_px) {
     const int bw = std::max(1, box_width_px);
     const int bh = std::max(1, box_height_px);
+    // A camera's own small copy is enough for a cell and ten times faster
+    // than decoding the picture.
+    const QImage exif = exif_thumbnail_covering(path, bw, bh);
+    if (!exif.isNull()) {
+        auto data = std::make_shared<PictureData>();
+        data->image = exif.scaled(bw, bh, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+                          .convertToFormat(QImage::Format_RGB32);
+        return Picture(std::move(data));
+    }
     // Fitting into twice the box keeps both sides at least the box's for
     // pictures up to twice as wide as high (or the other way round), so the
     // final squeeze into the box only ever shrinks.
