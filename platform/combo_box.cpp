@@ -11,12 +11,18 @@ using namespace detail;
 
 namespace {
 QComboBox* as_combo(QWidget* w) { return static_cast<QComboBox*>(w); }
+
+// A long entry is read from its start.
+void show_text_start(QComboBox* combo) {
+    if (combo->lineEdit()) combo->lineEdit()->setCursorPosition(0);
+}
 }  // namespace
 
 class ComboBridge {
 public:
     static void user_chose(ComboBox& box, int index) {
         box.index_ = index;
+        show_text_start(as_combo(box.widget_));
         if (box.on_click) guarded(box.on_click);
     }
 };
@@ -45,6 +51,7 @@ void ComboBox::set_list_index(int index) {
     {
         QSignalBlocker block(widget_);
         as_combo(widget_)->setCurrentIndex(index);
+        show_text_start(as_combo(widget_));
     }
     if (on_click) on_click();
 }

@@ -40,12 +40,13 @@ QListWidget* as_list(QWidget* w) { return static_cast<QListWidget*>(w); }
 class FileListWidget : public QListWidget {
 protected:
     void focusInEvent(QFocusEvent* event) override {
-        const bool had_current = currentIndex().isValid();
-        QListWidget::focusInEvent(event);
-        if (!had_current && currentIndex().isValid() && !currentItem()->isSelected()) {
-            QSignalBlocker block(this);
-            selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
+        if (currentIndex().isValid()) {
+            QListWidget::focusInEvent(event);
+            return;
         }
+        QSignalBlocker block(this);
+        QListWidget::focusInEvent(event);
+        selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
     }
 };
 

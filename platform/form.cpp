@@ -49,6 +49,7 @@ struct Form::Impl {
     QPointer<QWidget> client;           // where controls live
     QPointer<QWidget> window;           // the window that is shown
     FormFilter* filter = nullptr;
+    std::string caption;
 };
 
 Form::Form(FormKind kind, Form* frame) : impl_(std::make_unique<Impl>()), kind_(kind) {
@@ -111,8 +112,13 @@ Form::~Form() {
     delete impl_->window.data();
 }
 
-std::string Form::caption() const { return ss(impl_->window->windowTitle()); }
-void Form::set_caption(const std::string& caption) { impl_->window->setWindowTitle(qs(caption)); }
+// The caption as set: the toolkit may add a maximised child's caption to the
+// title it shows for a frame.
+std::string Form::caption() const { return impl_->caption; }
+void Form::set_caption(const std::string& caption) {
+    impl_->caption = caption;
+    impl_->window->setWindowTitle(qs(caption));
+}
 
 int Form::window_state() const {
     const Qt::WindowStates s = impl_->window->windowState();

@@ -96,6 +96,18 @@ class XSession:
         return (values["Absolute upper-left X"], values["Absolute upper-left Y"],
                 values["Width"], values["Height"])
 
+    def column(self, x, y, height):
+        """The colours of a column of pixels, top to bottom."""
+        out = self.run(["import", "-silent", "-window", "root", "-crop", f"1x{height}+{x}+{y}",
+                        "-depth", "8", "txt:-"])
+        colours = []
+        for line in out.splitlines():
+            if line.startswith("#"):
+                continue
+            inner = line.split("(")[1].split(")")[0]
+            colours.append(tuple(int(round(float(p))) for p in inner.split(",")[:3]))
+        return colours
+
     def is_minimized(self, wid):
         state = self.run(["xprop", "-id", wid, "_NET_WM_STATE", "WM_STATE"], check=False)
         return "_NET_WM_STATE_HIDDEN" in state or "Iconic" in state

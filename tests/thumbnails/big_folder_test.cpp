@@ -17,7 +17,7 @@ namespace {
 
 class BigFolderTest : public ThumbsTest {};
 
-TEST_F(BigFolderTest, FiftyThousandPicturesOpenAndPageToTheEnd) {
+TEST_F(BigFolderTest, FiftyThousandPicturesOpenAndPagePastSixteenBitIndices) {
     const std::string original = home.write_file("tiny.bmp", test_support::bmp_bytes(2, 2));
     constexpr int kCount = 50000;
     for (int i = 0; i < kCount; ++i) {
@@ -29,15 +29,18 @@ TEST_F(BigFolderTest, FiftyThousandPicturesOpenAndPageToTheEnd) {
     ASSERT_EQ(t.File1.list_count(), kCount);
     EXPECT_EQ(t.VScroll1.max(), 6244);  // 50000 / 8 - 7 + 1
     EXPECT_EQ(t.Image1.size(), 56u);
-    t.VScroll1.set_value(6000);
-    EXPECT_EQ(t.first_index, 48000);
-    ASSERT_EQ(t.Image1.size(), static_cast<size_t>(6007 * 8));
-    EXPECT_EQ(t.lb_txt[48000]->caption(), "b48000.bmp");
-    EXPECT_FALSE(t.Image1[47999]->picture().empty());
-    EXPECT_EQ(messages.back(), "Loading image  48056");
-    EXPECT_TRUE(t.Image1[48000]->visible());
-    t.Image1_Click(48003);
-    EXPECT_EQ(t.zoom_index, 48003);
+    // Row 4100 starts at cell 32800, past what 16-bit indices hold.
+    t.VScroll1.set_value(4100);
+    EXPECT_EQ(t.first_index, 32800);
+    ASSERT_EQ(t.Image1.size(), static_cast<size_t>(4107 * 8));
+    EXPECT_EQ(t.lb_txt[32800]->caption(), "b32800.bmp");
+    EXPECT_FALSE(t.Image1[32855]->picture().empty());
+    EXPECT_EQ(messages.back(), "Loading image  32856");
+    EXPECT_TRUE(t.Image1[32800]->visible());
+    EXPECT_FALSE(t.Image1[32799]->visible());
+    t.Image1_Click(32803);
+    EXPECT_EQ(t.zoom_index, 32803);
+    EXPECT_EQ(t.Image1[32803]->left(), 240);
 }
 
 }  // namespace

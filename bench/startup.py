@@ -1,0 +1,90 @@
+#!/usr/bin/env python3
+"""Times the real program as a person meets it, in a private X server:
+start to the first window on screen, and a key press to a 12-megapixel JPEG
+shown at its own size. Prints the median of several runs."""
+import os
+import statistics
+import subprocess
+import sys
+import time
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "e2e"))
+from xsession import XSession, poll  # noqa: E402
+from xpixels import XPixels  # noqa: E402
+
+RUNS = int(os.environ.get("RUNS", "7"))
+
+
+def make_pictures(folder):
+    os.makedirs(folder, exist_ok=True)
+    # A camera-sized photo of about 3 MB: noise keeps JPEG from squeezing it.
+    # A plain corner is where the benchmark watches for the picture.
+    subprocess.run(["convert", "-size", "4000x3000", "xc:rgb(128,128,128)", "-attenuate", "0.7",
+                    "+noise", "Gaussian", "-fill", "rgb(200,40,40)", "-draw", "rectangle 0,0 600,400",
+                    "-quality", "85", os.path.join(folder, "b_photo.jpg")], check=True)
+    subprocess.run(["convert", "-size", "200x100", "xc:rgb(0,0,255)",
+                    "BMP3:" + os.path.join(folder, "a_small.bmp")], check=True)
+
+
+def wait_until(fn, timeout=10.0):
+    deadline = time.monotonic() + timeout
+    while time.monotonic() < deadline:
+        v = fn()
+        if v:
+            return v
+        time.sleep(0.001)
+    raise RuntimeError("timed out")
+
+
+def near(c, want, tol=40):
+    return c is not None and all(abs(a - b) <= tol for a, b in zip(c, want))
+
+
+def one_run(x, px, binary, folder):
+    t0 = time.monotonic()
+    app = x.start([binary], cwd=folder)
+    frame = wait_until(lambda: x.find_window(r"^v1\.7"))
+    left, top, _, _ = x.geometry(frame)
+    # The first window is on screen when its file list has been painted.
+    column_x = left + 20
+    list_y = wait_until(lambda: next((top + i for i in range(0, 100)
+                                      if px.pixel(column_x, top + i) == (255, 255, 255)), None))
+    started = time.monotonic() - t0
+    # The list's inside starts one border pixel below its top at 9 pixels.
+    origin_y = list_y - 10
+    x.click(left + 24, origin_y + 9 + 6)
+    home = (left + 142 + 50, origin_y + 9 + 50)
+    wait_until(lambda: near(px.pixel(*home), (0, 0, 255)))
+    t1 = time.monotonic()
+    x.key("Down")
+    wait_until(lambda: near(px.pixel(*home), (200, 40, 40)))
+    shown = time.monotonic() - t1
+    x.run(["wmctrl", "-i", "-c", frame])
+    poll("the program to end", lambda: app.poll() is not None)
+    return started, shown
+
+
+def main():
+    binary = os.path.abspath(sys.argv[1] if len(sys.argv) > 1 else "build/glimmerbox")
+    x = XSession()
+    try:
+        folder = os.path.join(x.tmp, "pictures")
+        make_pictures(folder)
+        size_mb = os.path.getsize(os.path.join(folder, "b_photo.jpg")) / 1e6
+        px = XPixels(x.env["DISPLAY"])
+        starts, shows = [], []
+        for _ in range(RUNS):
+            s, k = one_run(x, px, binary, folder)
+            starts.append(s)
+            shows.append(k)
+        print(f"start to first window: median {statistics.median(starts) * 1000:.0f} ms "
+              f"(min {min(starts) * 1000:.0f}, max {max(starts) * 1000:.0f}, {RUNS} runs)")
+        print(f"key to 12-MP JPEG ({size_mb:.1f} MB) shown: median {statistics.median(shows) * 1000:.0f} ms "
+              f"(min {min(shows) * 1000:.0f}, max {max(shows) * 1000:.0f}, {RUNS} runs)")
+        print("key press sent with xdotool (XTEST); 'shown' is the first pixel of the picture read back from the screen")
+    finally:
+        x.close()
+
+
+if __name__ == "__main__":
+    main()

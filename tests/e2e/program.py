@@ -1,0 +1,77 @@
+"""The running program as seen from outside: where its controls are on the
+screen, and the person's actions on them."""
+import os
+
+from xpixels import XPixels
+from xsession import Failure, poll
+
+TWIPS_PER_PIXEL = 15  # 96 DPI
+
+
+class Program:
+    def __init__(self, x, binary, folder, args=()):
+        self.x = x
+        self.folder = folder
+        self.proc = x.start([binary] + list(args), cwd=folder)
+        self.frame = poll("the frame window", lambda: x.find_window(r"^v1\.7"))
+        self.px = XPixels(x.env["DISPLAY"])
+        self.left, self.top = self._client_origin()
+        poll("the frame active", lambda: x.run(["xdotool", "getactivewindow"], check=False).strip() == self.frame)
+
+    def _client_origin(self):
+        """The browser's client area: the file list's white inside starts one
+        border pixel below the list's top (135 twips, 9 pixels)."""
+        left, top, _, _ = self.x.geometry(self.frame)
+
+        def find():
+            for i in range(0, 120):
+                if self.px.pixel(left + 20, top + i) == (255, 255, 255):
+                    return top + i
+            return None
+        white = poll("the file list on screen", find)
+        return left, white - 10
+
+    def at(self, left_twips, top_twips):
+        """Screen position of a point of the browser's client area."""
+        return (self.left + round(left_twips / TWIPS_PER_PIXEL), self.top + round(top_twips / TWIPS_PER_PIXEL))
+
+    def pixel(self, left_twips, top_twips):
+        return self.px.pixel(*self.at(left_twips, top_twips))
+
+    def click(self, left_twips, top_twips, double=False):
+        self.x.click(*self.at(left_twips, top_twips), double=double)
+
+    def click_file(self, row, double=False):
+        # File list at (60, 135) twips; rows about 14 pixels tall.
+        sx, sy = self.at(60, 135)
+        self.x.click(sx + 20, sy + 8 + row * 14, double=double)
+
+    def choose_action(self, index):
+        """Picks an entry of the action selector from its drop-down list."""
+        sx, sy = self.at(60 + 1935, 5775)
+        self.x.click(sx - 8, sy + 10)
+        poll("the drop-down list", lambda: self.x.find_window(".*", visible=True) is not None)
+        self.x.key("Home", *(["Down"] * index), "Return")
+
+    def title(self):
+        return self.x.window_name(self.frame)
+
+    def wait_title(self, want, timeout=10):
+        poll(f"frame title {want!r}", lambda: self.title() == want, timeout=timeout)
+
+    def screen_pixel(self, sx, sy):
+        return self.px.pixel(sx, sy)
+
+    def close(self):
+        self.x.run(["wmctrl", "-i", "-c", self.frame], check=False)
+        poll("the program to end", lambda: self.proc.poll() is not None)
+        if self.proc.returncode != 0:
+            raise Failure(f"exit code {self.proc.returncode}")
+
+
+def near(colour, want, tolerance=12):
+    return colour is not None and all(abs(a - b) <= tolerance for a, b in zip(colour, want))
+
+
+def file_gone(path):
+    return not os.path.lexists(path)

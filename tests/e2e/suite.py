@@ -1,0 +1,297 @@
+#!/usr/bin/env python3
+"""End-to-end checks of the real program in a private X server, driven with
+XTEST keys and clicks as a person would. Every effect is polled for: window
+titles and states, files on disk, the settings store, pixels on screen.
+
+usage: suite.py BINARY [SCREENSHOT_FOLDER] [SCENARIO ...]"""
+import os
+import shutil
+import subprocess
+import sys
+import time
+import traceback
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from program import Program, file_gone, near  # noqa: E402
+from xsession import Failure, XSession, poll  # noqa: E402
+
+RED, BLUE, GREEN, YELLOW = (255, 0, 0), (0, 0, 255), (0, 160, 0), (255, 255, 0)
+WHITE = (255, 255, 255)
+
+
+def convert(*args):
+    subprocess.run(["convert"] + list(args), check=True)
+
+
+def make_pictures(folder):
+    """beach.jpg (blue), big.BMP (green with a yellow corner), red.bmp."""
+    os.makedirs(folder, exist_ok=True)
+    convert("-size", "300x200", "xc:rgb(0,0,255)", "-quality", "95", os.path.join(folder, "beach.jpg"))
+    convert("-size", "2400x1600", "xc:rgb(0,160,0)", "-fill", "rgb(255,255,0)",
+            "-draw", "rectangle 0,0 99,99", "BMP3:" + os.path.join(folder, "big.BMP"))
+    convert("-size", "300x200", "xc:rgb(255,0,0)", "BMP3:" + os.path.join(folder, "red.bmp"))
+    with open(os.path.join(folder, "notes.txt"), "w") as f:
+        f.write("not a picture\n")
+
+
+class Suite:
+    def __init__(self, binary, shots):
+        self.binary = binary
+        self.shots = shots
+        self.x = XSession()
+        self.home = self.x.env["HOME"]
+
+    def fresh_folder(self, name):
+        folder = os.path.join(self.x.tmp, name)
+        shutil.rmtree(folder, ignore_errors=True)
+        make_pictures(folder)
+        return folder
+
+    def shot(self, name):
+        if self.shots:
+            self.x.screenshot(os.path.join(self.shots, name + ".png"))
+
+    def start(self, folder, args=()):
+        return Program(self.x, self.binary, folder, args)
+
+    # --- scenarios -------------------------------------------------------
+
+    def startup_and_stepping(self):
+        """Titles, the listed pictures shown by clicks, Down and Up, at their own size."""
+        p = self.start(self.fresh_folder("stepping"), args=["--ignored", "whatever.jpg"])
+        p.wait_title("v1.7 - [Glimmerbox - Tarvolin]")
+        p.click_file(0)  # beach.jpg: lower-case names are listed too
+        poll("beach.jpg shown", lambda: near(p.pixel(2130 + 150, 135 + 150), BLUE))
+        # At its own size: 300 x 200 pixels from the home position.
+        home_x, home_y = p.at(2130, 135)
+        if not (near(p.screen_pixel(home_x + 298, home_y + 198), BLUE)
+                and not near(p.screen_pixel(home_x + 302, home_y + 100), BLUE)
+                and not near(p.screen_pixel(home_x + 100, home_y + 202), BLUE)):
+            raise Failure("beach.jpg is not shown at 300 x 200")
+        self.shot("browser")
+        p.x.key("Down")
+        poll("big.BMP shown", lambda: near(p.pixel(2130 + 3000, 135 + 3000), GREEN))
+        p.x.key("Down")
+        poll("red.bmp shown", lambda: near(p.pixel(2130 + 150, 135 + 150), RED))
+        p.x.key("Up")
+        poll("big.BMP shown again", lambda: near(p.pixel(2130 + 3000, 135 + 3000), GREEN))
+        p.close()
+
+    def scroll_bars(self):
+        """A picture larger than the screen gets bars that move it."""
+        p = self.start(self.fresh_folder("scroll"))
+        p.click_file(1)  # big.BMP, yellow 100 x 100 corner at the home position
+        corner = (2130 + 95 * 15, 135 + 50 * 15)
+        poll("big.BMP shown", lambda: near(p.pixel(*corner), YELLOW))
+        self.shot("scroll-bars")
+        # The vertical bar's down arrow: the bar runs from the top to HScroll1's
+        # top, at the screen's right edge.
+        sx, sy = p.at(0, 6315)
+        right = p.x.geometry(p.frame)[2] + p.left - 1
+        p.x.click(right - 6, sy - 8)
+        # The first step moves the picture from its home to the window's top,
+        # 10 twips up: the yellow corner now ends 9-10 pixels higher.
+        poll("the picture moved up", lambda: near(p.pixel(2130 + 50 * 15, 135 + 92 * 15), GREEN))
+        if not near(p.pixel(2130 + 50 * 15, 0 + 80 * 15), YELLOW):
+            raise Failure("the picture did not move to the top")
+        p.close()
+
+    def full_window(self):
+        p = self.start(self.fresh_folder("full"))
+        p.click_file(0)
+        poll("beach.jpg shown", lambda: near(p.pixel(2130 + 150, 135 + 150), BLUE))
+        p.click(2130 + 1500, 135 + 1500)
+        poll("the picture in the top-left corner", lambda: near(p.pixel(60 + 150, 135 + 150), BLUE))
+        if near(p.pixel(2130 + 4000, 135 + 150), BLUE):
+            raise Failure("the picture is still at its home position")
+        self.shot("full-window")
+        p.click(60 + 1500, 135 + 1500)
+        poll("the layout back", lambda: near(p.pixel(2130 + 150, 135 + 150), BLUE)
+             and near(p.pixel(60 + 150, 135 + 2500), WHITE))
+        p.close()
+
+    def delete(self):
+        folder = self.fresh_folder("delete")
+        locked = os.path.join(folder, "locked.bmp")
+        shutil.copy(os.path.join(folder, "red.bmp"), locked)
+        os.chmod(locked, 0o444)
+        p = self.start(folder)
+        p.click_file(0)  # beach.jpg
+        poll("beach.jpg shown", lambda: near(p.pixel(2130 + 150, 135 + 150), BLUE))
+        p.x.key("Delete")
+        poll("beach.jpg deleted", lambda: file_gone(os.path.join(folder, "beach.jpg")))
+        # The next file takes its place and is shown: big.BMP.
+        poll("big.BMP shown", lambda: near(p.pixel(2130 + 3000, 135 + 3000), GREEN))
+        p.x.key("Down")  # locked.bmp, read-only: stays
+        poll("locked.bmp shown", lambda: near(p.pixel(2130 + 150, 135 + 150), RED))
+        p.x.key("shift+Delete")
+        time.sleep(0.3)  # a refusal has no visible effect to poll for
+        if file_gone(locked):
+            raise Failure("a read-only file was deleted")
+        if sorted(os.listdir(folder)) != ["big.BMP", "locked.bmp", "notes.txt", "red.bmp"]:
+            raise Failure(f"unexpected files: {sorted(os.listdir(folder))}")
+        p.close()
+
+    def rename(self):
+        folder = self.fresh_folder("rename")
+        p = self.start(folder)
+        p.click_file(2, double=True)  # red.bmp
+        dialog = poll("the rename dialog", lambda: self.x.find_window("^New File Name$"))
+        self.shot("rename-dialog")
+        self.x.key("ctrl+a")
+        self.x.type("sunset.bmp")
+        self.x.key("Return")
+        poll("red.bmp renamed", lambda: os.path.exists(os.path.join(folder, "sunset.bmp"))
+             and file_gone(os.path.join(folder, "red.bmp")))
+        poll("the dialog closed", lambda: self.x.find_window("^New File Name$") is None)
+        # The browser that other windows use comes up in front.
+        p.wait_title("v1.7 - [Glimmerbox (Tarvolin)]")
+        # A taken name is refused with a message and the dialog stays.
+        p.click_file(0, double=True)  # beach.jpg in the new browser
+        poll("the rename dialog", lambda: self.x.find_window("^New File Name$"))
+        self.x.key("ctrl+a")
+        self.x.type("big.BMP")
+        self.x.key("Return")
+        poll("the refusal", lambda: self.x.find_window("^Glimmerbox$"))
+        self.shot("rename-refused")
+        self.x.key("Return")
+        poll("the message gone", lambda: self.x.find_window("^Glimmerbox$") is None)
+        if not self.x.find_window("^New File Name$"):
+            raise Failure("the dialog closed after a refused rename")
+        self.x.key("Escape")
+        poll("the dialog closed", lambda: self.x.find_window("^New File Name$") is None)
+        if sorted(os.listdir(folder)) != ["beach.jpg", "big.BMP", "notes.txt", "sunset.bmp"]:
+            raise Failure(f"unexpected files: {sorted(os.listdir(folder))}")
+        del dialog
+        p.close()
+
+    def store_value(self, name):
+        path = os.path.join(self.home, ".config", "glimmerbox", "registry.reg")
+        try:
+            with open(path, encoding="latin-1") as f:
+                for line in f:
+                    if line.startswith(f'"{name}"='):
+                        return line.split("=", 1)[1].strip().strip('"')
+        except FileNotFoundError:
+            return None
+        return None
+
+    def root_pixel(self, p, sx, sy):
+        return p.screen_pixel(sx, sy)
+
+    def minimise(self, p):
+        self.x.run(["xdotool", "windowminimize", p.frame])
+        poll("the frame minimised", lambda: self.x.is_minimized(p.frame))
+
+    def restore(self, p):
+        self.x.run(["wmctrl", "-i", "-a", p.frame])
+        poll("the frame restored and active", lambda: not self.x.is_minimized(p.frame)
+             and self.x.run(["xdotool", "getactivewindow"], check=False).strip() == p.frame
+             and near(p.pixel(60 + 150, 135 + 2500), WHITE))
+
+    def wallpaper(self):
+        folder = self.fresh_folder("wallpaper")
+        p = self.start(folder)
+        width, height = 1280, 800
+        # Tiled: red.bmp, handed over under its own path.
+        p.click_file(2)
+        poll("red.bmp shown", lambda: near(p.pixel(2130 + 150, 135 + 150), RED))
+        p.choose_action(3)
+        poll("the tiled style stored", lambda: self.store_value("TileWallpaper") == "1"
+             and self.store_value("WallpaperStyle") == "1")
+        p.wait_title("red.bmp - [Glimmerbox - Tarvolin]")
+        self.minimise(p)
+        # Tiles of 300 x 200 from the top-left corner fill the screen.
+        poll("the tiled wallpaper", lambda: near(p.screen_pixel(5, 5), RED)
+             and near(p.screen_pixel(width - 5, height - 5), RED)
+             and near(p.screen_pixel(305, 205), RED))
+        self.shot("wallpaper-tiled")
+        self.restore(p)
+        # Centred: beach.jpg, converted to preview.bmp first.
+        p.click_file(0)
+        poll("beach.jpg shown", lambda: near(p.pixel(2130 + 150, 135 + 150), BLUE))
+        p.choose_action(2)
+        poll("the centred style stored", lambda: self.store_value("TileWallpaper") == "0"
+             and self.store_value("WallpaperStyle") == "0")
+        preview = os.path.join(self.home, ".local", "share", "glimmerbox", "preview.bmp")
+        poll("preview.bmp written", lambda: os.path.exists(preview))
+        self.minimise(p)
+        poll("the centred wallpaper", lambda: near(p.screen_pixel(width // 2, height // 2), BLUE)
+             and not near(p.screen_pixel(5, 5), BLUE))
+        self.shot("wallpaper-centred")
+        self.restore(p)
+        p.close()
+
+    def auto_show(self):
+        folder = self.fresh_folder("autoshow")
+        p = self.start(folder)
+        p.choose_action(1)
+        poll("the frame minimised", lambda: self.x.is_minimized(p.frame))
+        centre = (640, 400)
+        colours = {"beach.jpg": BLUE, "big.BMP": GREEN, "red.bmp": RED}
+        order = ["beach.jpg", "big.BMP", "red.bmp"]
+
+        def showing():
+            c = p.screen_pixel(*centre)
+            return next((n for n, want in colours.items() if near(c, want)), None)
+        seen = []
+        started = time.monotonic()
+        while len(seen) < 5 and time.monotonic() - started < 12:
+            name = showing()
+            if name and (not seen or seen[-1] != name):
+                seen.append(name)
+            time.sleep(0.05)
+        first = order.index(seen[0]) if seen else 0
+        want = [order[(first + i) % 3] for i in range(5)]
+        if seen != want:
+            raise Failure(f"slideshow order {seen}, expected {want}")
+        self.restore(p)
+        p.wait_title("v1.7 - [Glimmerbox - Tarvolin]", timeout=3)
+        last = showing()
+        time.sleep(1.5)  # no more slides once the frame is back
+        if showing() != last:
+            raise Failure("the slideshow went on after the frame was restored")
+        p.close()
+
+
+SCENARIOS = ["startup_and_stepping", "scroll_bars", "full_window", "delete", "rename",
+             "wallpaper", "auto_show"]
+
+
+def main():
+    binary = os.path.abspath(sys.argv[1])
+    shots = sys.argv[2] if len(sys.argv) > 2 and sys.argv[2] else None
+    chosen = sys.argv[3:] or SCENARIOS
+    if shots:
+        os.makedirs(shots, exist_ok=True)
+    suite = Suite(binary, shots)
+    passed, failed = 0, 0
+    began = time.monotonic()
+    try:
+        for name in chosen:
+            t0 = time.monotonic()
+            try:
+                getattr(suite, name)()
+                passed += 1
+                print(f"ok   {name} ({time.monotonic() - t0:.1f} s)")
+            except Exception as e:  # report and go on with the next scenario
+                failed += 1
+                print(f"FAIL {name}: {e}")
+                traceback.print_exc(limit=3)
+                if shots:
+                    try:
+                        suite.x.screenshot(os.path.join(shots, f"failure-{name}.png"))
+                    except Exception:
+                        pass
+                # Leave no window of a failed scenario behind.
+                for proc in suite.x.procs[2:]:
+                    if proc.poll() is None:
+                        proc.kill()
+    finally:
+        suite.x.close()
+    print(f"e2e: {passed} passed, {failed} failed in {time.monotonic() - began:.1f} s")
+    return 1 if failed else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
