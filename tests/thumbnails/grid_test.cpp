@@ -63,7 +63,7 @@ TEST_F(GridTest, ExactlyAPageOrLessHasNoScrollBar) {
     make_pictures(56);
     frmThumbnails& t = open(12000, 9000);
     EXPECT_FALSE(t.VScroll1.visible());
-    EXPECT_EQ(t.VScroll1.left(), 7710);  // design values kept
+    EXPECT_EQ(t.VScroll1.left(), 7710);  // the values it was created with
     EXPECT_EQ(t.Image1.size(), 56u);
     for (int i = 0; i < 56; ++i) EXPECT_TRUE(t.Image1[static_cast<size_t>(i)]->visible()) << i;
 }
@@ -85,7 +85,7 @@ TEST_F(GridTest, CellsFillThePageRowByRow) {
     EXPECT_EQ(label.height(), 195);
     EXPECT_EQ(label.caption(), "p0009.jpg");
     EXPECT_EQ(image.tooltip(), "p0009.jpg");
-    EXPECT_EQ(t.Image1[0]->left(), 240);  // element 0 moves from its design 360
+    EXPECT_EQ(t.Image1[0]->left(), 240);  // element 0 moves from the 360 it was created at
 }
 
 TEST_F(GridTest, ABrowserSmallerThanACellStillGetsOneRowAndOneColumn) {
