@@ -27,6 +27,9 @@ public:
         std::shared_ptr<W> doomed(window_.release());
         platform::post([doomed] {});
     }
+    // Hands the window over to the caller, who then decides when it goes;
+    // the next use creates a new one.
+    std::unique_ptr<W> take() { return std::move(window_); }
     // Destroys the window now (tests, shutdown).
     void reset() { window_.reset(); }
 

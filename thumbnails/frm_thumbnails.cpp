@@ -1,0 +1,121 @@
+// The thumbnail window: its controls, its load and unload steps, and how it
+// goes away.
+#include "thumbnails/frm_thumbnails.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "app/module1.h"
+#include "app/windows.h"
+#include "browser/frm_bmp_view.h"
+#include "platform/cell_picture.h"
+#include "platform/picture_prefetch.h"
+#include "platform/runtime.h"
+#include "platform/types.h"
+#include "thumbnails/grid_constants.h"
+
+namespace {
+
+// Windows closed while one of their pages was loading: they live on, out of
+// the reference, until that loop has returned.
+std::vector<std::unique_ptr<frmThumbnails>>& retired() {
+    // Never destroyed: a window must not outlive the toolkit.
+    static auto* windows = new std::vector<std::unique_ptr<frmThumbnails>>;
+    return *windows;
+}
+
+}  // namespace
+
+frmThumbnails::frmThumbnails()
+    : form_(platform::FormKind::TopLevel),
+      VScroll1(form_.add<platform::ScrollBar>("VScroll1", platform::Orientation::Vertical)),
+      File1(form_.add<platform::FileList>("File1")) {
+    form_.set_caption("Thumbnails");
+    form_.set_client_size(8055, 6375);
+    form_.set_window_state(platform::kStateMaximized);
+
+    VScroll1.move(7710, 255, 255, 3255);
+    VScroll1.set_visible(false);
+    VScroll1.set_small_change(1);
+    VScroll1.on_change = [this] { VScroll1_Change(); };
+    VScroll1.on_scroll = [this] { VScroll1_Scroll(); };
+
+    File1.move(600, 120, 1215, 480);
+    File1.set_visible(false);
+    File1.set_pattern(thumbs::kPattern);
+
+    auto& image0 = form_.add<platform::PictureBox>("Image1");
+    image0.move(360, 240, thumbs::kImageSize, thumbs::kImageSize);
+    image0.set_stretch(false);
+    image0.on_click = [this] { Image1_Click(0); };
+    Image1.push_back(&image0);
+    auto& label0 = form_.add<platform::Label>("lb_txt");
+    label0.move(360, 990, 1050, 195);
+    label0.set_caption("");
+    lb_txt.push_back(&label0);
+
+    cell_w_px_ = platform::twips_to_device_px_x(thumbs::kImageSize);
+    cell_h_px_ = platform::twips_to_device_px_y(thumbs::kImageSize);
+    prefetch_ = std::make_unique<platform::PicturePrefetch>(cell_w_px_, cell_h_px_);
+
+    form_.on_close = [this] { close_window(); };
+    Form_Load();
+}
+
+frmThumbnails::~frmThumbnails() = default;
+
+void frmThumbnails::Form_Load() {
+    form_.set_top(0);
+    form_.set_left(0);
+    zoom_index = kNoZoom;
+    File1.set_pattern(thumbs::kPattern);
+    File1.set_path(Module1::cur_dir);
+    Init_Grid();
+}
+
+void frmThumbnails::Form_Unload() {
+    Unload_Images();
+    windows::main_browser().Restore_Dir();
+}
+
+void frmThumbnails::close_window() {
+    if (closed_) return;
+    closed_ = true;
+    page_requested_ = false;
+    prefetch_->cancel();
+    // The window goes whatever the unload step meets; its error is then
+    // passed on.
+    std::exception_ptr failure;
+    try {
+        Form_Unload();
+    } catch (...) {
+        failure = std::current_exception();
+    }
+    form_.close_silently();
+    auto& ref = windows::thumbnails();
+    if (ref.get() == this) {
+        if (loading()) {
+            // A loop of ours is still on the stack, inside its event pump:
+            // keep the object until it has returned (see finish_close).
+            retired().push_back(ref.take());
+        } else {
+            ref.release();
+        }
+    }
+    if (failure) std::rethrow_exception(failure);
+}
+
+// The last loading loop of a closed window has returned: the object may go
+// once the current event is over.
+void frmThumbnails::finish_close() {
+    frmThumbnails* self = this;
+    platform::post([self] {
+        auto& list = retired();
+        std::erase_if(list, [self](const std::unique_ptr<frmThumbnails>& w) { return w.get() == self; });
+    });
+}
+
+void unload_thumbnails() {
+    if (!windows::thumbnails().loaded()) return;
+    windows::thumbnails()().close_window();
+}
