@@ -1,4 +1,6 @@
 #include <QComboBox>
+#include <QFocusEvent>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QSignalBlocker>
 
@@ -12,6 +14,33 @@ using namespace detail;
 namespace {
 QComboBox* as_combo(QWidget* w) { return static_cast<QComboBox*>(w); }
 
+// The text field. When editing ends (Enter, or leaving the field) the toolkit
+// picks the entry whose text equals the typed text and reports it as chosen;
+// while that happens, `finishing` says the choice was typed, not picked.
+class ComboTextField : public QLineEdit {
+public:
+    bool finishing = false;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override {
+        const bool was = finishing;
+        finishing = true;
+        QLineEdit::keyPressEvent(event);
+        finishing = was;
+    }
+    void focusOutEvent(QFocusEvent* event) override {
+        const bool was = finishing;
+        finishing = true;
+        QLineEdit::focusOutEvent(event);
+        finishing = was;
+    }
+};
+
+bool typed_not_picked(QComboBox* combo) {
+    const auto* field = dynamic_cast<const ComboTextField*>(combo->lineEdit());
+    return field && field->finishing;
+}
+
 // A long entry is read from its start.
 void show_text_start(QComboBox* combo) {
     if (combo->lineEdit()) combo->lineEdit()->setCursorPosition(0);
@@ -21,6 +50,8 @@ void show_text_start(QComboBox* combo) {
 class ComboBridge {
 public:
     static void user_chose(ComboBox& box, int index) {
+        // Typed text is only text: it never runs an entry's action.
+        if (typed_not_picked(as_combo(box.widget_))) return;
         box.index_ = index;
         show_text_start(as_combo(box.widget_));
         if (box.on_click) guarded(box.on_click);
@@ -30,6 +61,7 @@ public:
 ComboBox::ComboBox(Form& form, std::string name) : Control(form, new QComboBox, std::move(name)) {
     auto* combo = as_combo(widget_);
     combo->setEditable(true);
+    combo->setLineEdit(new ComboTextField);
     // Typed text is only text: it never becomes an entry and runs nothing.
     combo->setInsertPolicy(QComboBox::NoInsert);
     QObject::connect(combo, &QComboBox::activated, combo,

@@ -39,14 +39,24 @@ QListWidget* as_list(QWidget* w) { return static_cast<QListWidget*>(w); }
 // its first entry current, and the first Down would then skip it.
 class FileListWidget : public QListWidget {
 protected:
+    // The toolkit announces the new current entry inside its own focus
+    // handling, so the announcement is held back for the whole of it.
     void focusInEvent(QFocusEvent* event) override {
         if (currentIndex().isValid()) {
             QListWidget::focusInEvent(event);
             return;
         }
-        QSignalBlocker block(this);
-        QListWidget::focusInEvent(event);
-        selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
+        int row = -1;
+        {
+            QSignalBlocker block(this);
+            QListWidget::focusInEvent(event);
+            if (currentIndex().isValid() && !currentItem()->isSelected()) {
+                selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
+            }
+            row = currentRow();
+        }
+        // An entry really selected on the way in is announced after all.
+        if (row >= 0) emit currentRowChanged(row);
     }
 };
 
