@@ -222,6 +222,8 @@ bool matches_pattern(std::string_view name, std::string_view patterns) {
     while (true) {
         const std::size_t semi = patterns.find(';');
         const std::string_view mask = trim_spaces(patterns.substr(0, semi));
+        // "*.*" is the classic spelling of "every file", dot or not.
+        if (mask == "*.*") return true;
         if (!mask.empty() && matches_mask(name, mask)) return true;
         if (semi == std::string_view::npos) return false;
         patterns.remove_prefix(semi + 1);

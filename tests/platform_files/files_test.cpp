@@ -58,6 +58,7 @@ TEST(Patterns, QuestionMarkIsExactlyOneByteAndStarAnyRun) {
     EXPECT_FALSE(platform::matches_pattern("img.bmp", "img?.bmp"));
     EXPECT_FALSE(platform::matches_pattern("img12.bmp", "img?.bmp"));
     EXPECT_TRUE(platform::matches_pattern("a.b.c", "*.*"));
+    EXPECT_TRUE(platform::matches_pattern("README", "*.*"));  // every file, dot or not
     EXPECT_TRUE(platform::matches_pattern("anything", "*"));
     EXPECT_TRUE(platform::matches_pattern("aXbXc", "a*b*c"));
     EXPECT_FALSE(platform::matches_pattern("aXbXd", "a*b*c"));
