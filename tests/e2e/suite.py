@@ -222,6 +222,76 @@ class Suite:
         self.restore(p)
         p.close()
 
+    def thumbnails(self):
+        folder = os.path.join(self.x.tmp, "thumbs")
+        shutil.rmtree(folder, ignore_errors=True)
+        os.makedirs(folder)
+        for i in range(400):
+            write_bmp(os.path.join(folder, f"p{i:03d}.bmp"), 60, 60, index_colour(i))
+        p = self.start(folder)
+        p.choose_action(4)
+        wid = poll("the thumbnail window", lambda: self.x.find_window("^Thumbnails$"))
+        t = Thumbs(self, wid)
+        poll("the first cell", lambda: t.top_left_index(p.px) == 0)
+        if colour_index(p.px.pixel(*t.cell_centre(1, 0))) != 1:
+            raise Failure("the second cell does not hold the second picture")
+        self.shot("thumbnails")
+        # One arrow step down moves the grid one row.
+        x, y, w, h = self.x.geometry(wid)
+        cols = None
+        for c in range(1, 40):
+            if colour_index(p.px.pixel(*t.cell_centre(c, 0))) is None:
+                cols = c
+                break
+        bar_left = x + (cols * 1290 + 360) // 15
+        self.x.click(bar_left + 8, y + (240 + 3255) // 15 - 8)
+        poll("one row down", lambda: t.top_left_index(p.px) == cols)
+        rows = None
+        for r in range(1, 40):
+            if colour_index(p.px.pixel(*t.cell_centre(0, r))) is None:
+                rows = r
+                break
+        # A click in the track below the thumb moves a page.
+        self.x.click(bar_left + 8, y + (240 + 3255) // 15 - 22)
+        poll("one page down", lambda: t.top_left_index(p.px) == cols * (1 + rows))
+        # A click on a thumbnail shows it at its own size at the top-left.
+        first = t.top_left_index(p.px)
+        sx, sy = t.cell_centre(0, 0)
+        self.x.click(sx, sy)
+        corner = (x + 16 + 57, y + 16 + 57)  # inside 60 x 60, outside the 49-pixel box
+        poll("the enlarged picture", lambda: colour_index(p.px.pixel(*corner)) == first)
+        self.shot("thumbnail-enlarged")
+        self.x.click(sx, sy)
+        poll("the thumbnail put back", lambda: colour_index(p.px.pixel(*corner)) is None)
+        # Closing goes back to a browser window on the saved folder.
+        self.x.run(["wmctrl", "-i", "-c", wid])
+        poll("the thumbnail window closed", lambda: self.x.find_window("^Thumbnails$") is None)
+        p.wait_title("v1.7 - [Glimmerbox (Tarvolin)]")
+        p.close()
+
+    def thumbnails_cancel(self):
+        folder = os.path.join(self.x.tmp, "thumbs-cancel")
+        shutil.rmtree(folder, ignore_errors=True)
+        os.makedirs(folder)
+        # A big noisy photo decodes slowly enough to press Cancel during the load.
+        photo = os.path.join(folder, "p000.jpg")
+        convert("-size", "3000x2000", "xc:rgb(128,128,128)", "-attenuate", "0.7", "+noise", "Gaussian",
+                "-quality", "85", photo)
+        for i in range(1, 300):
+            os.link(photo, os.path.join(folder, f"p{i:03d}.jpg"))
+        p = self.start(folder)
+        p.choose_action(4)
+        progress = poll("the progress window", lambda: self.x.find_window("^Progress$"))
+        self.shot("progress")
+        x, y, _, _ = self.x.geometry(progress)
+        self.x.click(x + (4860 + 427) // 15, y + (300 + 172) // 15)
+        poll("the progress window gone", lambda: self.x.find_window("^Progress$") is None)
+        # No thumbnail window; the browser other windows use is on the saved folder.
+        p.wait_title("v1.7 - [Glimmerbox (Tarvolin)]")
+        if self.x.find_window("^Thumbnails$"):
+            raise Failure("a thumbnail window was shown after Cancel")
+        p.close()
+
     def auto_show(self):
         folder = self.fresh_folder("autoshow")
         p = self.start(folder)
@@ -254,8 +324,48 @@ class Suite:
         p.close()
 
 
+def write_bmp(path, width, height, colour):
+    """A 24-bit bitmap of one colour."""
+    import struct
+    row = bytes((colour[2], colour[1], colour[0])) * width
+    row += b"\0" * ((4 - len(row) % 4) % 4)
+    pixels = row * height
+    header = struct.pack("<2sIHHI", b"BM", 54 + len(pixels), 0, 0, 54)
+    info = struct.pack("<IiiHHIIiiII", 40, width, height, 1, 24, 0, len(pixels), 2835, 2835, 0, 0)
+    with open(path, "wb") as f:
+        f.write(header + info + pixels)
+
+
+def index_colour(i):
+    return ((i * 5) % 256, 255 - (i * 3) % 256, 40 + (i // 256) * 90)
+
+
+def colour_index(c):
+    """The file index whose colour this is, or None."""
+    if c is None:
+        return None
+    best = min(range(512), key=lambda i: sum(abs(a - b) for a, b in zip(c, index_colour(i))))
+    return best if near(c, index_colour(best), tolerance=1) else None
+
+
+class Thumbs:
+    """The thumbnail window on screen: cells at 240 + column x 1290 and
+    240 + row x 1200 twips, pictures scaled into 735-twip boxes."""
+
+    def __init__(self, suite, wid):
+        self.x = suite.x
+        self.wid = wid
+        self.left, self.top, self.width, self.height = self.x.geometry(wid)
+
+    def cell_centre(self, column, row):
+        return (self.left + (240 + column * 1290 + 367) // 15, self.top + (240 + row * 1200 + 367) // 15)
+
+    def top_left_index(self, px):
+        return colour_index(px.pixel(*self.cell_centre(0, 0)))
+
+
 SCENARIOS = ["startup_and_stepping", "scroll_bars", "full_window", "delete", "rename",
-             "wallpaper", "auto_show"]
+             "wallpaper", "auto_show", "thumbnails", "thumbnails_cancel"]
 
 
 def main():
