@@ -194,7 +194,7 @@ Timer& Form::add_timer() {
 }
 
 void Form::remove(Control& control) {
-    std::erase_if(controls_, [&](const std::unique_ptr<Control>& c) { return c.get() == &control; });
+    controls_.erase(&control);
 }
 
 void Form::set_tab_order(const std::vector<Control*>& order) {

@@ -4,6 +4,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/controls.h"
@@ -59,7 +60,7 @@ public:
     C& add(Args&&... args) {
         auto control = std::make_unique<C>(*this, std::forward<Args>(args)...);
         C& ref = *control;
-        controls_.push_back(std::move(control));
+        controls_.emplace(&ref, std::move(control));
         return ref;
     }
     Timer& add_timer();
@@ -78,7 +79,8 @@ private:
     struct Impl;
     std::unique_ptr<Impl> impl_;
     FormKind kind_;
-    std::vector<std::unique_ptr<Control>> controls_;
+    // Keyed by address: a thumbnail grid removes tens of thousands one by one.
+    std::unordered_map<const Control*, std::unique_ptr<Control>> controls_;
     std::vector<std::unique_ptr<Timer>> timers_;
     CommandButton* default_button_ = nullptr;
     CommandButton* cancel_button_ = nullptr;
