@@ -164,6 +164,14 @@ bool classify(Line& line, bool continues) {
     return true;
 }
 
+// True when the next line of the file belongs to this line's value: a value
+// of another type wraps onto the next line after a backslash.
+bool continues_onto_next(const Line& line) {
+    const std::string_view t = trim(line.text);
+    return (line.kind == Line::OtherValue || line.kind == Line::Continuation) && !t.empty() &&
+           t.back() == '\\';
+}
+
 // Reads the store: kOk, kAccessDenied when the file exists but cannot be
 // read, kBadDatabase when it is not a registry export.
 long load_store(Store& store) {
@@ -208,10 +216,7 @@ long load_store(Store& store) {
         } else if (!classify(line, continues)) {
             return kBadDatabase;
         }
-        // A value of another type wraps onto the next line after a backslash.
-        const std::string_view t = trim(line.text);
-        continues = (line.kind == Line::OtherValue || line.kind == Line::Continuation) &&
-                    !t.empty() && t.back() == '\\';
+        continues = continues_onto_next(line);
         store.lines.push_back(std::move(line));
     }
     return kOk;
@@ -325,8 +330,13 @@ void set_value(Store& store, const std::string& key, const std::string& name,
     if (replaced) return;
     Line value_line{text, Line::StringValue, {}, name, value};
     if (last_section_end != std::string::npos) {
-        store.lines.insert(store.lines.begin() + static_cast<std::ptrdiff_t>(last_section_end),
-                           value_line);
+        auto at = store.lines.begin() + static_cast<std::ptrdiff_t>(last_section_end);
+        // A file that ends inside a wrapped value (its last line ends in a
+        // backslash) would take the new line as more of that value: an empty
+        // line ends the wrapping first.
+        if (continues_onto_next(store.lines[last_section_end - 1]))
+            at = store.lines.insert(at, Line{{}, Line::Continuation, {}, {}, {}}) + 1;
+        store.lines.insert(at, value_line);
         return;
     }
     if (!store.lines.empty() && store.lines.back().kind != Line::Blank &&

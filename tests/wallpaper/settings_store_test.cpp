@@ -168,6 +168,28 @@ TEST_F(SettingsStore, HandEditedStoreKeepsForeignLines) {
               "\"Wallpaper\"=\"/p.bmp\"\r\n");
 }
 
+TEST_F(SettingsStore, StoreEndingInsideAWrappedValueTakesANewValueOnALineOfItsOwn) {
+    // The last line ends in a backslash, so a line written right after it
+    // would be read as more of the wrapped value and the new value lost.
+    const std::string cut =
+        "REGEDIT4\n\n[HKEY_CURRENT_USER\\Control Panel\\Desktop]\n"
+        "\"Pattern\"=hex:01,02,\\\n"
+        "  03,\\\n";
+    write_file(store_path(), cut);
+    ASSERT_EQ(set_desktop("Wallpaper", "/pictures/beach.bmp"), 0);
+    EXPECT_EQ(read_string_value(kDesktop, "Wallpaper"), "/pictures/beach.bmp");
+    EXPECT_EQ(store(), cut + "\n\"Wallpaper\"=\"/pictures/beach.bmp\"\n");
+    // Set again, the value is replaced where it stands.
+    ASSERT_EQ(set_desktop("Wallpaper", "/pictures/hill.bmp"), 0);
+    EXPECT_EQ(read_string_value(kDesktop, "Wallpaper"), "/pictures/hill.bmp");
+    EXPECT_EQ(store(), cut + "\n\"Wallpaper\"=\"/pictures/hill.bmp\"\n");
+
+    // A new key after such a value starts on a line of its own as well.
+    write_file(store_path(), "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Other]\n\"P\"=hex:01,\\\n");
+    ASSERT_EQ(set_desktop("WallpaperStyle", "2"), 0);
+    EXPECT_EQ(read_string_value(kDesktop, "WallpaperStyle"), "2");
+}
+
 TEST_F(SettingsStore, UnparseableStoreIsNeverOverwritten) {
     const std::string damaged[] = {
         "this is not a registry file\n[HKEY_CURRENT_USER\\Control Panel\\Desktop]\n",
