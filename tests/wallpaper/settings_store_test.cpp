@@ -190,6 +190,26 @@ TEST_F(SettingsStore, StoreEndingInsideAWrappedValueTakesANewValueOnALineOfItsOw
     EXPECT_EQ(read_string_value(kDesktop, "WallpaperStyle"), "2");
 }
 
+TEST_F(SettingsStore, EachForeignLineKeepsItsOwnLineEnd) {
+    // Edited with different tools: line ends of both kinds, a stray carriage
+    // return at the end of a comment, and no line end after the last line.
+    const std::string head =
+        "REGEDIT4\n"
+        "; edited elsewhere\r\n"
+        "; odd\r\r\n"
+        "\r\n"
+        "[HKEY_CURRENT_USER\\Control Panel\\Desktop]\r\n"
+        "\"Keep\"=\"this\"\n";
+    write_file(store_path(), head + "\"Last\"=\"line\"");
+    ASSERT_EQ(set_desktop("Wallpaper", "/a.bmp"), 0);
+    const std::string once = head + "\"Last\"=\"line\"\n\"Wallpaper\"=\"/a.bmp\"\n";
+    EXPECT_EQ(store(), once);
+    // The same value again leaves every byte as it was.
+    ASSERT_EQ(set_desktop("Wallpaper", "/a.bmp"), 0);
+    EXPECT_EQ(store(), once);
+    EXPECT_EQ(read_string_value(kDesktop, "Keep"), "this");
+}
+
 TEST_F(SettingsStore, UnparseableStoreIsNeverOverwritten) {
     const std::string damaged[] = {
         "this is not a registry file\n[HKEY_CURRENT_USER\\Control Panel\\Desktop]\n",
