@@ -69,6 +69,7 @@ struct Line {
     std::string key;    // Section: the key path
     std::string name;   // values: the value name ("" for the default value)
     std::string value;  // StringValue: the text
+    std::string eol;    // the line's own line end; "" for a new line
 };
 
 struct Store {
@@ -164,6 +165,14 @@ bool classify(Line& line, bool continues) {
     return true;
 }
 
+// True when the next line of the file belongs to this line's value: a value
+// of another type wraps onto the next line after a backslash.
+bool continues_onto_next(const Line& line) {
+    const std::string_view t = trim(line.text);
+    return (line.kind == Line::OtherValue || line.kind == Line::Continuation) && !t.empty() &&
+           t.back() == '\\';
+}
+
 // Reads the store: kOk, kAccessDenied when the file exists but cannot be
 // read, kBadDatabase when it is not a registry export.
 long load_store(Store& store) {
@@ -195,8 +204,10 @@ long load_store(Store& store) {
         if (end == std::string::npos) end = bytes.size();
         Line line;
         line.text = bytes.substr(start, end - start);
+        if (end < bytes.size()) line.eol = "\n";
         if (!line.text.empty() && line.text.back() == '\r') {
             line.text.pop_back();
+            line.eol = "\r" + line.eol;
             if (first) store.crlf = true;
         }
         start = end + 1;
@@ -208,10 +219,7 @@ long load_store(Store& store) {
         } else if (!classify(line, continues)) {
             return kBadDatabase;
         }
-        // A value of another type wraps onto the next line after a backslash.
-        const std::string_view t = trim(line.text);
-        continues = (line.kind == Line::OtherValue || line.kind == Line::Continuation) &&
-                    !t.empty() && t.back() == '\\';
+        continues = continues_onto_next(line);
         store.lines.push_back(std::move(line));
     }
     return kOk;
@@ -257,11 +265,13 @@ bool save_atomically(const std::string& path, const std::string& bytes) {
 }
 
 std::string render(const Store& store) {
+    // Each line keeps its own line end; new lines, and a last line that had
+    // none, take the first line's.
     const char* eol = store.crlf ? "\r\n" : "\n";
     std::string out;
     for (const auto& line : store.lines) {
         out += line.text;
-        out += eol;
+        out += line.eol.empty() || line.eol == "\r" ? std::string(eol) : line.eol;
     }
     return out;
 }
@@ -298,7 +308,7 @@ void set_value(Store& store, const std::string& key, const std::string& name,
                const std::string& value) {
     const std::string text = (name.empty() ? std::string("@") : quote(name)) + "=" + quote(value);
     if (store.lines.empty()) {
-        store.lines.push_back(Line{"REGEDIT4", Line::Header, {}, {}, {}});
+        store.lines.push_back(Line{"REGEDIT4", Line::Header, {}, {}, {}, {}});
         store.lines.push_back(Line{});
     }
     bool replaced = false;
@@ -315,7 +325,7 @@ void set_value(Store& store, const std::string& key, const std::string& name,
         if (line.kind != Line::Blank && line.kind != Line::Comment) last_section_end = i + 1;
         if ((line.kind == Line::StringValue || line.kind == Line::OtherValue) &&
             same_text(line.name, name)) {
-            line = Line{text, Line::StringValue, {}, name, value};
+            line = Line{text, Line::StringValue, {}, name, value, line.eol};
             // Drop the continuation lines of a value of another type.
             while (i + 1 < store.lines.size() && store.lines[i + 1].kind == Line::Continuation)
                 store.lines.erase(store.lines.begin() + static_cast<std::ptrdiff_t>(i + 1));
@@ -323,17 +333,22 @@ void set_value(Store& store, const std::string& key, const std::string& name,
         }
     }
     if (replaced) return;
-    Line value_line{text, Line::StringValue, {}, name, value};
+    Line value_line{text, Line::StringValue, {}, name, value, {}};
     if (last_section_end != std::string::npos) {
-        store.lines.insert(store.lines.begin() + static_cast<std::ptrdiff_t>(last_section_end),
-                           value_line);
+        auto at = store.lines.begin() + static_cast<std::ptrdiff_t>(last_section_end);
+        // A file that ends inside a wrapped value (its last line ends in a
+        // backslash) would take the new line as more of that value: an empty
+        // line ends the wrapping first.
+        if (continues_onto_next(store.lines[last_section_end - 1]))
+            at = store.lines.insert(at, Line{{}, Line::Continuation, {}, {}, {}, {}}) + 1;
+        store.lines.insert(at, value_line);
         return;
     }
     if (!store.lines.empty() && store.lines.back().kind != Line::Blank &&
         store.lines.back().kind != Line::Header)
         store.lines.push_back(Line{});
     if (store.lines.back().kind == Line::Header) store.lines.push_back(Line{});
-    store.lines.push_back(Line{"[" + key + "]", Line::Section, key, {}, {}});
+    store.lines.push_back(Line{"[" + key + "]", Line::Section, key, {}, {}, {}});
     store.lines.push_back(value_line);
 }
 

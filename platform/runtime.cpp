@@ -29,6 +29,7 @@ Application::Application(int& argc, char** argv) {
     impl_ = std::make_unique<Impl>(argc, argv);
     QApplication::setApplicationName("Glimmerbox");
     QApplication::setQuitOnLastWindowClosed(false);
+    set_application_icon();
     configure_picture_decoding();
 }
 

@@ -22,6 +22,9 @@ private:
     std::unique_ptr<Impl> impl_;
 };
 
+// Gives every window of the program its icon (done by Application).
+void set_application_icon();
+
 // Serves all pending events once and returns.
 void DoEvents();
 

@@ -168,6 +168,48 @@ TEST_F(SettingsStore, HandEditedStoreKeepsForeignLines) {
               "\"Wallpaper\"=\"/p.bmp\"\r\n");
 }
 
+TEST_F(SettingsStore, StoreEndingInsideAWrappedValueTakesANewValueOnALineOfItsOwn) {
+    // The last line ends in a backslash, so a line written right after it
+    // would be read as more of the wrapped value and the new value lost.
+    const std::string cut =
+        "REGEDIT4\n\n[HKEY_CURRENT_USER\\Control Panel\\Desktop]\n"
+        "\"Pattern\"=hex:01,02,\\\n"
+        "  03,\\\n";
+    write_file(store_path(), cut);
+    ASSERT_EQ(set_desktop("Wallpaper", "/pictures/beach.bmp"), 0);
+    EXPECT_EQ(read_string_value(kDesktop, "Wallpaper"), "/pictures/beach.bmp");
+    EXPECT_EQ(store(), cut + "\n\"Wallpaper\"=\"/pictures/beach.bmp\"\n");
+    // Set again, the value is replaced where it stands.
+    ASSERT_EQ(set_desktop("Wallpaper", "/pictures/hill.bmp"), 0);
+    EXPECT_EQ(read_string_value(kDesktop, "Wallpaper"), "/pictures/hill.bmp");
+    EXPECT_EQ(store(), cut + "\n\"Wallpaper\"=\"/pictures/hill.bmp\"\n");
+
+    // A new key after such a value starts on a line of its own as well.
+    write_file(store_path(), "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Other]\n\"P\"=hex:01,\\\n");
+    ASSERT_EQ(set_desktop("WallpaperStyle", "2"), 0);
+    EXPECT_EQ(read_string_value(kDesktop, "WallpaperStyle"), "2");
+}
+
+TEST_F(SettingsStore, EachForeignLineKeepsItsOwnLineEnd) {
+    // Edited with different tools: line ends of both kinds, a stray carriage
+    // return at the end of a comment, and no line end after the last line.
+    const std::string head =
+        "REGEDIT4\n"
+        "; edited elsewhere\r\n"
+        "; odd\r\r\n"
+        "\r\n"
+        "[HKEY_CURRENT_USER\\Control Panel\\Desktop]\r\n"
+        "\"Keep\"=\"this\"\n";
+    write_file(store_path(), head + "\"Last\"=\"line\"");
+    ASSERT_EQ(set_desktop("Wallpaper", "/a.bmp"), 0);
+    const std::string once = head + "\"Last\"=\"line\"\n\"Wallpaper\"=\"/a.bmp\"\n";
+    EXPECT_EQ(store(), once);
+    // The same value again leaves every byte as it was.
+    ASSERT_EQ(set_desktop("Wallpaper", "/a.bmp"), 0);
+    EXPECT_EQ(store(), once);
+    EXPECT_EQ(read_string_value(kDesktop, "Keep"), "this");
+}
+
 TEST_F(SettingsStore, UnparseableStoreIsNeverOverwritten) {
     const std::string damaged[] = {
         "this is not a registry file\n[HKEY_CURRENT_USER\\Control Panel\\Desktop]\n",

@@ -1,0 +1,70 @@
+// Fuzzes the file pattern matcher. The input up to its first newline is a
+// file name, the rest a ';'-separated list of masks.
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+
+#include "platform/files.h"
+
+namespace {
+
+void check(bool ok, const char* what) {
+    if (!ok) {
+        std::fprintf(stderr, "pattern matcher: %s\n", what);
+        std::abort();
+    }
+}
+
+std::string upper_ascii(std::string s) {
+    for (char& c : s)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    return s;
+}
+
+bool has_wildcard_or_separator(std::string_view s) {
+    return s.find_first_of("*?;") != std::string_view::npos;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::string_view input(reinterpret_cast<const char*>(data), size);
+    const std::size_t newline = input.find('\n');
+    const std::string name(input.substr(0, newline));
+    const std::string patterns(newline == std::string_view::npos ? std::string_view()
+                                                                 : input.substr(newline + 1));
+
+    const bool matched = platform::matches_pattern(name, patterns);
+
+    // Any name matches "*", alone or among other masks.
+    check(platform::matches_pattern(name, "*"), "a name does not match *");
+    check(platform::matches_pattern(name, patterns + ";*"), "a name does not match ...;*");
+    // Case does not matter, on either side.
+    check(platform::matches_pattern(upper_ascii(name), patterns) == matched, "case of the name matters");
+    check(platform::matches_pattern(name, upper_ascii(patterns)) == matched, "case of the masks matters");
+    // A list matches when one of its masks does, in any order.
+    const std::size_t semi = patterns.find(';');
+    if (semi != std::string::npos) {
+        const std::string first = patterns.substr(0, semi);
+        const std::string rest = patterns.substr(semi + 1);
+        check(matched == (platform::matches_pattern(name, first) || platform::matches_pattern(name, rest)),
+              "a list differs from its masks");
+        check(platform::matches_pattern(name, rest + ";" + first) == matched, "the order of masks matters");
+    }
+    // A plain name matches itself, "?"s of its length, and its first byte
+    // followed by "*".
+    const bool plain = !name.empty() && !has_wildcard_or_separator(name) && name.front() != ' ' &&
+                       name.back() != ' ';
+    if (plain) {
+        check(platform::matches_pattern(name, name), "a name does not match itself");
+        check(platform::matches_pattern(name, std::string(name.size(), '?')), "a name does not match ?...");
+        check(!platform::matches_pattern(name, std::string(name.size() + 1, '?')), "a name matches one ? too many");
+        check(platform::matches_pattern(name, name.substr(0, 1) + "*"), "a name does not match its first byte and *");
+        check(!platform::matches_pattern(name, name + "x"), "a name matches itself with a byte more");
+    }
+    // No mask at all matches nothing.
+    check(!platform::matches_pattern(name, ""), "an empty list matched");
+    return 0;
+}

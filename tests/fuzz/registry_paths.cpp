@@ -1,0 +1,96 @@
+// Fuzzes the registry routines that take a key path apart and name result
+// codes: Split_Key_Path, Main_Key_Handle and Registry_Error_Text. Message
+// boxes go to a recorder. The first four bytes of the input are a result
+// code, the rest is a key path.
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "platform/runtime.h"
+#include "platform/services.h"
+#include "wallpaper/registry_routines.h"
+
+namespace {
+
+std::vector<platform::MessageBoxRequest> g_boxes;
+
+void check(bool ok) {
+    if (!ok) std::abort();
+}
+
+const char* const kMainKeyNames[] = {
+    "HKEY_CLASSES_ROOT", "HKEY_CURRENT_USER",   "HKEY_LOCAL_MACHINE", "HKEY_USERS",
+    "HKEY_PERFORMANCE_DATA", "HKEY_CURRENT_CONFIG", "HKEY_DYN_DATA",
+};
+
+bool is_main_key_name(const std::string& s) {
+    for (const char* n : kMainKeyNames)
+        if (s == n) return true;
+    return false;
+}
+
+void install_recorder() {
+    platform::Services s;
+    s.settings_store_path = "/nonexistent/glimmerbox-fuzz/registry.reg";
+    s.message_box = [](const platform::MessageBoxRequest& r) {
+        g_boxes.push_back(r);
+        return platform::kAnswerOk;
+    };
+    s.end_program = [] { std::abort(); };
+    platform::install_services(std::move(s));
+}
+
+void fuzz_error_text(std::int32_t code) {
+    const std::string text = Module1::Registry_Error_Text(code);
+    check(!text.empty());
+    if (text.rfind("Undefined Error Code:  ", 0) == 0) {
+        // The number follows, with a blank in place of a plus sign.
+        const std::string number = text.substr(23);
+        check(number == (code >= 0 ? " " + std::to_string(code) : std::to_string(code)));
+    }
+}
+
+void fuzz_split(const std::string& path) {
+    // Main_Key_Handle knows exactly the seven names, in exact case.
+    const std::int32_t whole = Module1::Main_Key_Handle(path);
+    check((whole != 0) == is_main_key_name(path));
+
+    std::string key_path = path;
+    const std::int32_t untouched = 0x5A5A5A5A;
+    std::int32_t main_key = untouched;
+    g_boxes.clear();
+    Module1::Split_Key_Path(key_path, main_key);
+
+    const bool refused = path.rfind("HKEY_", 0) != 0 || path.back() == '\\';
+    if (refused) {
+        // Nothing changed, and the user was told once.
+        check(key_path == path && main_key == untouched);
+        check(g_boxes.size() == 1 && g_boxes[0].text == "Incorrect Format:\r\n\r\n" + path);
+        return;
+    }
+    const auto slash = path.find('\\');
+    const std::string main_name = slash == std::string::npos ? path : path.substr(0, slash);
+    const std::string rest = slash == std::string::npos ? std::string() : path.substr(slash + 1);
+    check(key_path == rest);
+    check(main_key == Module1::Main_Key_Handle(main_name));
+    if (main_key == 0) {
+        check(g_boxes.size() == 1 && g_boxes[0].text == "Not a valid main key handle");
+    } else {
+        check(g_boxes.empty());
+    }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    static const bool installed = (install_recorder(), true);
+    (void)installed;
+    std::int32_t code = 0;
+    const std::size_t code_bytes = size < 4 ? size : 4;
+    std::memcpy(&code, data, code_bytes);
+    fuzz_error_text(code);
+    fuzz_split(std::string(reinterpret_cast<const char*>(data) + code_bytes, size - code_bytes));
+    return 0;
+}
