@@ -23,6 +23,8 @@ namespace {
 
 // Larger pictures are refused before anything is allocated (16384 x 16384).
 constexpr qint64 kMaxPixels = 268'435'456;
+// Pictures above this size must come from files big enough to hold them.
+constexpr qint64 kBombCheckPixels = 16'000'000;
 // Enough for a 12,000 x 8,000 photo (384 MB) with room to spare.
 constexpr int kAllocationLimitMb = 1024;
 
@@ -62,6 +64,16 @@ public:
         if (stored_size_.isValid() && qint64(stored_size_.width()) * stored_size_.height() > kMaxPixels) {
             not_a_picture(path, "it is too large (" + std::to_string(stored_size_.width()) + " x " +
                                     std::to_string(stored_size_.height()) + " pixels)");
+        }
+        // A large picture from a file far too small to hold it is a
+        // decompression bomb or a lying header: no packing of the formats
+        // read here gets ten thousand pixels into one byte (deflate's best is
+        // about 1,032 bytes to one, 8 one-bit pixels a byte).
+        const qint64 pixels = stored_size_.isValid() ? qint64(stored_size_.width()) * stored_size_.height() : 0;
+        if (pixels > kBombCheckPixels && qint64(st.st_size) * 10000 < pixels) {
+            not_a_picture(path, "its header claims " + std::to_string(stored_size_.width()) + " x " +
+                                    std::to_string(stored_size_.height()) + " pixels in a file of " +
+                                    std::to_string(st.st_size) + " bytes");
         }
     }
 

@@ -292,6 +292,31 @@ class Suite:
             raise Failure("a thumbnail window was shown after Cancel")
         p.close()
 
+    def hostile_pictures(self):
+        """Broken, lying and absurd picture files: each is stepped through in
+        the browser and loaded by the thumbnail grid; the program stays up."""
+        folder = os.path.join(self.x.tmp, "hostile")
+        shutil.rmtree(folder, ignore_errors=True)
+        here = os.path.dirname(os.path.abspath(__file__))
+        subprocess.run([sys.executable, os.path.join(here, "..", "..", "scripts", "make-hostile-pictures"),
+                        folder], check=True, stdout=subprocess.DEVNULL)
+        write_bmp(os.path.join(folder, "000-first.bmp"), 60, 60, BLUE)
+        listed = [n for n in os.listdir(folder)
+                  if os.path.splitext(n)[1].lower() in (".gif", ".jpg", ".bmp", ".ico")]
+        p = self.start(folder)
+        p.click_file(0)
+        poll("the first picture", lambda: near(p.pixel(2130 + 450, 135 + 450), BLUE))
+        for _ in range(len(listed)):
+            p.x.key("Down")
+        p.choose_action(4)
+        wid = poll("the thumbnail window", lambda: self.x.find_window("^Thumbnails$"), timeout=30)
+        if p.proc.poll() is not None:
+            raise Failure("the program ended")
+        self.shot("hostile-thumbnails")
+        self.x.run(["wmctrl", "-i", "-c", wid])
+        poll("the thumbnail window closed", lambda: self.x.find_window("^Thumbnails$") is None)
+        p.close()
+
     def auto_show(self):
         folder = self.fresh_folder("autoshow")
         p = self.start(folder)
@@ -365,7 +390,8 @@ class Thumbs:
 
 
 SCENARIOS = ["startup_and_stepping", "scroll_bars", "full_window", "delete", "rename",
-             "wallpaper", "auto_show", "thumbnails", "thumbnails_cancel"]
+             "wallpaper", "auto_show", "thumbnails", "thumbnails_cancel",
+             "hostile_pictures"]
 
 
 def main():

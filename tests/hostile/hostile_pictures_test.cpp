@@ -137,7 +137,8 @@ TEST_F(HostilePictures, EveryFileLoadsOrIsRefusedWithAnError) {
     // Nothing to decode, or far too much: refused as not a picture.
     for (const char* name : {"empty.jpg", "empty.gif", "empty.bmp", "empty.ico", "text.jpg",
                              "huge-claim.jpg", "huge-image.gif", "enormous-height.bmp",
-                             "most-negative-height.bmp", "zero-width.bmp", "truncated-in-header.jpg"}) {
+                             "most-negative-height.bmp", "zero-width.bmp", "truncated-in-header.jpg",
+                             "large-claim-little-data.bmp"}) {
         EXPECT_EQ(full[name].error, platform::err::kInvalidPicture) << name;
         EXPECT_EQ(fitting[name].error, platform::err::kInvalidPicture) << name;
     }
