@@ -47,14 +47,31 @@ def one_run(x, px, binary, folder):
     left, top, _, _ = x.geometry(frame)
     # The first window is on screen when its file list has been painted.
     column_x = left + 20
-    list_y = wait_until(lambda: next((top + i for i in range(0, 100)
-                                      if px.pixel(column_x, top + i) == (255, 255, 255)), None))
+    def first_white():
+        return next((top + i for i in range(0, 100) if px.pixel(column_x, top + i) == (255, 255, 255)), None)
+    list_y = wait_until(first_white)
     started = time.monotonic() - t0
+    # Where the list's inside starts, once the first paint has settled.
+    previous = None
+    while list_y != previous:
+        previous = list_y
+        time.sleep(0.05)
+        list_y = first_white()
     # The list's inside starts one border pixel below its top at 9 pixels.
     origin_y = list_y - 10
-    x.click(left + 24, origin_y + 9 + 6)
+    # Input reaches the window once the window manager has made it active.
+    poll("the frame active", lambda: x.run(["xdotool", "getactivewindow"], check=False).strip() == frame)
     home = (left + 142 + 50, origin_y + 9 + 50)
-    wait_until(lambda: near(px.pixel(*home), (0, 0, 255)))
+    # Select the small picture first (not timed); a click that arrives while
+    # the window is still settling is repeated.
+    for attempt in range(3):
+        x.click(left + 24, origin_y + 9 + 6)
+        try:
+            wait_until(lambda: near(px.pixel(*home), (0, 0, 255)), timeout=3)
+            break
+        except RuntimeError:
+            if attempt == 2:
+                raise
     t1 = time.monotonic()
     x.key("Down")
     wait_until(lambda: near(px.pixel(*home), (200, 40, 40)))

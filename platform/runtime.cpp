@@ -5,8 +5,6 @@
 #include <QScreen>
 #include <QTimer>
 
-#include <malloc.h>
-
 #include <exception>
 
 #include "platform/error.h"
@@ -21,11 +19,6 @@ struct Application::Impl {
 };
 
 Application::Application(int& argc, char** argv) {
-    // Large pictures are decoded into fresh memory again and again; keeping
-    // freed blocks in the heap instead of returning them to the system spares
-    // most of the page faults of a full decode.
-    mallopt(M_MMAP_THRESHOLD, 256 * 1024 * 1024);
-    mallopt(M_TRIM_THRESHOLD, 512 * 1024 * 1024);
     impl_ = std::make_unique<Impl>(argc, argv);
     QApplication::setApplicationName("Glimmerbox");
     QApplication::setQuitOnLastWindowClosed(false);

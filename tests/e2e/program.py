@@ -1,6 +1,7 @@
 """The running program as seen from outside: where its controls are on the
 screen, and the person's actions on them."""
 import os
+import time
 
 from xpixels import XPixels
 from xsession import Failure, poll
@@ -29,6 +30,12 @@ class Program:
                     return top + i
             return None
         white = poll("the file list on screen", find)
+        # Once the first paint has settled, the answer no longer changes.
+        previous = None
+        while white != previous:
+            previous = white
+            time.sleep(0.05)
+            white = poll("the file list on screen", find)
         return left, white - 10
 
     def at(self, left_twips, top_twips):
