@@ -4,7 +4,6 @@
 #include <QTest>
 
 #include "actions_fixture.h"
-#include "app/module1.h"
 #include "app/windows.h"
 #include "rename/frm_new_name.h"
 #include "support/pictures.h"
@@ -44,7 +43,6 @@ TEST_F(RenameTest, NewNameRenamesAndMainBrowserShowsIt) {
     EXPECT_EQ(read_file_bytes(at("Beach.jpg")), bytes);
     ASSERT_TRUE(windows::main_browser_loaded());
     EXPECT_EQ(listed(windows::main_browser()), (Names{"Beach.jpg", "Other.bmp"}));
-    EXPECT_EQ(Module1::file_name, at("Beach.jpg"));
     EXPECT_FALSE(dialog_open());
     EXPECT_TRUE(recorded.boxes.empty());
 }
