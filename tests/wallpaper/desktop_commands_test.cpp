@@ -44,18 +44,15 @@ TEST_F(DesktopCommands, EachDesktopGetsItsOwnArguments) {
     programs["xfconf-query"] = [](const Argv& argv) {
         CommandResult r{true, false, 0, ""};
         if (argv.back() == "-l")
-            r.output = "/backdrop/screen0/monitorVirtual-1/workspace1/color-style\n"
-                       "/backdrop/screen0/monitorVirtual-1/workspace0/last-image\n"
-                       "/backdrop/screen0/monitorVirtual-1/workspace0/image-style\n"
-                       "/backdrop/screen0/monitorA/B/workspace0/last-image\n/desktop-icons/style\n";
+            r.output = "/backdrop/screen0/monitorV-1/workspace1/color-style\n/desktop-icons/style\n"
+                       "/backdrop/screen0/monitorV-1/workspace0/last-image\n"
+                       "/backdrop/screen0/monitorA/B/workspace0/last-image\n";
         return r;
     };
     Commands xfce = {{"xfconf-query", "-c", "xfce4-desktop", "-l"}};
-    for (const std::string p : {"/backdrop/screen0/monitorVirtual-1/workspace0/",
-                                "/backdrop/screen0/monitorVirtual-1/workspace1/"}) {
-        xfce.push_back({"xfconf-query", "-c", "xfce4-desktop", "-p", p + "last-image", "-n", "-t", "string", "-s", kOdd});
-        xfce.push_back({"xfconf-query", "-c", "xfce4-desktop", "-p", p + "image-style", "-n", "-t", "int", "-s", "@"});
-    }
+    for (const std::string p : {"/backdrop/screen0/monitorV-1/workspace0/", "/backdrop/screen0/monitorV-1/workspace1/"})
+        for (const auto& [key, type, value] : {std::tuple{"last-image", "string", kOdd}, {"image-style", "int", "@"}})
+            xfce.push_back({"xfconf-query", "-c", "xfce4-desktop", "-p", p + key, "-n", "-t", type, "-s", value});
     const std::string quoted_uri = "'file:///home/ana/My%20Pics/sun%20%231%20100%25%20it\\'s%20%22hi%22%20%5C.bmp'";
     struct Row {
         const char* desktop;
@@ -127,7 +124,6 @@ TEST_F(DesktopCommands, RepeatedPreviewGetsAFreshLinkEachTime) {
         EXPECT_EQ(wallpaper_test::read_file_bytes(handed.back()), content);
     }
     EXPECT_NE(handed[0], handed[1]);
-    EXPECT_EQ(std::filesystem::path(handed[0]).parent_path(), std::filesystem::path(preview).parent_path());
     EXPECT_EQ(handed[2], handed[0]) << "the names alternate";
     EXPECT_FALSE(std::filesystem::exists(handed[1])) << "the older link is removed";
     ASSERT_TRUE(apply("LXQt", WallpaperStyle::Centered, "/pics/own.bmp"));
