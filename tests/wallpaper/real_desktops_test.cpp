@@ -85,7 +85,7 @@ TEST_F(RealDesktop, FehOnAPrivateXServerCentredAndTiled) {
     const std::string number = start_and_read_line(
         server, "Xvfb", {"-displayfd", "1", "-noreset", "-nolisten", "tcp", "-screen", "0", "320x240x24"});
     ASSERT_FALSE(number.empty()) << "Xvfb did not start";
-    ScopedEnv d("DISPLAY", (":" + number).c_str()), desktop("XDG_CURRENT_DESKTOP", nullptr);
+    ScopedEnv display("DISPLAY", (":" + number).c_str()), desktop("XDG_CURRENT_DESKTOP", nullptr);
     // True when the root window shows every (x, y, colour) given.
     const auto shows = [](std::initializer_list<std::tuple<int, int, QRgb>> points) {
         const CommandResult r = run_program({"import", "-window", "root", "ppm:-"}, 5000);

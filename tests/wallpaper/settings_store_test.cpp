@@ -57,7 +57,8 @@ TEST_F(SettingsStore, HandEditedStoreKeepsForeignLinesAndTheirLineEnds) {
         "REGEDIT4\n; my notes\r\r\n\r\n"
         "[HKEY_CURRENT_USER\\Software\\Other]\r\n\"Blob\"=hex:01,02,\\\r\n  03\n@=\"default\"\r\n\r\n"
         "[HKEY_CURRENT_USER\\Control Panel\\Desktop]\r\n";
-    write_file(store_path, head + "\"TileWallpaper\"=dword:00000001\r\n  \"WallpaperStyle\" = \"2\"  \r\n\"Keep\"=\"this\"");
+    write_file(store_path,
+               head + "\"TileWallpaper\"=dword:00000001\r\n  \"WallpaperStyle\" = \"2\"  \r\n\"Keep\"=\"this\"");
     EXPECT_EQ(read_string_value(kDesktop, "TileWallpaper"), std::nullopt) << "not a string";
     EXPECT_EQ(read_string_value(kDesktop, "WallpaperStyle"), "2");
     EXPECT_EQ(read_string_value("HKEY_CURRENT_USER\\Software\\Other", ""), "default");

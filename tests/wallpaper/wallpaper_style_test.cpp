@@ -26,14 +26,22 @@ TEST_F(WallpaperStyleValues, TiledThenCentredWriteBothValuesInOrder) {
     EXPECT_TRUE(boxes.empty());
 }
 
-TEST_F(WallpaperStyleValues, UnwritableStoreShowsOneBoxPerValue) {
+TEST_F(WallpaperStyleValues, UnwritableStoreShowsOneBoxPerValueAndClosesBothKeys) {
     make_store_unwritable();
     wallpaper_style::write_tiled();
     ASSERT_EQ(boxes.size(), 2u);
     for (const auto& box : boxes) {
         EXPECT_EQ(box.title, "Registry Write Error");
         EXPECT_EQ(box.text, "Access to this key is denied");
+        EXPECT_EQ(box.icon, platform::MsgIcon::Critical);
     }
+    // Handles are numbered in turn: the two before the next one are closed.
+    platform::HKEY probe = 0;
+    ASSERT_EQ(platform::RegOpenKeyExA(platform::HKEY_CURRENT_USER, "Control Panel\\Desktop", 0,
+                                      platform::KEY_WRITE, &probe), 0);
+    EXPECT_EQ(platform::RegCloseKey(probe - 1), 6);
+    EXPECT_EQ(platform::RegCloseKey(probe - 2), 6);
+    EXPECT_EQ(platform::RegCloseKey(probe), 0);
 }
 
 TEST_F(WallpaperStyleValues, WallpaperCallReadsTheStyleAndRecordsThePicture) {
