@@ -1,11 +1,13 @@
 #pragma once
-// Test services for the wallpaper area: recorded message boxes, a settings
-// store and preview bitmap in a private temporary folder, and a command
-// runner that records every argument vector and can play a few tools.
+// Test services for the wallpaper area: recorded message boxes and wallpaper
+// calls, a settings store in a private temporary folder, and a command runner
+// that records every argument vector and plays gsettings (or any program
+// given an answer in `programs`).
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <map>
 #include <optional>
@@ -13,19 +15,26 @@
 #include <vector>
 
 #include "platform/services.h"
+#include "support/temp_dir.h"
 
 namespace wallpaper_test {
 
-std::string read_file(const std::string& path);
-void write_file(const std::string& path, const std::string& bytes);
+using Argv = std::vector<std::string>;
+using test_support::read_file_bytes;
 
-// Sets or clears an environment variable for the lifetime of the object.
+inline void write_file(const std::string& path, const std::string& bytes) {
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+// Sets (or, given nullptr, clears) an environment variable while it lives.
 class ScopedEnv {
 public:
-    ScopedEnv(const char* name, const char* value);
-    ~ScopedEnv();
-    ScopedEnv(const ScopedEnv&) = delete;
-    ScopedEnv& operator=(const ScopedEnv&) = delete;
+    ScopedEnv(const char* name, const char* value) : name_(name) {
+        if (const char* old = std::getenv(name)) old_ = old;
+        value ? ::setenv(name, value, 1) : ::unsetenv(name);
+    }
+    ~ScopedEnv() { old_ ? ::setenv(name_.c_str(), old_->c_str(), 1) : ::unsetenv(name_.c_str()); }
 
 private:
     std::string name_;
@@ -34,29 +43,45 @@ private:
 
 class WallpaperTest : public ::testing::Test {
 protected:
-    void SetUp() override;
-    void TearDown() override;
-
-    // The settings store file's path and content.
-    const std::string& store_path() const { return store_path_; }
-    std::string store() const { return read_file(store_path_); }
+    WallpaperTest() {
+        services.settings_store_path = store_path = (dir / "config/glimmerbox/registry.reg").string();
+        services.preview_bmp_path = (dir / "data/glimmerbox/preview.bmp").string();
+        services.message_box = [this](const platform::MessageBoxRequest& r) {
+            boxes.push_back(r);
+            return platform::kAnswerOk;
+        };
+        services.run_command = [this](const Argv& argv, int) {
+            commands.push_back(argv);
+            if (const auto it = programs.find(argv.at(0)); it != programs.end()) return it->second(argv);
+            platform::CommandResult r{true, false, 0, ""};
+            if (argv[0] == "gsettings" && argv[1] == "set") gsettings[argv[2] + argv[3]] = argv.at(4);
+            if (argv[0] == "gsettings" && argv[1] == "get") r.output = gsettings[argv[2] + argv[3]] + "\n";
+            return r;
+        };
+        services.desktop_wallpaper = [this](const std::string& path, platform::WallpaperStyle style) {
+            wallpapers.emplace_back(path, style);
+            return true;
+        };
+        platform::install_services(services);
+    }
+    std::string store() const { return read_file_bytes(store_path); }
     // Makes the store unwritable: its folder would have to be made under a
     // regular file, which fails even for root.
-    void make_store_unwritable();
+    void make_store_unwritable() {
+        write_file((dir / "blocker").string(), "a regular file");
+        services.settings_store_path = store_path = (dir / "blocker/glimmerbox/registry.reg").string();
+        platform::install_services(services);
+    }
 
+    test_support::TempDir tmp;
+    const std::filesystem::path dir{tmp.path()};
+    std::string store_path;
     std::vector<platform::MessageBoxRequest> boxes;
-    std::vector<std::vector<std::string>> commands;
-    // Answers of the recording runner by program name; by default a program
-    // runs and exits 0 with no output. "gsettings" plays a settings daemon.
-    std::map<std::string, std::function<platform::CommandResult(const std::vector<std::string>&)>>
-        programs;
+    std::vector<Argv> commands;
+    std::map<std::string, std::function<platform::CommandResult(const Argv&)>> programs;
+    std::map<std::string, std::string> gsettings;
     std::vector<std::pair<std::string, platform::WallpaperStyle>> wallpapers;
-    std::filesystem::path dir;
     platform::Services services;
-
-private:
-    std::string store_path_;
-    std::map<std::string, std::string> gsettings_;
 };
 
 }  // namespace wallpaper_test

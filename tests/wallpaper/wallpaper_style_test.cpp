@@ -7,19 +7,17 @@
 #include "wallpaper/wallpaper_style.h"
 #include "wallpaper_fixture.h"
 
+using platform::SystemParametersInfoA;
 using platform::WallpaperStyle;
-using wallpaper_test::WallpaperTest;
-using wallpaper_test::write_file;
 
 namespace {
 
 const std::string kDesktop = "HKEY_CURRENT_USER\\Control Panel\\Desktop";
 
-class WallpaperStyleValues : public WallpaperTest {};
+class WallpaperStyleValues : public wallpaper_test::WallpaperTest {};
 
 TEST_F(WallpaperStyleValues, TiledThenCentredWriteBothValuesInOrder) {
     wallpaper_style::write_tiled();
-    EXPECT_TRUE(boxes.empty());
     EXPECT_EQ(store(), "REGEDIT4\n\n[HKEY_CURRENT_USER\\Control Panel\\Desktop]\n"
                        "\"WallpaperStyle\"=\"1\"\n\"TileWallpaper\"=\"1\"\n");
     wallpaper_style::write_centred();
@@ -28,7 +26,7 @@ TEST_F(WallpaperStyleValues, TiledThenCentredWriteBothValuesInOrder) {
     EXPECT_TRUE(boxes.empty());
 }
 
-TEST_F(WallpaperStyleValues, UnwritableStoreShowsOneBoxPerValue) {
+TEST_F(WallpaperStyleValues, UnwritableStoreShowsOneBoxPerValueAndClosesBothKeys) {
     make_store_unwritable();
     wallpaper_style::write_tiled();
     ASSERT_EQ(boxes.size(), 2u);
@@ -37,66 +35,42 @@ TEST_F(WallpaperStyleValues, UnwritableStoreShowsOneBoxPerValue) {
         EXPECT_EQ(box.text, "Access to this key is denied");
         EXPECT_EQ(box.icon, platform::MsgIcon::Critical);
     }
-}
-
-TEST_F(WallpaperStyleValues, DamagedStoreShowsTwoOpenErrorsAndStaysAsItWas) {
-    write_file(store_path(), "not a registry export\n");
-    wallpaper_style::write_centred();
-    ASSERT_EQ(boxes.size(), 2u);
-    for (const auto& box : boxes) {
-        EXPECT_EQ(box.title, "Registry Open Error");
-        EXPECT_EQ(box.text, "The Registry Database is corrupt!");
-    }
-    EXPECT_EQ(store(), "not a registry export\n");
+    // Handles are numbered in turn: the two before the next one are closed.
+    platform::HKEY probe = 0;
+    ASSERT_EQ(platform::RegOpenKeyExA(platform::HKEY_CURRENT_USER, "Control Panel\\Desktop", 0,
+                                      platform::KEY_WRITE, &probe), 0);
+    EXPECT_EQ(platform::RegCloseKey(probe - 1), 6);
+    EXPECT_EQ(platform::RegCloseKey(probe - 2), 6);
+    EXPECT_EQ(platform::RegCloseKey(probe), 0);
 }
 
 TEST_F(WallpaperStyleValues, WallpaperCallReadsTheStyleAndRecordsThePicture) {
+    EXPECT_TRUE(SystemParametersInfoA(20, 0, "/pics/x.bmp", 3)) << "no store at all: centred";
     wallpaper_style::write_tiled();
-    EXPECT_TRUE(platform::SystemParametersInfoA(20, 0, "/pics/a b#1.bmp", 3));
+    EXPECT_TRUE(SystemParametersInfoA(20, 0, "/pics/a b#1.bmp", 3));
     wallpaper_style::write_centred();
-    EXPECT_TRUE(platform::SystemParametersInfoA(20, 0, "/pics/c.bmp", 3));
-    ASSERT_EQ(wallpapers.size(), 2u);
-    EXPECT_EQ(wallpapers[0].first, "/pics/a b#1.bmp");
-    EXPECT_EQ(wallpapers[0].second, WallpaperStyle::Tiled);
-    EXPECT_EQ(wallpapers[1].first, "/pics/c.bmp");
-    EXPECT_EQ(wallpapers[1].second, WallpaperStyle::Centered);
+    EXPECT_TRUE(SystemParametersInfoA(20, 0, "/pics/c.bmp", 3));
+    EXPECT_EQ(wallpapers, (std::vector<std::pair<std::string, WallpaperStyle>>{
+                              {"/pics/x.bmp", WallpaperStyle::Centered},
+                              {"/pics/a b#1.bmp", WallpaperStyle::Tiled},
+                              {"/pics/c.bmp", WallpaperStyle::Centered}}));
     EXPECT_EQ(platform::read_string_value(kDesktop, "Wallpaper"), "/pics/c.bmp");
-
     // Without the "update the profile" flag nothing is recorded.
-    EXPECT_TRUE(platform::SystemParametersInfoA(20, 0, "/pics/d.bmp", 2));
+    EXPECT_TRUE(SystemParametersInfoA(20, 0, "/pics/d.bmp", 2));
     EXPECT_EQ(platform::read_string_value(kDesktop, "Wallpaper"), "/pics/c.bmp");
-}
-
-TEST_F(WallpaperStyleValues, WallpaperCallWithoutStyleOrStoreStillApplies) {
-    // No store at all: centred.
-    EXPECT_TRUE(platform::SystemParametersInfoA(20, 0, "/x.bmp", 3));
-    ASSERT_EQ(wallpapers.size(), 1u);
-    EXPECT_EQ(wallpapers[0].second, WallpaperStyle::Centered);
-    // An unwritable store does not stop the wallpaper; a failing backend is
-    // reported as false.
+    // Only the set-wallpaper action with a path is done; an unwritable store
+    // does not stop it; a throwing backend is false; the call shows nothing.
+    EXPECT_FALSE(SystemParametersInfoA(21, 0, "/x.bmp", 3));
+    EXPECT_FALSE(SystemParametersInfoA(20, 0, "", 3));
     make_store_unwritable();
-    services.desktop_wallpaper = [this](const std::string& path, WallpaperStyle style) {
-        wallpapers.emplace_back(path, style);
-        return false;
-    };
-    platform::install_services(services);
-    EXPECT_FALSE(platform::SystemParametersInfoA(20, 0, "/y.bmp", 3));
-    ASSERT_EQ(wallpapers.size(), 2u);
-    EXPECT_EQ(wallpapers[1].first, "/y.bmp");
-    EXPECT_TRUE(boxes.empty()) << "the wallpaper call shows nothing";
-}
-
-TEST_F(WallpaperStyleValues, OnlyTheSetWallpaperActionIsDone) {
-    EXPECT_FALSE(platform::SystemParametersInfoA(21, 0, "/x.bmp", 3));
-    EXPECT_FALSE(platform::SystemParametersInfoA(20, 0, "", 3));
-    EXPECT_TRUE(wallpapers.empty());
-    EXPECT_FALSE(std::filesystem::exists(store_path()));
-    // A backend that throws does not escape the call.
+    EXPECT_TRUE(SystemParametersInfoA(20, 0, "/y.bmp", 3));
+    EXPECT_EQ(wallpapers.size(), 5u);
     services.desktop_wallpaper = [](const std::string&, WallpaperStyle) -> bool {
         throw std::runtime_error("backend failed");
     };
     platform::install_services(services);
-    EXPECT_FALSE(platform::SystemParametersInfoA(20, 0, "/x.bmp", 3));
+    EXPECT_FALSE(SystemParametersInfoA(20, 0, "/z.bmp", 3));
+    EXPECT_TRUE(boxes.empty());
 }
 
 }  // namespace
