@@ -155,19 +155,18 @@ std::string jpeg_bytes(int width, int height) { return encode_with_qt(pattern_im
 std::string png_bytes(int width, int height) { return encode_with_qt(pattern_image(width, height), "PNG"); }
 std::string bmp_bytes(int width, int height) { return encode_with_qt(pattern_image(width, height), "BMP"); }
 
-std::string gif_bytes(const QImage& image) {
+std::string gif_bytes(int width, int height) {
+    const QImage image = pattern_image(width, height);
     std::vector<unsigned char> indices;
-    indices.reserve(static_cast<std::size_t>(image.width()) * static_cast<std::size_t>(image.height()));
-    for (int y = 0; y < image.height(); ++y) {
-        for (int x = 0; x < image.width(); ++x) {
+    indices.reserve(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
             const QRgb p = image.pixel(x, y);
             indices.push_back(static_cast<unsigned char>((qRed(p) >> 5) << 5 | (qGreen(p) >> 5) << 2 | qBlue(p) >> 6));
         }
     }
-    return gif_file(image.width(), image.height(), indices);
+    return gif_file(width, height, indices);
 }
-
-std::string gif_bytes(int width, int height) { return gif_bytes(pattern_image(width, height)); }
 
 std::string gif_claiming_size(int width, int height) {
     return gif_file(width, height, std::vector<unsigned char>(64, 7));

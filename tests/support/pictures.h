@@ -24,8 +24,8 @@ std::string jpeg_bytes(int width, int height);
 std::string png_bytes(int width, int height);
 std::string bmp_bytes(int width, int height);
 
-// A GIF written by hand (Qt has no GIF writer): 3-3-2 colour palette.
-std::string gif_bytes(const QImage& image);
+// A GIF of the pattern written by hand (Qt has no GIF writer): 3-3-2 colour
+// palette.
 std::string gif_bytes(int width, int height);
 
 // A GIF whose header claims the given size but that holds only a few pixels.

@@ -33,14 +33,7 @@ TempDir::TempDir() {
     path_ = pattern;
 }
 
-TempDir::~TempDir() {
-    // Folders a test made unreadable are made readable again first.
-    ::nftw(path_.c_str(), [](const char* p, const struct stat* st, int type, struct FTW*) {
-        if (type == FTW_D || type == FTW_DNR) ::chmod(p, st->st_mode | 0700);
-        return 0;
-    }, 16, FTW_PHYS);
-    ::nftw(path_.c_str(), remove_entry, 16, FTW_DEPTH | FTW_PHYS);
-}
+TempDir::~TempDir() { ::nftw(path_.c_str(), remove_entry, 16, FTW_DEPTH | FTW_PHYS); }
 
 std::string TempDir::file(const std::string& name) const { return path_ + "/" + name; }
 
