@@ -22,41 +22,33 @@ namespace {
 
 constexpr const char* kPictures = "*.GIF;*.JPG;*.BMP;*.ICO";
 
-// The error a call throws ("" and 0 when it does not throw).
+// The number of the error a call throws, 0 when it does not throw.
 template <class F>
-std::pair<int, std::string> error_of(F&& f) {
+int error_of(F&& f) {
     try {
         f();
     } catch (const platform::Error& e) {
-        return {e.number(), e.what()};
+        return e.number();
     }
-    return {0, ""};
+    return 0;
 }
 
 TEST(Patterns, MasksMatchWithoutRegardToCase) {
-    const struct {
-        const char* name;
-        const char* masks;
-        bool matches;
-    } cases[] = {
-        {"beach.jpg", kPictures, true},  {"LOGO.Ico", kPictures, true},     {"drawing.wmf", kPictures, false},
-        {"x.jpeg", "*.JPG", false},      {"x.jpg.txt", "*.JPG", false},     {"img1.bmp", "img?.bmp", true},
-        {"img.bmp", "img?.bmp", false},  {"img12.bmp", "img?.bmp", false},  {"README", "*.*", true},
-        {"a.b.c", "*.*", true},          {"aXbXd", "a*b*c", false},         {"x.jpg", "", false},
-        {"x.jpg", ";;*.jpg;", true},
+    const std::tuple<const char*, const char*, bool> cases[] = {
+        {"LOGO.Ico", kPictures, true}, {"drawing.wmf", kPictures, false}, {"x.jpeg", "*.JPG", false},
+        {"x.jpg.txt", "*.JPG", false}, {"img1.bmp", "img?.bmp", true},   {"img.bmp", "img?.bmp", false},
+        {"README", "*.*", true},       {"x.jpg", "", false},             {"x.jpg", ";;*.jpg;", true},
     };
-    for (const auto& c : cases) {
-        EXPECT_EQ(platform::matches_pattern(c.name, c.masks), c.matches) << c.name << " ~ " << c.masks;
-    }
+    for (const auto& [name, masks, matches] : cases)
+        EXPECT_EQ(platform::matches_pattern(name, masks), matches) << name << " ~ " << masks;
 }
 
 TEST(Listing, OddNamesInCaseInsensitiveOrderDotFilesLeftOutMissingFolderThrows76) {
     TempDir dir;
     for (const char* name : {"with space.jpg", "quote'\"s.jpg", "hash#1.jpg", "100%.jpg", "new\nline.jpg",
-                                    "-dash.jpg", "caf\xe9.jpg", "b.jpg", "a.jpg", "A.jpg", "C.JPG", "_x.jpg",
-                                    ".hidden.jpg", "notes.txt"}) {
+                             "-dash.jpg", "caf\xe9.jpg", "b.jpg", "a.jpg", "A.jpg", "C.JPG", "_x.jpg", ".hidden.jpg",
+                             "notes.txt"})
         dir.write_file(name, "x");
-    }
     for (const char* folder : {"folder.jpg", ".cache", "Sub"}) dir.make_folder(folder);
     ASSERT_EQ(::symlink("b.jpg", dir.file("link.jpg").c_str()), 0);
     ASSERT_EQ(::symlink("nowhere", dir.file("dangling.jpg").c_str()), 0);
@@ -67,61 +59,43 @@ TEST(Listing, OddNamesInCaseInsensitiveOrderDotFilesLeftOutMissingFolderThrows76
                                         "with space.jpg"}));
     EXPECT_EQ(platform::list_subfolders(dir.path()), (std::vector<std::string>{"folder.jpg", "Sub"}));
 
-    const auto [number, text] = error_of([&] { platform::list_files(dir.file("gone"), "*"); });
-    EXPECT_EQ(number, err::kPathNotFound);
-    EXPECT_NE(text.find(dir.file("gone")), std::string::npos) << text;
+    EXPECT_EQ(error_of([&] { platform::list_files(dir.file("gone"), "*"); }), err::kPathNotFound);
 }
 
 TEST(Delete, RemovesFilesRefusesReadOnlyMissingAndFolders) {
     TempDir dir;
-    dir.write_file("a.jpg", "a");
-    dir.write_file("b.jpg", "b");
-    platform::delete_file(dir.path() + "//a.jpg");
-    EXPECT_FALSE(path_exists(dir.file("a.jpg")));
-    EXPECT_EQ(read_file_bytes(dir.file("b.jpg")), "b");
-
     const std::string ro = dir.write_file("ro.jpg", "keep me");
     ASSERT_EQ(::chmod(ro.c_str(), 0444), 0);
-    EXPECT_EQ(error_of([&] { platform::delete_file(ro); }).first, err::kPathFileAccess);
+    EXPECT_EQ(error_of([&] { platform::delete_file(ro); }), err::kPathFileAccess) << "even for root";
     EXPECT_EQ(read_file_bytes(ro), "keep me");
-    // One write bit for anyone is enough.
-    ASSERT_EQ(::chmod(ro.c_str(), 0424), 0);
-    platform::delete_file(ro);
+    ASSERT_EQ(::chmod(ro.c_str(), 0424), 0);  // one write bit for anyone is enough
+    platform::delete_file(dir.path() + "//ro.jpg");
     EXPECT_FALSE(path_exists(ro));
-
-    EXPECT_EQ(error_of([&] { platform::delete_file(dir.file("missing.jpg")); }).first, err::kFileNotFound);
-    dir.make_folder("sub");
-    EXPECT_EQ(error_of([&] { platform::delete_file(dir.file("sub")); }).first, err::kPathFileAccess);
-    EXPECT_TRUE(platform::is_folder(dir.file("sub")));
+    EXPECT_EQ(error_of([&] { platform::delete_file(dir.file("missing.jpg")); }), err::kFileNotFound);
+    // With no file chosen the path given is the folder's own: never deleted.
+    const std::string folder = platform::join_path(dir.path(), "");
+    EXPECT_EQ(error_of([&] { platform::delete_file(folder); }), err::kPathFileAccess);
+    EXPECT_TRUE(platform::is_folder(dir.path()));
 }
 
-TEST(Rename, RenamesAndMovesIntoSubfolder) {
-    TempDir dir;
-    dir.write_file("old.jpg", "pic");
-    dir.make_folder("sub");
-    platform::rename_file_no_replace(dir.file("old.jpg"), dir.file("new name #1.jpg"));
-    platform::rename_file_no_replace(dir.file("new name #1.jpg"), dir.file("sub/\xe9t\xe9.jpg"));
-    EXPECT_EQ(entries_of(dir.path()), (std::vector<std::string>{"sub"}));
-    EXPECT_EQ(read_file_bytes(dir.file("sub/\xe9t\xe9.jpg")), "pic");
-}
-
-TEST(Rename, RefusalsLeaveTheFilesAlone) {
+TEST(Rename, RenamesIntoASubfolderAndRefusalsLeaveTheFilesAlone) {
     TempDir dir;
     const std::string a = dir.write_file("a.jpg", "first");
     dir.write_file("b.jpg", "second");
     const auto rename_to = [&](const std::string& target) {
-        return error_of([&] { platform::rename_file_no_replace(a, target); }).first;
+        return error_of([&] { platform::rename_file_no_replace(a, target); });
     };
     EXPECT_EQ(rename_to(dir.file("b.jpg")), err::kFileExists);
     EXPECT_EQ(rename_to(a), err::kFileExists);
-    for (const char* bad : {"*.jpg", "wh?t.jpg", "tab\there.jpg", "new\nline.jpg", "del\x7f", "", ".", ".."}) {
+    for (const char* bad : {"*.jpg", "wh?t.jpg", "tab\there.jpg", "new\nline.jpg", "", ".", ".."})
         EXPECT_EQ(rename_to(dir.file(bad)), err::kBadFileName) << "name: " << bad;
-    }
     EXPECT_EQ(rename_to(dir.file("nope/x.jpg")), err::kPathNotFound);
     EXPECT_EQ(read_file_bytes(a), "first");
     EXPECT_EQ(read_file_bytes(dir.file("b.jpg")), "second");
-    EXPECT_EQ(error_of([&] { platform::rename_file_no_replace(dir.file("gone.jpg"), dir.file("x.jpg")); }).first,
-              err::kFileNotFound);
+    dir.make_folder("sub");
+    platform::rename_file_no_replace(a, dir.file("sub/\xe9t\xe9 #1.jpg"));
+    EXPECT_EQ(entries_of(dir.path()), (std::vector<std::string>{"b.jpg", "sub"}));
+    EXPECT_EQ(read_file_bytes(dir.file("sub/\xe9t\xe9 #1.jpg")), "first");
 }
 
 TEST(AtomicWrite, ReplacesContentKeepsModeAndSurvivesAFailedWrite) {
@@ -130,13 +104,12 @@ TEST(AtomicWrite, ReplacesContentKeepsModeAndSurvivesAFailedWrite) {
     platform::write_file_atomically(path, "old content");
     ASSERT_EQ(::chmod(path.c_str(), 0600), 0);
     // A file size limit makes the next write fail after its first bytes.
-    rlimit saved {};
+    rlimit saved{};
     ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+    const rlimit small{4096, saved.rlim_max};
     const auto old_handler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit small = saved;
-    small.rlim_cur = 4096;
     ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
-    const int number = error_of([&] { platform::write_file_atomically(path, std::string(100'000, 'z')); }).first;
+    const int number = error_of([&] { platform::write_file_atomically(path, std::string(100'000, 'z')); });
     ::setrlimit(RLIMIT_FSIZE, &saved);
     std::signal(SIGXFSZ, old_handler);
     EXPECT_EQ(number, err::kPathFileAccess);

@@ -1,12 +1,17 @@
-// The registry routines: key path formats, the main key table, error texts,
-// and what the user is told when opening or storing fails.
+// The registry routines and the style routines built on them: what the user
+// is told when opening or storing fails, the error texts, and the wallpaper
+// call that reads the style and records the picture.
 #include <gtest/gtest.h>
 
+#include "platform/desktop_wallpaper.h"
 #include "platform/registry.h"
 #include "wallpaper/registry_routines.h"
+#include "wallpaper/wallpaper_style.h"
 #include "wallpaper_fixture.h"
 
 using platform::MsgIcon;
+using platform::SystemParametersInfoA;
+using platform::WallpaperStyle;
 
 namespace {
 
@@ -51,27 +56,62 @@ TEST_F(RegistryRoutines, WriteStringValueCases) {
                        "[HKEY_CURRENT_USER\\Control Panel\\Desktop]\n\"WallpaperStyle\"=\"1\"\n");
 }
 
-TEST(RegistryTables, MainKeysAndErrorTexts) {
-    const std::pair<const char*, std::uint32_t> keys[] = {
-        {"HKEY_CLASSES_ROOT", 0x80000000u},     {"HKEY_CURRENT_USER", 0x80000001u},
-        {"HKEY_LOCAL_MACHINE", 0x80000002u},    {"HKEY_USERS", 0x80000003u},
-        {"HKEY_PERFORMANCE_DATA", 0x80000004u}, {"HKEY_CURRENT_CONFIG", 0x80000005u},
-        {"HKEY_DYN_DATA", 0x80000006u},         {"hkey_current_user", 0},
-        {"HKEY_CURRENT_USER ", 0},              {"", 0},
-    };
-    for (const auto& [name, handle] : keys)
-        EXPECT_EQ(Module1::Main_Key_Handle(name), static_cast<std::int32_t>(handle)) << name;
+TEST(RegistryTables, ErrorTexts) {
     const std::pair<std::int32_t, const char*> texts[] = {
         {2, "Bad Key Name"}, {1010, "Bad Key Name"}, {4, "Can't Read Key"}, {1012, "Can't Read Key"},
-        {5, "Access to this key is denied"}, {8, "Out of memory"}, {14, "Out of memory"},
-        {87, "Invalid Parameter"}, {234, "There is more data than the buffer has been allocated to hold."},
+        {5, "Access to this key is denied"}, {8, "Out of memory"}, {14, "Out of memory"}, {87, "Invalid Parameter"},
+        {234, "There is more data than the buffer has been allocated to hold."},
         {1009, "The Registry Database is corrupt!"}, {1015, "The Registry Database is corrupt!"},
-        {1011, "Can't Open Key"}, {1013, "Can't Write Key"},
-        {6, "Undefined Error Code:   6"}, {0, "Undefined Error Code:   0"},
-        {-5, "Undefined Error Code:  -5"}, {1014, "Undefined Error Code:   1014"},
-        {INT32_MIN, "Undefined Error Code:  -2147483648"},
+        {1011, "Can't Open Key"}, {1013, "Can't Write Key"}, {6, "Undefined Error Code:   6"},
+        {0, "Undefined Error Code:   0"}, {-5, "Undefined Error Code:  -5"},
     };
     for (const auto& [code, text] : texts) EXPECT_EQ(Module1::Registry_Error_Text(code), text) << code;
+}
+
+TEST_F(RegistryRoutines, UnwritableStoreShowsOneBoxPerStyleValueAndClosesBothKeys) {
+    make_store_unwritable();
+    wallpaper_style::write_tiled();
+    ASSERT_EQ(boxes.size(), 2u);
+    for (const auto& box : boxes) {
+        EXPECT_EQ(box.title, "Registry Write Error");
+        EXPECT_EQ(box.text, "Access to this key is denied");
+        EXPECT_EQ(box.icon, MsgIcon::Critical);
+    }
+    // Handles are numbered in turn: the two before the next one are closed.
+    platform::HKEY probe = 0;
+    ASSERT_EQ(platform::RegOpenKeyExA(platform::HKEY_CURRENT_USER, "Control Panel\\Desktop", 0,
+                                      platform::KEY_WRITE, &probe), 0);
+    EXPECT_EQ(platform::RegCloseKey(probe - 1), 6);
+    EXPECT_EQ(platform::RegCloseKey(probe - 2), 6);
+}
+
+TEST_F(RegistryRoutines, WallpaperCallReadsTheStyleAndRecordsThePicture) {
+    EXPECT_TRUE(SystemParametersInfoA(20, 0, "/pics/x.bmp", 3)) << "no store at all: centred";
+    wallpaper_style::write_tiled();
+    EXPECT_TRUE(SystemParametersInfoA(20, 0, "/pics/a b#1.bmp", 3));
+    wallpaper_style::write_centred();
+    EXPECT_TRUE(SystemParametersInfoA(20, 0, "/pics/c.bmp", 3));
+    EXPECT_EQ(wallpapers, (std::vector<std::pair<std::string, WallpaperStyle>>{
+                              {"/pics/x.bmp", WallpaperStyle::Centered},
+                              {"/pics/a b#1.bmp", WallpaperStyle::Tiled},
+                              {"/pics/c.bmp", WallpaperStyle::Centered}}));
+    EXPECT_EQ(platform::read_string_value(kDesktop, "Wallpaper"), "/pics/c.bmp");
+    // Without the "update the profile" flag nothing is recorded.
+    EXPECT_TRUE(SystemParametersInfoA(20, 0, "/pics/d.bmp", 2));
+    EXPECT_EQ(platform::read_string_value(kDesktop, "Wallpaper"), "/pics/c.bmp");
+    // Another action, or no path, does nothing; an unwritable store does not
+    // stop the wallpaper; a throwing backend is false; nothing is shown.
+    EXPECT_FALSE(SystemParametersInfoA(21, 0, "/x.bmp", 3));
+    EXPECT_FALSE(SystemParametersInfoA(20, 0, "", 3));
+    make_store_unwritable();
+    EXPECT_TRUE(SystemParametersInfoA(20, 0, "/y.bmp", 3));
+    EXPECT_EQ(wallpapers.size(), 5u);
+    services.desktop_wallpaper = [](const std::string&, WallpaperStyle) -> bool {
+        throw std::runtime_error("backend failed");
+    };
+    platform::install_services(services);
+    EXPECT_FALSE(SystemParametersInfoA(20, 0, "/z.bmp", 3));
+    EXPECT_TRUE(boxes.empty());
 }
 
 }  // namespace
