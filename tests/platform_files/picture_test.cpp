@@ -62,8 +62,7 @@ TEST_F(Pictures, EachFormatLoadsAtItsUprightSizeByContent) {
 
 TEST_F(Pictures, BrokenHostileAndOddFilesAreRefused) {
     for (const auto& [name, bytes] : std::vector<std::pair<std::string, std::string>>{
-             {"empty.jpg", ""}, {"text.jpg", "This is not a picture.\n"},
-             {"head.jpg", ts::truncated(ts::jpeg_bytes(64, 48), 100)},
+             {"empty.jpg", ""}, {"head.jpg", ts::truncated(ts::jpeg_bytes(64, 48), 100)},
              {"head.ico", ts::truncated(ts::ico_bytes({ts::pattern_image(32, 32)}), 30)},
              {"bomb.gif", ts::gif_claiming_size(60000, 60000)}}) {
         EXPECT_EQ(load_error(dir_.write_file(name, bytes)), platform::err::kInvalidPicture) << name;

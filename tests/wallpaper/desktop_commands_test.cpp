@@ -41,13 +41,11 @@ Commands gs(const std::string& schema, const std::vector<std::pair<std::string, 
 }
 
 TEST_F(DesktopCommands, EachDesktopGetsItsOwnArguments) {
+    // Every monitor and workspace listed under the backdrop, once each.
     programs["xfconf-query"] = [](const Argv& argv) {
-        CommandResult r{true, false, 0, ""};
-        if (argv.back() == "-l")
-            r.output = "/backdrop/screen0/monitorV-1/workspace1/color-style\n/desktop-icons/style\n"
-                       "/backdrop/screen0/monitorV-1/workspace0/last-image\n"
-                       "/backdrop/screen0/monitorA/B/workspace0/last-image\n";
-        return r;
+        return CommandResult{true, false, 0, argv.back() != "-l" ? "" :
+            "/backdrop/screen0/monitorV-1/workspace1/color-style\n/desktop-icons/style\n"
+            "/backdrop/screen0/monitorV-1/workspace0/last-image\n/backdrop/screen0/monitorA/B/workspace0/last-image\n"};
     };
     Commands xfce = {{"xfconf-query", "-c", "xfce4-desktop", "-l"}};
     for (const std::string ws : {"workspace0/", "workspace1/"})
@@ -66,16 +64,12 @@ TEST_F(DesktopCommands, EachDesktopGetsItsOwnArguments) {
         {"ubuntu:GNOME", nullptr, "'centered'", "'wallpaper'",
          gs("org.gnome.desktop.background",
             {{"picture-uri", quoted_uri}, {"picture-uri-dark", quoted_uri}, {"picture-options", "@"}})},
-        {"X-Cinnamon", nullptr, "'centered'", "'wallpaper'",
-         gs("org.cinnamon.desktop.background", {{"picture-uri", quoted_uri}, {"picture-options", "@"}})},
         {"mate", nullptr, "'centered'", "'wallpaper'",
          gs("org.mate.background", {{"picture-filename", "'/home/ana/My Pics/sun #1 100% it\\'s \"hi\" \\\\.bmp'"},
                                     {"picture-options", "@"}})},
         {"XFCE", nullptr, "1", "2", xfce},
         {"LXQt", nullptr, "--wallpaper-mode=center", "--wallpaper-mode=tile",
          {{"pcmanfm-qt", "--set-wallpaper=" + kOdd, "@"}}},
-        {"LXDE", nullptr, "--wallpaper-mode=center", "--wallpaper-mode=tile",
-         {{"pcmanfm", "--set-wallpaper=" + kOdd, "@"}}},
         {"", "/run/sway.sock", "center", "tile",
          {{"swaymsg", "output", "*", "bg", "\"/home/ana/My Pics/sun #1 100% it's \\\"hi\\\" \\\\.bmp\"", "@",
            "#000000"}}},
@@ -126,7 +120,6 @@ TEST_F(DesktopCommands, RepeatedPreviewGetsAFreshLinkEachTime) {
 
 TEST(RunProgram, GivesUpOnMissingOrSlowPrograms) {
     const auto start = std::chrono::steady_clock::now();
-    EXPECT_EQ(run_program({"cat"}, 5000).output, "") << "standard input is empty, not the test's own";
     EXPECT_FALSE(run_program({"glimmerbox-no-such-program"}, 5000).started);
     const CommandResult slow = run_program({"sleep", "30"}, 300);
     EXPECT_TRUE(slow.started && slow.timed_out);
