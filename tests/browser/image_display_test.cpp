@@ -12,48 +12,33 @@ namespace {
 
 class ImageDisplayTest : public AppTest {};
 
-TEST_F(ImageDisplayTest, VerticalBarOnlyWhenTallerThanScreenLessWindowTop) {
+TEST_F(ImageDisplayTest, BarsOnlyBeyondTheRoomAndAnOverflowingMaximumKeepsThePreviousOne) {
     start_program(pictures);
     frmBMPView& b = start_browser();
-    const int exact_px = (platform::screen_height_twips() - b.form().top()) / 15;
-    home.write_file("pictures/a_exact.bmp", bmp_bytes(10, exact_px));
-    home.write_file("pictures/b_taller.bmp", bmp_bytes(10, exact_px + 1));
-    home.write_file("pictures/c_huge.bmp", bmp_bytes(10, 2700));  // 40500 twips: beyond 16 bits
+    // Down: the screen less the window's top. Across: the screen less the
+    // file list, 1935 wide.
+    const int tall_px = (platform::screen_height_twips() - b.form().top()) / 15;
+    const int wide_px = (platform::screen_width_twips() - 1935) / 15;
+    home.write_file("pictures/a_exact.bmp", bmp_bytes(wide_px, tall_px));
+    home.write_file("pictures/b_taller.bmp", bmp_bytes(10, tall_px + 1));
+    home.write_file("pictures/c_wider.bmp", bmp_bytes(wide_px + 1, 10));
+    home.write_file("pictures/d_huge.bmp", bmp_bytes(10, 2700));  // 40500 twips: beyond 16 bits
     b.File1.refresh();
     select_file(b, "a_exact.bmp");
-    EXPECT_FALSE(b.VScroll1.visible());
+    EXPECT_FALSE(b.VScroll1.visible() || b.HScroll1.visible());
     select_file(b, "b_taller.bmp");
     EXPECT_TRUE(b.VScroll1.visible());
-    EXPECT_EQ(b.VScroll1.max(), 135 + (exact_px + 1) * 15 - 5775);
+    EXPECT_FALSE(b.HScroll1.visible());
+    EXPECT_EQ(b.VScroll1.max(), 135 + (tall_px + 1) * 15 - 5775);
     const int before = b.VScroll1.max();
-    select_file(b, "c_huge.bmp");  // the maximum overflows and the previous one stays
+    select_file(b, "d_huge.bmp");  // the maximum overflows and the previous one stays
     EXPECT_EQ(b.VScroll1.max(), before);
     EXPECT_TRUE(b.VScroll1.visible());  // the later steps still ran
-    EXPECT_TRUE(recorded.boxes.empty());
-}
-
-TEST_F(ImageDisplayTest, HorizontalBarComparesWithScreenLessFileListWidth) {
-    start_program(pictures);
-    frmBMPView& b = start_browser();
-    const int room_px = (platform::screen_width_twips() - 1935) / 15;  // the file list is 1935 wide
-    home.write_file("pictures/exact.bmp", bmp_bytes(room_px, 10));
-    home.write_file("pictures/wider.bmp", bmp_bytes(room_px + 1, 10));
-    home.write_file("pictures/wide.bmp", bmp_bytes(room_px + 300, 10));
-    b.File1.refresh();
-    select_file(b, "exact.bmp");
-    EXPECT_FALSE(b.HScroll1.visible());
-    select_file(b, "wider.bmp");
+    select_file(b, "c_wider.bmp");
+    EXPECT_FALSE(b.VScroll1.visible());
     ASSERT_TRUE(b.HScroll1.visible());
-    EXPECT_EQ(b.HScroll1.max(), 2130 + (room_px + 1) * 15 - b.form().width());
-    // The bar starts at the home coordinate, so the first step puts the
-    // picture's left edge at -10; another file puts it home again.
-    select_file(b, "wide.bmp");
-    EXPECT_EQ(b.HScroll1.value(), 2130);
-    b.HScroll1.set_value(2140);
-    EXPECT_EQ(b.Image1.left(), -10);
-    select_file(b, "exact.bmp");
-    EXPECT_EQ(b.Image1.left(), 2130);
-    EXPECT_EQ(b.HScroll1.value(), b.HScroll1.min());
+    EXPECT_EQ(b.HScroll1.max(), 2130 + (wide_px + 1) * 15 - b.form().width());
+    EXPECT_TRUE(recorded.boxes.empty());
 }
 
 TEST_F(ImageDisplayTest, OwnSizeAtHomeAndUnreadableFilesLeaveThePreviousPictureSilently) {

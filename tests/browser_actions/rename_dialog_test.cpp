@@ -1,7 +1,5 @@
 // The rename dialog opened by a double-click in the file list.
-#include <QApplication>
 #include <QCoreApplication>
-#include <QTest>
 
 #include "actions_fixture.h"
 #include "app/windows.h"
@@ -31,35 +29,6 @@ protected:
         dialog().cmdOK.press();
     }
 };
-
-TEST_F(RenameTest, NewNameRenamesAndMainBrowserShowsIt) {
-    frmBMPView& b = two_files();
-    const std::string bytes = read_file_bytes(at("Sunset.jpg"));
-    double_click(b, "Sunset.jpg");
-    ASSERT_TRUE(dialog_open());
-    EXPECT_EQ(dialog().txtNewName.text(), "*.jpg");
-    ok_with("Beach.jpg");
-    EXPECT_EQ(entries_of(pictures), (Names{"Beach.jpg", "Other.bmp"}));
-    EXPECT_EQ(read_file_bytes(at("Beach.jpg")), bytes);
-    ASSERT_TRUE(windows::main_browser_loaded());
-    EXPECT_EQ(listed(windows::main_browser()), (Names{"Beach.jpg", "Other.bmp"}));
-    EXPECT_FALSE(dialog_open());
-    EXPECT_TRUE(recorded.boxes.empty());
-}
-
-TEST_F(RenameTest, EmptyNameRenamesNothingAndEscCloses) {
-    frmBMPView& b = two_files();
-    double_click(b, "Sunset.jpg");
-    ok_with("");
-    EXPECT_FALSE(dialog_open());
-    double_click(b, "Sunset.jpg");
-    dialog().txtNewName.set_text("Beach.jpg");
-    QApplication::setActiveWindow(dialog().form().window());
-    QTest::keyClick(dialog().txtNewName.widget(), Qt::Key_Escape);
-    EXPECT_FALSE(dialog_open());
-    EXPECT_EQ(entries_of(pictures), (Names{"Other.bmp", "Sunset.jpg"}));
-    EXPECT_TRUE(recorded.boxes.empty());
-}
 
 TEST_F(RenameTest, RefusedNamesChangeNothingAndTheNextOkMovesIntoASubfolder) {
     frmBMPView& b = two_files();

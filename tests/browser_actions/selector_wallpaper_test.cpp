@@ -1,6 +1,6 @@
-// The action selector's entries and the wallpaper they set: the style in the
-// settings store, the picture converted to a bitmap where needed, and the
-// path handed to the desktop.
+// The wallpaper entries of the action selector: the style in the settings
+// store before the desktop is asked, the picture converted to a bitmap where
+// needed, and the path handed to the desktop.
 #include <QImageReader>
 
 #include "actions_fixture.h"
@@ -22,60 +22,7 @@ protected:
     }
 };
 
-TEST_F(SelectorTest, EveryEntryStopsARunningSlideshowFirst) {
-    home.write_file("pictures/a.bmp", bmp_bytes(8, 8));
-    start_program(pictures);
-    frmBMPView& b = start_browser();
-    select_file(b, "a.bmp");
-    for (int entry : {0, 2, 3, -1}) {
-        b.Timer1.set_interval(1000);
-        choose(b, entry);
-        EXPECT_EQ(b.Timer1.interval(), 0) << entry;
-    }
-    EXPECT_EQ(recorded.wallpapers.size(), 2u);  // the two wallpaper entries only
-}
-
-TEST_F(SelectorTest, WallpaperEntriesStoreTheStyleBeforeSettingThePicture) {
-    home.write_file("pictures/a.bmp", bmp_bytes(8, 8));
-    std::vector<std::string> seen;
-    services.desktop_wallpaper = [&](const std::string& path, WallpaperStyle style) {
-        recorded.wallpapers.emplace_back(path, style);
-        seen.push_back(style_value("WallpaperStyle").value_or("-") + style_value("TileWallpaper").value_or("-") +
-                       (style == WallpaperStyle::Tiled ? " tiled" : " centred"));
-        return true;
-    };
-    start_program(pictures);
-    frmBMPView& b = start_browser();
-    select_file(b, "a.bmp");
-    choose(b, 3);
-    choose(b, 2);
-    EXPECT_EQ(seen, (std::vector<std::string>{"11 tiled", "00 centred"}));
-}
-
-TEST_F(SelectorTest, AutoShowWritesTheCentredStyleOnceAndWaitsForATick) {
-    home.write_file("pictures/a.bmp", bmp_bytes(8, 8));
-    start_program(pictures);
-    frmBMPView& b = start_browser();
-    select_file(b, "a.bmp");
-    choose(b, 3);  // tiled first, so the centred values are seen to be written
-    recorded.wallpapers.clear();
-    choose(b, 1);
-    EXPECT_EQ(style_value("WallpaperStyle"), "0");
-    EXPECT_EQ(style_value("TileWallpaper"), "0");
-    EXPECT_EQ(frame().form().window_state(), platform::kStateMinimized);
-    EXPECT_EQ(b.Timer1.interval(), 1000);
-    EXPECT_TRUE(recorded.wallpapers.empty());
-    // A store that cannot be written (its folder would be under a regular
-    // file) shows a box on every write: the ticks write nothing.
-    home.write_file("not_a_folder", "x");
-    services.settings_store_path = home.file("not_a_folder/glimmerbox/registry.reg");
-    platform::install_services(services);
-    for (int i = 0; i < 3; ++i) b.Timer1_Timer();
-    EXPECT_EQ(recorded.wallpapers.size(), 3u);
-    EXPECT_TRUE(recorded.boxes.empty());
-}
-
-TEST_F(SelectorTest, OnlyGifAndJpgOfAnyCaseAreConvertedToABitmapAtTheirOwnSize) {
+TEST_F(SelectorTest, StyleStoredFirstAndOnlyGifAndJpgOfAnyCaseConvertedAtTheirOwnSize) {
     struct Case { const char* name; std::string bytes; bool converted; QSize size; };
     const std::vector<Case> cases = {
         {"Sea.JPG", jpeg_bytes(40, 30), true, {40, 30}},  {"c.GIF", gif_bytes(13, 7), true, {13, 7}},
@@ -83,6 +30,12 @@ TEST_F(SelectorTest, OnlyGifAndJpgOfAnyCaseAreConvertedToABitmapAtTheirOwnSize) 
         {"a.bmp", bmp_bytes(11, 7), false, {}}};
     for (const auto& c : cases) home.write_file(std::string("pictures/") + c.name, c.bytes);
     home.write_file("pictures/other.bmp", bmp_bytes(10, 10));
+    std::string stored;  // the store's two values when the desktop was asked
+    services.desktop_wallpaper = [&](const std::string& path, WallpaperStyle style) {
+        recorded.wallpapers.emplace_back(path, style);
+        stored = style_value("WallpaperStyle").value_or("-") + style_value("TileWallpaper").value_or("-");
+        return true;
+    };
     start_program(pictures);
     frmBMPView& b = start_browser();
     b.File1.set_pattern("*.*");
@@ -92,6 +45,9 @@ TEST_F(SelectorTest, OnlyGifAndJpgOfAnyCaseAreConvertedToABitmapAtTheirOwnSize) 
         select_file(b, c.name);
         b.Image1.load(at("other.bmp"));  // the file itself is read again
         choose(b, entry = 5 - entry);    // tiled and centred in turn
+        const bool tiled = entry == 3;
+        EXPECT_EQ(recorded.wallpapers.back().second, tiled ? WallpaperStyle::Tiled : WallpaperStyle::Centered);
+        EXPECT_EQ(stored, tiled ? "11" : "00");
         EXPECT_EQ(recorded.wallpapers.back().first, c.converted ? services.preview_bmp_path : at(c.name));
         if (c.converted) {
             EXPECT_EQ(preview_size(), c.size);

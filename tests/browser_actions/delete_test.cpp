@@ -1,0 +1,35 @@
+// Delete in the file list at its edges: the last entry and no selection.
+#include <QTest>
+
+#include "actions_fixture.h"
+#include "support/pictures.h"
+
+using namespace test_support;
+
+namespace actions_test {
+namespace {
+
+class DeleteTest : public ActionsTest {};
+
+TEST_F(DeleteTest, NothingSelectedDeletesNothingAndAfterTheLastNothingIsSelected) {
+    home.write_file("pictures/a.bmp", bmp_bytes(11, 5));
+    home.write_file("pictures/b.bmp", bmp_bytes(beyond_w(100), beyond_h(100)));  // brings up the bars
+    start_program(pictures);
+    frmBMPView& b = start_browser();
+    QTest::keyClick(b.File1.widget(), Qt::Key_Delete);
+    EXPECT_EQ(entries_of(pictures), (Names{"a.bmp", "b.bmp"}));
+
+    select_file(b, "b.bmp");
+    ASSERT_TRUE(b.VScroll1.visible());
+    const int width = b.Image1.width();
+    QTest::keyClick(b.File1.widget(), Qt::Key_Delete);
+    EXPECT_EQ(entries_of(pictures), Names{"a.bmp"});
+    EXPECT_EQ(listed(b), Names{"a.bmp"});
+    EXPECT_EQ(b.File1.list_index(), -1);
+    EXPECT_EQ(b.Image1.width(), width);  // its picture stays
+    EXPECT_FALSE(b.HScroll1.visible() || b.VScroll1.visible());
+    EXPECT_TRUE(recorded.boxes.empty());
+}
+
+}  // namespace
+}  // namespace actions_test
