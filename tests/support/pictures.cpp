@@ -8,93 +8,51 @@
 namespace test_support {
 namespace {
 
-void put16le(std::string& out, unsigned v) {
-    out += static_cast<char>(v & 0xff);
-    out += static_cast<char>((v >> 8) & 0xff);
+// Appends `bytes` bytes of v, least significant first unless `big`.
+void put(std::string& out, unsigned v, int bytes, bool big = false) {
+    for (int k = 0; k < bytes; ++k) out += static_cast<char>(v >> 8 * (big ? bytes - 1 - k : k));
 }
 
-void put32le(std::string& out, unsigned v) {
-    put16le(out, v & 0xffff);
-    put16le(out, (v >> 16) & 0xffff);
-}
-
-void put16be(std::string& out, unsigned v) {
-    out += static_cast<char>((v >> 8) & 0xff);
-    out += static_cast<char>(v & 0xff);
-}
-
-// Writes LZW codes of a fixed width, least significant bit first.
-class BitWriter {
-public:
-    void put(unsigned code, int width) {
-        bits_ |= code << count_;
-        count_ += width;
-        while (count_ >= 8) {
-            bytes_ += static_cast<char>(bits_ & 0xff);
-            bits_ >>= 8;
-            count_ -= 8;
-        }
-    }
-    std::string finish() {
-        if (count_ > 0) bytes_ += static_cast<char>(bits_ & 0xff);
-        return bytes_;
-    }
-
-private:
-    std::string bytes_;
-    unsigned bits_ = 0;
-    int count_ = 0;
-};
-
-// LZW data that never grows the code table past 9 bits: a clear code before
-// the decoder's table could fill.
+// LZW data of 9-bit codes, least significant bit first, that never grows the
+// code table: a clear code before the decoder's table could fill.
 std::string gif_image_data(const std::vector<unsigned char>& indices) {
     constexpr unsigned kClear = 256, kEnd = 257;
-    constexpr int kWidth = 9;
-    BitWriter writer;
-    writer.put(kClear, kWidth);
-    int since_clear = 0;
-    for (unsigned char index : indices) {
-        if (since_clear == 200) {
-            writer.put(kClear, kWidth);
-            since_clear = 0;
-        }
-        writer.put(index, kWidth);
-        ++since_clear;
+    std::string lzw;
+    unsigned bits = 0;
+    int count = 0;
+    auto code = [&](unsigned c) {
+        bits |= c << count;
+        for (count += 9; count >= 8; count -= 8, bits >>= 8) lzw += static_cast<char>(bits & 0xff);
+    };
+    code(kClear);
+    for (std::size_t i = 0; i < indices.size(); ++i) {
+        if (i > 0 && i % 200 == 0) code(kClear);
+        code(indices[i]);
     }
-    writer.put(kEnd, kWidth);
-    const std::string lzw = writer.finish();
-    std::string out(1, static_cast<char>(8));  // minimum code size
+    code(kEnd);
+    if (count > 0) lzw += static_cast<char>(bits & 0xff);
+    std::string out(1, '\x08');  // minimum code size
     for (std::size_t at = 0; at < lzw.size(); at += 255) {
         const std::string block = lzw.substr(at, 255);
-        out += static_cast<char>(block.size());
-        out += block;
+        out += static_cast<char>(block.size()) + block;
     }
-    out += '\0';
-    return out;
+    return out + '\0';
 }
 
 std::string gif_file(int width, int height, const std::vector<unsigned char>& indices) {
     std::string out = "GIF89a";
-    put16le(out, static_cast<unsigned>(width));
-    put16le(out, static_cast<unsigned>(height));
-    out += static_cast<char>(0xF7);  // global colour table of 256 entries
-    out += '\0';
-    out += '\0';
-    for (int i = 0; i < 256; ++i) {
-        out += static_cast<char>(((i >> 5) & 7) * 255 / 7);
-        out += static_cast<char>(((i >> 2) & 7) * 255 / 7);
-        out += static_cast<char>((i & 3) * 255 / 3);
-    }
+    put(out, static_cast<unsigned>(width), 2);
+    put(out, static_cast<unsigned>(height), 2);
+    out.append("\xF7\0\0", 3);  // global colour table of 256 entries
+    for (int i = 0; i < 256; ++i)
+        out += {static_cast<char>(((i >> 5) & 7) * 255 / 7), static_cast<char>(((i >> 2) & 7) * 255 / 7),
+                static_cast<char>((i & 3) * 255 / 3)};
     out += ',';
-    put16le(out, 0);
-    put16le(out, 0);
-    put16le(out, static_cast<unsigned>(width));
-    put16le(out, static_cast<unsigned>(height));
+    put(out, 0, 4);
+    put(out, static_cast<unsigned>(width), 2);
+    put(out, static_cast<unsigned>(height), 2);
     out += '\0';
-    out += gif_image_data(indices);
-    out += ';';
-    return out;
+    return out + gif_image_data(indices) + ';';
 }
 
 // A 32-bit icon image: header with doubled height, BGRA rows bottom-up, then
@@ -104,23 +62,9 @@ std::string icon_dib(const QImage& image) {
     const unsigned w = static_cast<unsigned>(argb.width()), h = static_cast<unsigned>(argb.height());
     const unsigned mask_row = ((w + 31) / 32) * 4;
     std::string out;
-    put32le(out, 40);
-    put32le(out, w);
-    put32le(out, h * 2);
-    put16le(out, 1);
-    put16le(out, 32);
-    put32le(out, 0);
-    put32le(out, w * h * 4 + mask_row * h);
-    for (int i = 0; i < 4; ++i) put32le(out, 0);
-    for (int y = argb.height() - 1; y >= 0; --y) {
-        for (int x = 0; x < argb.width(); ++x) {
-            const QRgb p = argb.pixel(x, y);
-            out += static_cast<char>(qBlue(p));
-            out += static_cast<char>(qGreen(p));
-            out += static_cast<char>(qRed(p));
-            out += static_cast<char>(qAlpha(p));
-        }
-    }
+    for (unsigned v : {40u, w, h * 2, 1u | 32u << 16, 0u, w * h * 4 + mask_row * h, 0u, 0u, 0u, 0u}) put(out, v, 4);
+    for (int y = argb.height() - 1; y >= 0; --y)
+        for (int x = 0; x < argb.width(); ++x) put(out, argb.pixel(x, y), 4);  // 0xAARRGGBB: B, G, R, A
     out.append(static_cast<std::size_t>(mask_row * h), '\0');
     return out;
 }
@@ -173,48 +117,29 @@ std::string gif_claiming_size(int width, int height) {
 }
 
 std::string ico_bytes(const std::vector<QImage>& images) {
-    std::vector<std::string> dibs;
-    for (const QImage& image : images) dibs.push_back(icon_dib(image));
-    std::string out;
-    put16le(out, 0);
-    put16le(out, 1);
-    put16le(out, static_cast<unsigned>(images.size()));
-    unsigned offset = 6 + 16 * static_cast<unsigned>(images.size());
-    for (std::size_t i = 0; i < images.size(); ++i) {
-        out += static_cast<char>(images[i].width() >= 256 ? 0 : images[i].width());
-        out += static_cast<char>(images[i].height() >= 256 ? 0 : images[i].height());
-        out += '\0';
-        out += '\0';
-        put16le(out, 1);
-        put16le(out, 32);
-        put32le(out, static_cast<unsigned>(dibs[i].size()));
-        put32le(out, offset);
-        offset += static_cast<unsigned>(dibs[i].size());
+    std::string out, dibs;
+    put(out, 0, 2);
+    put(out, 1, 2);
+    put(out, static_cast<unsigned>(images.size()), 2);
+    for (const QImage& image : images) {
+        const std::string dib = icon_dib(image);
+        out += {static_cast<char>(image.width() >= 256 ? 0 : image.width()),
+                static_cast<char>(image.height() >= 256 ? 0 : image.height()), '\0', '\0'};
+        put(out, 1 | 32 << 16, 4);
+        put(out, static_cast<unsigned>(dib.size()), 4);
+        put(out, static_cast<unsigned>(6 + 16 * images.size() + dibs.size()), 4);
+        dibs += dib;
     }
-    for (const std::string& dib : dibs) out += dib;
-    return out;
+    return out + dibs;
 }
 
 std::string jpeg_with_orientation(int width, int height, int orientation) {
     const std::string jpeg = jpeg_bytes(width, height);
-    // APP1 "Exif": a big-endian TIFF header and one IFD holding tag 0x0112.
-    std::string exif("Exif\0\0", 6);
-    exif += "MM";
-    put16be(exif, 0x2A);
-    put16be(exif, 0);
-    put16be(exif, 8);  // offset of the IFD
-    put16be(exif, 1);  // one entry
-    put16be(exif, 0x0112);
-    put16be(exif, 3);  // SHORT
-    put16be(exif, 0);
-    put16be(exif, 1);  // count
-    put16be(exif, static_cast<unsigned>(orientation));
-    put16be(exif, 0);
-    put16be(exif, 0);  // no next IFD
-    put16be(exif, 0);
-    std::string segment("\xFF\xE1", 2);
-    put16be(segment, static_cast<unsigned>(exif.size() + 2));
-    segment += exif;
+    // APP1 "Exif": a big-endian TIFF header and one IFD holding tag 0x0112,
+    // a SHORT, with no next IFD.
+    std::string segment("\xFF\xE1\0\x22" "Exif\0\0MM", 12);
+    for (unsigned v : {0x2Au, 0u, 8u, 1u, 0x0112u, 3u, 0u, 1u, static_cast<unsigned>(orientation), 0u, 0u, 0u})
+        put(segment, v, 2, true);
     return jpeg.substr(0, 2) + segment + jpeg.substr(2);
 }
 

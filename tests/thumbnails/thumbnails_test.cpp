@@ -1,0 +1,278 @@
+// The thumbnail window behind its progress window: the grid arithmetic, which
+// pictures load and when, Cancel, unreadable files, the reduced copies, a
+// folder far beyond 32767 pictures, and events that come back into the window
+// while a page loads.
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QPointer>
+#include <QTimer>
+#include <QWidget>
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <fstream>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/module1.h"
+#include "app/windows.h"
+#include "browser/frm_bmp_view.h"
+#include "platform/cell_picture.h"
+#include "platform/picture_prefetch.h"
+#include "support/app_env.h"
+#include "support/pictures.h"
+#include "thumbnails/frm_progress.h"
+#include "thumbnails/frm_thumbnails.h"
+
+namespace {
+
+std::string loading(int number) { return "Loading image  " + std::to_string(number); }
+
+// Resident memory now, in MB.
+long resident_mb() {
+    long pages = 0, resident = 0;
+    std::ifstream("/proc/self/statm") >> pages >> resident;
+    return resident * ::sysconf(_SC_PAGESIZE) / (1024 * 1024);
+}
+
+// A started program, a folder of generated pictures, the window opened as
+// "Thumbnail View" opens it, and a hook run in every pass of the page loop's
+// event pump.
+class ThumbsTest : public test_support::AppTest {
+protected:
+    ThumbsTest() {
+        start_program(pictures);
+        // A zero-interval timer fires once in every pass of the event pump;
+        // it records each new progress message and runs on_pump.
+        pump_.setInterval(0);
+        QObject::connect(&pump_, &QTimer::timeout, [this] {
+            frmProgress* p = windows::progress().get();
+            const std::string text = p ? p->lbl_1.caption() : std::string();
+            if (text.rfind("Loading image", 0) == 0 && (messages.empty() || messages.back() != text))
+                messages.push_back(text);
+            if (on_pump) on_pump(text);
+        });
+        pump_.start();
+    }
+    ~ThumbsTest() override {
+        pump_.stop();
+        settle();
+    }
+
+    // `count` hard links p00000.<ext>, p00001.<ext>, ... of one picture file.
+    void make_pictures(int count, const std::string& bytes = test_support::jpeg_bytes(40, 30),
+                       const char* ext = "jpg") {
+        const std::string original = home.write_file(std::string("original.") + ext, bytes);
+        for (int i = 0; i < count; ++i) {
+            char name[32];
+            std::snprintf(name, sizeof name, "/p%05d.%s", i, ext);
+            ASSERT_EQ(::link(original.c_str(), (pictures + name).c_str()), 0) << name;
+        }
+    }
+
+    frmThumbnails& open(int view_width = 12000, float view_height = 9000) {
+        Module1::cur_dir = Module1::cur_drive = pictures;
+        Module1::view_width = view_width;
+        Module1::view_height = view_height;
+        return windows::thumbnails()();
+    }
+
+    // Serves posted events: windows released are destroyed.
+    static void settle() {
+        for (int k = 0; k < 3; ++k) QCoreApplication::processEvents();
+    }
+
+    std::function<void(const std::string& message)> on_pump;
+    std::vector<std::string> messages;  // "Loading image" messages seen, in order
+
+private:
+    QTimer pump_;
+};
+
+// A browser's size and a file count, and what the grid and its scroll bar
+// become.
+struct Grid {
+    int files, view_w, view_h, rows, cols;
+    bool bar;
+    int max, large_change, bar_left;
+};
+
+TEST_F(ThumbsTest, GridRowsColumnsAndScrollBar) {
+    const Grid grids[] = {
+        // 8 columns of 1290 and 7 rows of 1200; 12.5 rows need 6.5 rows of
+        // scrolling, halved to even.
+        {100, 12000, 9000, 7, 8, true, 6, 7, 10680},
+        {57, 12000, 9000, 7, 8, true, 1, 7, 10680},  // one file more than a page: one row of scrolling
+        {56, 12000, 9000, 7, 8, false, 0, 0, 0},     // exactly a page: no scroll bar
+        {3, 1000, 1000, 1, 1, true, 3, 1, 1650},      // smaller than a cell: still one row and one column
+    };
+    for (const Grid& g : grids) {
+        SCOPED_TRACE(testing::Message() << g.files << " files in " << g.view_w << " x " << g.view_h);
+        make_pictures(g.files);
+        frmThumbnails& t = open(g.view_w, g.view_h);
+        EXPECT_EQ(t.rows_per_page, g.rows);
+        EXPECT_EQ(t.cols_per_row, g.cols);
+        EXPECT_EQ(t.VScroll1.visible(), g.bar);
+        if (g.bar) {
+            EXPECT_EQ(t.VScroll1.max(), g.max);
+            EXPECT_EQ(t.VScroll1.large_change(), g.large_change);
+            EXPECT_EQ(t.VScroll1.left(), g.bar_left);  // right of the last column
+        }
+        // Start again with an empty folder and no window.
+        unload_thumbnails();
+        settle();
+        for (const auto& name : test_support::entries_of(pictures)) ::unlink((pictures + "/" + name).c_str());
+    }
+    // No picture the window lists: a message, and no window.
+    home.write_file("pictures/drawing.wmf", "not listed");
+    start_browser().Filter1.set_list_index(4);  // "Thumbnail View"
+    ASSERT_EQ(recorded.boxes.size(), 1u);
+    EXPECT_EQ(recorded.boxes[0].text, "There is no graphics file under this directory");
+    EXPECT_EQ(Module1::cancel_flag, -1);
+    EXPECT_FALSE(windows::thumbnails().loaded() && windows::thumbnails()().form().is_shown());
+}
+
+TEST_F(ThumbsTest, PagesLoadInOrderAnnouncingEachPictureAndAreNeverDecodedTwice) {
+    make_pictures(200);
+    frmThumbnails& t = open();
+    ASSERT_EQ(messages.size(), 56u);
+    EXPECT_EQ(messages[0], "Loading image  1");  // two blanks before the number
+    EXPECT_EQ(messages[9], "Loading image  10");
+
+    // From page 0 to row 10: cells 56 to 135 load, each announced in turn.
+    messages.clear();
+    t.VScroll1.set_value(10);
+    ASSERT_EQ(t.Image1.size(), 136u);
+    ASSERT_EQ(messages.size(), 80u);
+    for (int k = 0; k < 80; ++k) {
+        EXPECT_EQ(messages[static_cast<size_t>(k)], loading(57 + k));
+        EXPECT_FALSE(t.Image1[static_cast<size_t>(56 + k)]->picture().empty()) << 56 + k;
+    }
+
+    // Back over loaded pages: nothing announced or decoded.
+    const long long decodes = platform::prefetch_decode_count();
+    messages.clear();
+    t.VScroll1.set_value(0);
+    t.VScroll1.set_value(3);
+    EXPECT_EQ(platform::prefetch_decode_count(), decodes);
+    EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(ThumbsTest, CancelWhileTheSixthPictureIsAnnouncedKeepsTheFiveBefore) {
+    make_pictures(20);
+    on_pump = [](const std::string& text) {
+        if (text == loading(6) && windows::progress().loaded()) windows::progress()().cmdCancel.press();
+    };
+    start_browser().Filter1.set_list_index(4);  // "Thumbnail View"
+    EXPECT_EQ(Module1::cancel_flag, -1);
+    EXPECT_EQ(messages.back(), loading(6));
+    ASSERT_TRUE(windows::thumbnails().loaded());
+    frmThumbnails& t = windows::thumbnails()();
+    // Cells 0 to 4 were made; the unload step then removed the extra images.
+    ASSERT_EQ(t.lb_txt.size(), 5u);
+    for (int i = 0; i < 5; ++i) EXPECT_EQ(t.lb_txt[static_cast<size_t>(i)]->caption(), t.File1.list(i));
+    EXPECT_EQ(t.Image1.size(), 1u);
+}
+
+// Reduced copies of every kind of picture, unreadable files among them.
+TEST_F(ThumbsTest, CellsHoldCopiesNoLargerThanTheirBoxOrNothingAndMemoryStaysBounded) {
+    home.write_file("pictures/b.jpg", "this is not a picture at all");
+    home.write_file("pictures/c.jpg", test_support::truncated(test_support::jpeg_bytes(400, 300), 40));
+    home.write_file("pictures/icon.ico", test_support::ico_bytes({test_support::pattern_image(16, 16),
+                                                                  test_support::pattern_image(64, 64)}));
+    home.write_file("pictures/tall.jpg", test_support::jpeg_bytes(600, 1800));
+    home.write_file("pictures/tiny.bmp", test_support::bmp_bytes(12, 10));
+    // Full decodes of these 300 would hold 300 x 1.9 MB.
+    make_pictures(300, test_support::jpeg_bytes(800, 600));
+    const long before = resident_mb();
+    frmThumbnails& t = open();
+    for (int row = 7; row <= t.VScroll1.max(); row += 7) t.VScroll1.set_value(row);
+    t.VScroll1.set_value(t.VScroll1.max());
+    EXPECT_EQ(Module1::cancel_flag, 0);
+    // b.jpg, c.jpg, icon.ico, p00000.jpg ... p00299.jpg, tall.jpg, tiny.bmp
+    ASSERT_EQ(t.Image1.size(), 305u);
+    EXPECT_LT(resident_mb() - before, 150);
+    const int box_w = platform::twips_to_device_px_x(735);
+    const int box_h = platform::twips_to_device_px_y(735);
+    for (size_t i = 0; i < t.Image1.size(); ++i) {
+        const platform::Picture& picture = t.Image1[i]->picture();
+        EXPECT_EQ(picture.empty(), i < 2) << i;
+        EXPECT_LE(picture.width_px(), box_w) << i;
+        EXPECT_LE(picture.height_px(), box_h) << i;
+    }
+    // The unreadable files keep their names; large pictures fill the box
+    // they are drawn into; small ones stay small.
+    EXPECT_EQ(t.lb_txt[0]->caption(), "b.jpg");
+    EXPECT_EQ(t.lb_txt[1]->caption(), "c.jpg");
+    EXPECT_EQ(t.Image1[2]->picture().width_px(), box_w);  // the icon's 64 px image
+    EXPECT_EQ(t.Image1[303]->picture().height_px(), box_h);
+    EXPECT_EQ(t.Image1[304]->picture().width_px(), 12);
+}
+
+TEST_F(ThumbsTest, FiftyThousandPicturesOpenAndPagePastSixteenBitIndices) {
+    make_pictures(50000, test_support::bmp_bytes(2, 2), "bmp");
+    frmThumbnails& t = open();
+    ASSERT_EQ(t.File1.list_count(), 50000);
+    EXPECT_EQ(t.VScroll1.max(), 6244);  // 50000 / 8 - 7 + 1
+    // Row 4100 starts at cell 32800, past what 16-bit indices hold.
+    t.VScroll1.set_value(4100);
+    EXPECT_EQ(t.first_index, 32800);
+    ASSERT_EQ(t.Image1.size(), 4107u * 8);
+    EXPECT_EQ(messages.back(), loading(32856));
+    EXPECT_TRUE(t.Image1[32800]->visible());
+    EXPECT_FALSE(t.Image1[32799]->visible());
+    t.Image1_Click(32803);
+    EXPECT_EQ(t.zoom_index, 32803);
+}
+
+// Events served by the page loop's event pump that come back into the window.
+TEST_F(ThumbsTest, PageChangesWhileLoadingAreServedAfterwardsTheLatestWinning) {
+    make_pictures(200);
+    frmThumbnails& t = open();
+    t.form().show();
+    messages.clear();
+    bool inside = false;
+    on_pump = [&](const std::string& text) {
+        if (text == loading(58)) {
+            inside = t.loading();
+            t.VScroll1.set_value(4);  // a drag going on while row 1 loads
+            t.VScroll1.set_value(12);
+        }
+    };
+    t.VScroll1.set_value(1);
+    EXPECT_TRUE(inside);
+    EXPECT_FALSE(t.loading());
+    EXPECT_EQ(t.first_index, 96);
+    ASSERT_EQ(t.Image1.size(), 152u);  // up to the end of row 12's page
+    EXPECT_TRUE(t.Image1[96]->visible());
+    EXPECT_FALSE(t.Image1[8]->visible());
+    // Every picture announced once, in order.
+    ASSERT_EQ(messages.size(), 152u - 56u);
+    for (size_t k = 0; k < messages.size(); ++k) EXPECT_EQ(messages[k], loading(57 + static_cast<int>(k)));
+}
+
+TEST_F(ThumbsTest, ClosingWhileLoadingStopsTheLoopAndTheWindowGoesAfterwards) {
+    make_pictures(200);
+    frmThumbnails& t = open();
+    t.form().show();
+    QPointer<QWidget> window(t.form().window());
+    ASSERT_FALSE(windows::main_browser_loaded());
+    on_pump = [&](const std::string& text) {
+        if (text == loading(60) && windows::thumbnails().loaded()) t.form().window()->close();
+    };
+    t.VScroll1.set_value(3);
+    // The unload step ran at once and put main_browser on the saved folder;
+    // nothing after picture 60 was announced.
+    EXPECT_FALSE(windows::thumbnails().loaded());
+    ASSERT_TRUE(windows::main_browser_loaded());
+    EXPECT_EQ(windows::main_browser().File1.path(), pictures);
+    EXPECT_EQ(messages.back(), loading(60));
+    on_pump = nullptr;
+    settle();
+    EXPECT_TRUE(window.isNull());  // gone once its loop had returned
+}
+
+}  // namespace
