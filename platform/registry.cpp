@@ -4,10 +4,6 @@
 // as a registry export is never overwritten.
 #include "platform/registry.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -16,6 +12,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/error.h"
+#include "platform/files.h"
 #include "platform/services.h"
 
 namespace platform {
@@ -225,45 +223,6 @@ long load_store(Store& store) {
     return kOk;
 }
 
-bool write_all(int fd, const std::string& bytes) {
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t w = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (w < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        done += static_cast<std::size_t>(w);
-    }
-    return true;
-}
-
-bool make_folders(const std::string& folder) {
-    if (folder.empty()) return true;
-    struct stat st {};
-    if (::stat(folder.c_str(), &st) == 0) return S_ISDIR(st.st_mode);
-    const auto slash = folder.find_last_of('/');
-    if (slash != std::string::npos && slash > 0 && !make_folders(folder.substr(0, slash)))
-        return false;
-    return ::mkdir(folder.c_str(), 0700) == 0 || errno == EEXIST;
-}
-
-// Writes the whole store through a temporary file in the same folder and a
-// rename, so that the old file stays whole until the new one is complete.
-bool save_atomically(const std::string& path, const std::string& bytes) {
-    const auto slash = path.find_last_of('/');
-    const std::string folder = slash == std::string::npos ? std::string() : path.substr(0, slash);
-    if (!make_folders(folder)) return false;
-    std::string tmp = path + ".XXXXXX";
-    const int fd = ::mkstemp(tmp.data());
-    if (fd < 0) return false;
-    bool ok = write_all(fd, bytes) && ::fsync(fd) == 0;
-    ok = (::close(fd) == 0) && ok;
-    if (ok && ::rename(tmp.c_str(), path.c_str()) == 0) return true;
-    ::unlink(tmp.c_str());
-    return false;
-}
-
 std::string render(const Store& store) {
     // Each line keeps its own line end; new lines, and a last line that had
     // none, take the first line's.
@@ -384,7 +343,12 @@ long RegSetValueExA(HKEY key, const std::string& value_name, std::uint32_t /*res
     // The key may have gone from the file since it was opened.
     if (!key_exists(store, path)) return kFileNotFound;
     set_value(store, path, value_name, value);
-    if (!save_atomically(services().settings_store_path, render(store))) return kAccessDenied;
+    // The old store stays whole until the new one is complete.
+    try {
+        write_file_atomically(services().settings_store_path, render(store));
+    } catch (const Error&) {
+        return kAccessDenied;
+    }
     return kOk;
 }
 
