@@ -75,8 +75,10 @@ FileList::FileList(Form& form, std::string name) : Control(form, new FileListWid
     QObject::connect(list, &QListWidget::itemDoubleClicked, list, [this](QListWidgetItem*) {
         if (on_dbl_click) guarded(on_dbl_click);
     });
+    // The list is read when its window sets the pattern or the folder, as
+    // every window does in its load step: reading the folder here as well
+    // would list it twice.
     path_ = current_folder();
-    skip_on_error([this] { reload(); });
 }
 
 void FileList::reload() {
