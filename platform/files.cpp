@@ -159,8 +159,8 @@ std::string quoted_name(const std::string& name) {
     const std::string folder = slash == std::string::npos || slash == 0 ? "/" : new_path.substr(0, slash);
     const long most = ::pathconf(folder.c_str(), _PC_NAME_MAX);
     if (most > 0 && name.size() > static_cast<std::size_t>(most)) {
-        refuse_name(name, "it is " + std::to_string(name.size()) + " bytes long, and a name on this drive may hold at most " +
-                              std::to_string(most));
+        refuse_name(name, "it is " + std::to_string(name.size()) +
+                              " bytes long, and a name on this drive may hold at most " + std::to_string(most));
     }
     refuse_name(name, "the path it makes is longer than the system allows");
 }
