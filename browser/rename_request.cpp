@@ -11,5 +11,7 @@ void frmBMPView::File1_DblClick() {
     Module1::cur_drive = Drive1.drive();
     Module1::old_name = File1.file_name();
     Module1::file_name.clear();
-    windows::new_name()().form().show();
+    frmNewName& dialog = windows::new_name()();
+    dialog.Record_File();
+    dialog.form().show();
 }

@@ -7,6 +7,7 @@
 #include "platform/error.h"
 #include "platform/files.h"
 #include "platform/services.h"
+#include "platform/start_folder.h"
 #include "platform/widget_util.h"
 
 namespace platform {
@@ -61,7 +62,7 @@ DirList::DirList(Form& form, std::string name) : Control(form, new QListWidget, 
         highlighted_ = as_list(widget_)->row(item);
         if (on_click) guarded(on_click);
     });
-    path_ = current_folder();
+    path_ = start_folder();
     skip_on_error([this] { rebuild(); });
 }
 

@@ -6,6 +6,7 @@
 #include "platform/error.h"
 #include "platform/files.h"
 #include "platform/services.h"
+#include "platform/start_folder.h"
 #include "platform/widget_util.h"
 
 namespace platform {
@@ -30,7 +31,7 @@ DriveList::DriveList(Form& form, std::string name) : Control(form, new QComboBox
                      [this](int row) { DriveListBridge::user_chose(*this, row); });
     skip_on_error([this] {
         const auto drives = read_drives(services().mount_table_path);
-        if (!drives.empty()) drive_ = drive_of(drives, current_folder()).spelled();
+        if (!drives.empty()) drive_ = drive_of(drives, start_folder()).spelled();
     });
     fill();
 }

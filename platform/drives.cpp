@@ -17,6 +17,7 @@
 #include "platform/error.h"
 #include "platform/files.h"
 #include "platform/services.h"
+#include "platform/start_folder.h"
 
 namespace platform {
 namespace {
@@ -178,12 +179,8 @@ void remember_folder_on_drive(const Drive& drive, const std::string& folder) {
 std::string current_folder_of_drive(const Drive& drive) {
     const std::string remembered = remembered_folder(drive.mount_point);
     if (!remembered.empty() && is_folder(remembered) && can_open_folder(remembered)) return remembered;
-    try {
-        const std::string here = current_folder();
-        if (drive_holds(drive, here) && can_open_folder(here)) return here;
-    } catch (const Error&) {
-        // The current folder is gone: fall back to the mount point.
-    }
+    const std::string start = start_folder();
+    if (drive_holds(drive, start)) return start;
     DIR* dir = ::opendir(drive.mount_point.c_str());
     if (!dir) {
         const int e = errno;

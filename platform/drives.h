@@ -27,8 +27,8 @@ Drive drive_of(const std::vector<Drive>& drives, const std::string& path);
 // so that going back to a drive goes back to that folder.
 void remember_folder_on_drive(const Drive& drive, const std::string& folder);
 
-// The drive's current folder: the folder last shown on it, else the process's
-// current folder when the drive holds it, else its mount point. Throws 68
+// The drive's current folder: the folder last shown on it, else the start
+// folder when the drive holds it, else its mount point. Throws 68
 // with a clear text when the drive cannot be read.
 std::string current_folder_of_drive(const Drive& drive);
 

@@ -8,6 +8,7 @@
 #include "platform/controls.h"
 #include "platform/error.h"
 #include "platform/files.h"
+#include "platform/start_folder.h"
 #include "platform/widget_util.h"
 
 namespace platform {
@@ -78,7 +79,7 @@ FileList::FileList(Form& form, std::string name) : Control(form, new FileListWid
     // The list is read when its window sets the pattern or the folder, as
     // every window does in its load step: reading the folder here as well
     // would list it twice.
-    path_ = current_folder();
+    path_ = start_folder();
 }
 
 void FileList::reload() {

@@ -15,6 +15,7 @@
 #include <unistd.h>
 
 #include "platform/error.h"
+#include "platform/start_folder.h"
 
 #ifndef RENAME_NOREPLACE
 #define RENAME_NOREPLACE (1 << 0)
@@ -134,12 +135,39 @@ void make_folders(const std::string& folder) {
     ::mkdir(folder.c_str(), 0777);
 }
 
-void check_new_name(const std::string& new_path) {
+std::string last_part(const std::string& path) {
+    const std::size_t slash = path.find_last_of('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// A name as a message shows it: quoted, and shortened in the middle when it
+// is too long to read.
+std::string quoted_name(const std::string& name) {
+    QString text = QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
+    if (text.size() > 60) text = text.left(28) + QStringLiteral("\u2026") + text.right(28);
+    return "\"" + text.toStdString() + "\"";
+}
+
+[[noreturn]] void refuse_name(const std::string& name, const std::string& why) {
+    throw Error(err::kBadFileName, "The name " + quoted_name(name) + " cannot be used: " + why + ".");
+}
+
+// Why the kernel found a path too long: its last part, or the whole of it.
+[[noreturn]] void refuse_long_name(const std::string& new_path) {
+    const std::string name = last_part(new_path);
     const std::size_t slash = new_path.find_last_of('/');
-    const std::string name = slash == std::string::npos ? new_path : new_path.substr(slash + 1);
-    const auto refuse = [&](const std::string& why) {
-        throw Error(err::kBadFileName, "The name " + display_text(name) + " cannot be used: " + why);
-    };
+    const std::string folder = slash == std::string::npos || slash == 0 ? "/" : new_path.substr(0, slash);
+    const long most = ::pathconf(folder.c_str(), _PC_NAME_MAX);
+    if (most > 0 && name.size() > static_cast<std::size_t>(most)) {
+        refuse_name(name, "it is " + std::to_string(name.size()) +
+                              " bytes long, and a name on this drive may hold at most " + std::to_string(most));
+    }
+    refuse_name(name, "the path it makes is longer than the system allows");
+}
+
+void check_new_name(const std::string& new_path) {
+    const std::string name = last_part(new_path);
+    const auto refuse = [&](const std::string& why) { refuse_name(name, why); };
     if (name.empty()) refuse("the name is empty");
     if (name == "." || name == "..") refuse("it names a folder, not a file");
     for (const char c : name) {
@@ -170,7 +198,7 @@ bool exists_no_follow(const std::string& path) {
         case EXDEV:
             throw Error(kRenameAcrossDrives, what + ": a file cannot be moved to another drive");
         case ENAMETOOLONG:
-            throw Error(err::kBadFileName, what + ": " + reason(e));
+            refuse_long_name(new_path);
         default:
             throw Error(err::kPathFileAccess, what + ": " + reason(e));
     }
@@ -245,7 +273,7 @@ bool is_folder(const std::string& path) {
 }
 
 std::string normalize_folder(const std::string& path) {
-    const std::string absolute = (!path.empty() && path[0] == '/') ? path : current_folder() + "/" + path;
+    const std::string absolute = (!path.empty() && path[0] == '/') ? path : start_folder() + "/" + path;
     std::vector<std::string> parts;
     std::size_t start = 0;
     while (start <= absolute.size()) {
@@ -280,16 +308,6 @@ std::string base_name(const std::string& path) {
     return slash == std::string::npos ? trimmed : trimmed.substr(slash + 1);
 }
 
-std::string current_folder() {
-    std::string buffer(256, '\0');
-    for (;;) {
-        if (::getcwd(buffer.data(), buffer.size())) return std::string(buffer.c_str());
-        const int e = errno;
-        if (e != ERANGE) throw Error(err::kPathNotFound, "The current folder cannot be found: " + reason(e));
-        buffer.resize(buffer.size() * 2);
-    }
-}
-
 void delete_file(const std::string& path) {
     const std::string what = "The file " + display_text(path) + " cannot be deleted: ";
     struct stat st {};
@@ -313,6 +331,12 @@ void delete_file(const std::string& path) {
 
 void rename_file_no_replace(const std::string& old_path, const std::string& new_path) {
     check_new_name(new_path);
+    // The file may have been replaced by a folder since it was chosen.
+    struct stat st {};
+    if (::lstat(old_path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
+        throw Error(err::kPathFileAccess, "The file " + quoted_name(last_part(old_path)) +
+                                              " cannot be renamed: it is now a folder, not a file.");
+    }
     if (::syscall(SYS_renameat2, AT_FDCWD, old_path.c_str(), AT_FDCWD, new_path.c_str(), RENAME_NOREPLACE) == 0) {
         return;
     }

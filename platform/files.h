@@ -27,7 +27,8 @@ std::vector<std::string> list_subfolders(const std::string& folder);
 // True when the path names an existing folder.
 bool is_folder(const std::string& path);
 
-// The path made absolute and free of "." and ".." parts and of doubled or
+// The path made absolute (a relative one is taken from the start folder)
+// and free of "." and ".." parts and of doubled or
 // trailing separators (except the root "/"); symbolic links are kept.
 std::string normalize_folder(const std::string& path);
 
@@ -37,9 +38,6 @@ std::string parent_folder(const std::string& folder);
 // The last part of a path.
 std::string base_name(const std::string& path);
 
-// The process's current folder.
-std::string current_folder();
-
 // Deletes a file at once and for good. A file whose permission bits grant
 // write to nobody counts as read-only and is refused (75), as are a missing
 // path (53) and a folder (75).
@@ -47,8 +45,9 @@ void delete_file(const std::string& path);
 
 // Renames or moves a file, never replacing an existing one: 58 when the new
 // name is taken, 53 when the old file is gone, 76 when the new folder does not
-// exist, 70 when permission is lacking, 52 when the new name is refused ('*',
-// '?' or control characters in its last part, empty, "." or "..").
+// exist, 70 when permission is lacking, 75 when the old path is a folder, 52
+// when the new name is refused ('*', '?' or control characters in its last
+// part, empty, "." or "..", too long); the text of 52 says why.
 void rename_file_no_replace(const std::string& old_path, const std::string& new_path);
 
 // Text for showing a name to a person (invalid UTF-8 bytes made visible).

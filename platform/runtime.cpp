@@ -9,17 +9,25 @@
 
 #include "platform/error.h"
 #include "platform/picture.h"
+#include "platform/start_folder.h"
 #include "platform/types.h"
 
 namespace platform {
 
 struct Application::Impl {
-    explicit Impl(int& argc, char** argv) : app(argc, argv) {}
+    explicit Impl(const char* program_name)
+        : name(program_name && *program_name ? program_name : "glimmerbox"), argv{name.data(), nullptr},
+          app(argc, argv) {}
+    // The toolkit keeps references to these for its whole life.
+    std::string name;
+    int argc = 1;
+    char* argv[2];
     QApplication app;
 };
 
-Application::Application(int& argc, char** argv) {
-    impl_ = std::make_unique<Impl>(argc, argv);
+Application::Application(const char* program_name) {
+    settle_start_folder();
+    impl_ = std::make_unique<Impl>(program_name);
     QApplication::setApplicationName("Glimmerbox");
     QApplication::setQuitOnLastWindowClosed(false);
     set_application_icon();

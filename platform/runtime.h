@@ -4,16 +4,26 @@
 // boundary where Qt delivers user events.
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "platform/services.h"
 
 namespace platform {
 
-// Owns the toolkit's application object. Create one before any window.
+// Why the toolkit could not show a window, in one line ("cannot open X
+// display \":1\""); nothing when it can. Only an X11 display is checked, and
+// only when the toolkit would use X11: another platform asked for through
+// QT_QPA_PLATFORM, or a Wayland session, is left to the toolkit.
+std::optional<std::string> display_problem();
+
+// Owns the toolkit's application object and settles the start folder.
+// Create one before any window. The toolkit sees only the program's name:
+// the program has no options, and the toolkit's own (-reverse, -platform,
+// -style, ...) are ignored like any other argument.
 class Application {
 public:
-    Application(int& argc, char** argv);
+    explicit Application(const char* program_name);
     ~Application();
     int run();  // the event loop, until the program ends
 

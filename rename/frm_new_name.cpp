@@ -10,17 +10,15 @@
 namespace {
 
 // Why a rename was refused, in words for the person who typed the name.
-std::string refusal_text(const platform::Error& e, const std::string& typed) {
+std::string refusal_text(const platform::Error& e, const std::string& typed, const std::string& old_name) {
     const std::string name = "\"" + platform::display_text(typed) + "\"";
     switch (e.number()) {
         case platform::err::kFileExists:
             return "A file named " + name + " already exists. Please choose another name.";
         case platform::err::kBadFileName:
-            return "The name " + name +
-                   " cannot be used. A file name must not be empty and must not hold *, ? or control "
-                   "characters.";
+            return e.what();  // the platform's own reason for this name
         case platform::err::kFileNotFound:
-            return "The file " + platform::display_text(Module1::old_name) +
+            return "The file " + platform::display_text(old_name) +
                    " is no longer there, so it cannot be renamed.";
         case platform::err::kPathNotFound:
             return "The folder named in " + name + " does not exist.";
@@ -56,6 +54,7 @@ frmNewName::frmNewName()
     cmdOK.on_click = [this] { cmdOK_Click(); };
     cmdCancel.on_click = [this] { cmdCancel_Click(); };
     form_.on_close = [this] { cmdCancel_Click(); };
+    Record_File();
     Form_Load();
 }
 
@@ -69,25 +68,36 @@ void frmNewName::Form_Load() {
     txtNewName.set_focus();
 }
 
+// The shared variables are overwritten by other windows while the dialog is
+// open (Thumbnail View saves its own folder in them), so the dialog keeps the
+// file of the last double-click for itself.
+void frmNewName::Record_File() {
+    folder_ = Module1::cur_dir;
+    drive_ = Module1::cur_drive;
+    name_ = Module1::old_name;
+}
+
 void frmNewName::cmdOK_Click() {
     Module1::file_name = txtNewName.text();
     if (!Module1::file_name.empty()) {
-        const std::string bare_old = Module1::old_name;
         const std::string typed = Module1::file_name;
-        Module1::old_name = platform::join_path(Module1::cur_dir, Module1::old_name);
-        Module1::file_name = platform::join_path(Module1::cur_dir, Module1::file_name);
+        Module1::old_name = platform::join_path(folder_, name_);
+        Module1::file_name = platform::join_path(folder_, typed);
         try {
             platform::rename_file_no_replace(Module1::old_name, Module1::file_name);
         } catch (const platform::Error& e) {
             // Refused: say why and leave the dialog open for another try,
             // with the names as they were before OK.
-            Module1::old_name = bare_old;
+            Module1::old_name = name_;
             Module1::file_name = typed;
-            platform::msg_box(refusal_text(e, typed), platform::MsgIcon::Exclamation);
+            platform::msg_box(refusal_text(e, typed, name_), platform::MsgIcon::Exclamation);
             txtNewName.set_focus();
             return;
         }
     }
+    // The browser goes back to the drive and folder of the double-click.
+    Module1::cur_dir = folder_;
+    Module1::cur_drive = drive_;
     windows::main_browser().Restore_Dir();
     close_dialog();
 }

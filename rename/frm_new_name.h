@@ -1,6 +1,8 @@
 #pragma once
 // The rename dialog: asks for a new name for the file double-clicked in the
 // browser and renames it in the folder recorded then. Not modal.
+#include <string>
+
 #include "platform/form.h"
 
 class frmNewName {
@@ -13,6 +15,9 @@ public:
 
     platform::Form& form() { return form_; }
 
+    // Takes the file to rename (folder, drive, name) from the shared
+    // variables; every double-click calls it.
+    void Record_File();
     void Form_Load();
     void cmdOK_Click();
     void cmdCancel_Click();
@@ -20,6 +25,9 @@ public:
 private:
     void close_dialog();
     platform::Form form_;
+    std::string folder_;
+    std::string drive_;
+    std::string name_;
 
 public:
     platform::Label& Label1;

@@ -102,8 +102,7 @@ int main(int argc, char** argv) {
     }
     if (argc >= 4 && std::string(argv[1]) == "page") {
         if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
-        int qt_argc = 1;
-        platform::Application app(qt_argc, argv);
+        platform::Application app(argv[0]);
         return page(argv[2], std::atoi(argv[3]));
     }
     std::fprintf(stderr, "usage: %s generate FOLDER COUNT DISTINCT [exif] | page FOLDER PICTURES\n", argv[0]);

@@ -1,9 +1,14 @@
 // The rename dialog opened by a double-click in the file list.
 #include <QCoreApplication>
 
+#include <unistd.h>
+
+#include <utility>
+
 #include "actions_fixture.h"
 #include "app/windows.h"
 #include "rename/frm_new_name.h"
+#include "thumbnails/frm_thumbnails.h"
 #include "support/pictures.h"
 
 using namespace test_support;
@@ -30,16 +35,24 @@ protected:
     }
 };
 
-TEST_F(RenameTest, RefusedNamesChangeNothingAndTheNextOkMovesIntoASubfolder) {
+TEST_F(RenameTest, RefusedNamesSayWhyChangeNothingAndTheNextOkMovesIntoASubfolder) {
     frmBMPView& b = two_files();
     home.make_folder("pictures/sub");
     const std::string sunset = read_file_bytes(at("Sunset.jpg")), other = read_file_bytes(at("Other.bmp"));
     double_click(b, "Sunset.jpg");
-    for (const std::string typed : {"Other.bmp", "*.jpg", "nosuch/new.jpg"}) {
+    const std::pair<std::string, std::string> refusals[] = {
+        {"Other.bmp", "already exists"},
+        {"*.jpg", "wildcard character '*'"},
+        {"nosuch/new.jpg", "does not exist"},
+        {"..", "names a folder"},
+        {std::string(300, 'a') + ".jpg", "304 bytes long"},
+    };
+    for (const auto& [typed, why] : refusals) {
         SCOPED_TRACE(typed);
         recorded.boxes.clear();
         ok_with(typed);
-        EXPECT_EQ(recorded.boxes.size(), 1u);
+        ASSERT_EQ(recorded.boxes.size(), 1u);
+        EXPECT_NE(recorded.boxes[0].text.find(why), std::string::npos) << recorded.boxes[0].text;
         EXPECT_TRUE(dialog_open());
         EXPECT_EQ(entries_of(pictures), (Names{"Other.bmp", "Sunset.jpg", "sub"}));
         EXPECT_EQ(read_file_bytes(at("Sunset.jpg")), sunset);
@@ -51,16 +64,37 @@ TEST_F(RenameTest, RefusedNamesChangeNothingAndTheNextOkMovesIntoASubfolder) {
     EXPECT_FALSE(dialog_open());
 }
 
-TEST_F(RenameTest, TheFolderOfTheDoubleClickIsUsedAfterTheBrowserMoves) {
+// Thumbnail View saves its own folder and drive in the shared variables
+// while the dialog is open.
+TEST_F(RenameTest, TheFolderAndDriveOfTheDoubleClickAreUsedAfterTheBrowserMovesAndShowsThumbnails) {
+    const std::string usb = home.make_folder("usb");
+    set_mounts({usb});
     frmBMPView& b = two_files();
-    const std::string elsewhere = home.make_folder("elsewhere");
-    home.write_file("elsewhere/Sunset.jpg", "another file of that name");
+    const std::string other_file = jpeg_bytes(8, 8);
+    home.write_file("usb/Sunset.jpg", other_file);
     double_click(b, "Sunset.jpg");
-    b.Dir1.set_path(elsewhere);
+    b.Drive1.set_drive(usb + " [usb]");
+    ASSERT_EQ(b.Dir1.path(), usb);
+    choose(b, 4);  // "Thumbnail View", then its close box
+    ASSERT_TRUE(windows::thumbnails().loaded());
+    windows::thumbnails()().close_window();
     ok_with("Beach.jpg");
     EXPECT_EQ(entries_of(pictures), (Names{"Beach.jpg", "Other.bmp"}));
-    EXPECT_EQ(entries_of(elsewhere), Names{"Sunset.jpg"});
+    EXPECT_EQ(read_file_bytes(usb + "/Sunset.jpg"), other_file);
+    EXPECT_EQ(windows::main_browser().Drive1.drive(), "/ [system]");
     EXPECT_EQ(windows::main_browser().Dir1.path(), pictures);
+}
+
+TEST_F(RenameTest, AFileThatBecameAFolderIsNotRenamed) {
+    frmBMPView& b = two_files();
+    double_click(b, "Sunset.jpg");
+    ASSERT_EQ(::unlink(at("Sunset.jpg").c_str()), 0);
+    home.make_folder("pictures/Sunset.jpg");
+    ok_with("Beach.jpg");
+    ASSERT_EQ(recorded.boxes.size(), 1u);
+    EXPECT_NE(recorded.boxes[0].text.find("now a folder"), std::string::npos) << recorded.boxes[0].text;
+    EXPECT_EQ(entries_of(pictures), (Names{"Other.bmp", "Sunset.jpg"}));
+    EXPECT_TRUE(dialog_open());
 }
 
 }  // namespace

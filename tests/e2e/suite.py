@@ -57,9 +57,17 @@ class Suite:
     # --- scenarios -------------------------------------------------------
 
     def startup_and_stepping(self):
-        """Titles, the listed pictures shown by clicks, Down and Up, at their own size."""
-        p = self.start(self.fresh_folder("stepping"), args=["--ignored", "whatever.jpg"])
+        """Titles, the listed pictures shown by clicks, Down and Up, at their own size;
+        arguments, Qt's own options too, are ignored."""
+        p = self.start(self.fresh_folder("stepping"),
+                       args=["--ignored", "whatever.jpg", "-reverse", "-platform", "offscreen"])
         p.wait_title("v1.7 - [Glimmerbox - Tarvolin]")
+        # Not mirrored: the maximised child's window buttons are at the right
+        # of the frame's menu bar, whose left part is empty.
+        left, top, _, _ = p.x.geometry(p.frame)
+        for dx in (29, 49):
+            if any(max(c) < 140 for c in p.x.column(left + dx, top, p.top - top)):
+                raise Failure("the window is mirrored: -reverse was obeyed")
         p.click_file(0)  # beach.jpg: lower-case names are listed too
         poll("beach.jpg shown", lambda: near(p.pixel(2130 + 150, 135 + 150), BLUE))
         # At its own size: 300 x 200 pixels from the home position.
@@ -76,6 +84,23 @@ class Suite:
         p.x.key("Up")
         poll("big.BMP shown again", lambda: near(p.pixel(2130 + 3000, 135 + 3000), GREEN))
         p.close()
+
+    def no_display(self):
+        """Without an X display: one line naming it and exit status 1, whatever
+        the arguments ask of Qt."""
+        for display, args in ((":bogus", []), (None, []), (":bogus", ["-platform", "offscreen"])):
+            env = {k: v for k, v in self.x.env.items() if k not in ("QT_QPA_PLATFORM", "WAYLAND_DISPLAY", "DISPLAY")}
+            if display:
+                env["DISPLAY"] = display
+            want = (f'glimmerbox: cannot open X display "{display}"' if display
+                    else "glimmerbox: cannot open X display (DISPLAY is not set)")
+            try:
+                res = subprocess.run([self.binary] + args, env=env, cwd=self.home, capture_output=True,
+                                     text=True, errors="replace", timeout=15)
+            except subprocess.TimeoutExpired:
+                raise Failure(f"still running with DISPLAY={display} {args}")
+            if res.returncode != 1 or res.stderr != want + "\n":
+                raise Failure(f"DISPLAY={display} {args}: exit {res.returncode}, stderr {res.stderr!r}")
 
     def scroll_bars(self):
         """A picture larger than the screen gets bars that move it."""
@@ -389,7 +414,7 @@ class Thumbs:
         return colour_index(px.pixel(*self.cell_centre(0, 0)))
 
 
-SCENARIOS = ["startup_and_stepping", "scroll_bars", "full_window", "delete", "rename",
+SCENARIOS = ["startup_and_stepping", "no_display", "scroll_bars", "full_window", "delete", "rename",
              "wallpaper", "auto_show", "thumbnails", "thumbnails_cancel",
              "hostile_pictures"]
 

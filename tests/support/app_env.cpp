@@ -11,6 +11,7 @@
 #include "app/module1.h"
 #include "app/windows.h"
 #include "browser/frm_bmp_view.h"
+#include "platform/start_folder.h"
 
 namespace test_support {
 
@@ -64,6 +65,7 @@ void AppTest::set_mounts(const std::vector<std::string>& extra_mount_points) {
 void AppTest::start_program(const std::string& folder) {
     platform::install_services(services);
     if (::chdir(folder.c_str()) != 0) FAIL() << "cannot enter " << folder;
+    platform::settle_start_folder();
     windows::frame().MDIForm_Load();
     // Let the windows take their maximised sizes, as the event loop would.
     QCoreApplication::processEvents();

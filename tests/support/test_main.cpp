@@ -11,6 +11,6 @@ int main(int argc, char** argv) {
     // Tests never draw on the real desktop.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     ::testing::InitGoogleTest(&argc, argv);
-    platform::Application app(argc, argv);
+    platform::Application app(argv[0]);
     return RUN_ALL_TESTS();
 }

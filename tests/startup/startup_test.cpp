@@ -1,0 +1,159 @@
+// Start-up outside the happy path: a start folder that is deleted,
+// unreadable or goes away while the program runs, and a display that
+// cannot be opened.
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <map>
+#include <optional>
+#include <string>
+
+#include "app/mdi_form.h"
+#include "app/windows.h"
+#include "browser_actions/actions_fixture.h"
+#include "platform/runtime.h"
+#include "platform/start_folder.h"
+#include "rename/frm_new_name.h"
+#include "support/pictures.h"
+#include "thumbnails/frm_thumbnails.h"
+
+using namespace test_support;
+using actions_test::Names;
+
+namespace {
+
+// Sets environment variables for one test (nullptr: unset) and puts the
+// old values back afterwards.
+class ScopedEnv {
+public:
+    ~ScopedEnv() {
+        for (const auto& [name, value] : saved_) {
+            if (value) ::setenv(name.c_str(), value->c_str(), 1);
+            else ::unsetenv(name.c_str());
+        }
+    }
+    void set(const std::string& name, const char* value) {
+        if (!saved_.count(name)) {
+            const char* old = std::getenv(name.c_str());
+            saved_[name] = old ? std::optional<std::string>(old) : std::nullopt;
+        }
+        if (value) ::setenv(name.c_str(), value, 1);
+        else ::unsetenv(name.c_str());
+    }
+
+private:
+    std::map<std::string, std::optional<std::string>> saved_;
+};
+
+class StartupTest : public actions_test::ActionsTest {
+protected:
+    StartupTest() { env.set("HOME", home.path().c_str()); }
+
+    // Starts the program as its executable does, in a folder deleted just
+    // before.
+    void start_in_deleted_folder(const std::string& name) {
+        const std::string gone = home.make_folder(name);
+        ASSERT_EQ(::chdir(gone.c_str()), 0);
+        ASSERT_EQ(::rmdir(gone.c_str()), 0);
+        platform::install_services(services);
+        platform::settle_start_folder();
+        windows::frame().MDIForm_Load();
+    }
+
+    ScopedEnv env;
+};
+
+TEST_F(StartupTest, ADeletedStartFolderFallsBackToHomeThenToTheRoot) {
+    home.write_file("at-home.jpg", jpeg_bytes(8, 8));
+    start_in_deleted_folder("gone");
+    EXPECT_EQ(start_browser().Dir1.path(), home.path());
+    EXPECT_EQ(listed(start_browser()), Names{"at-home.jpg"});
+    EXPECT_EQ(start_browser().Drive1.drive(), "/ [system]");
+
+    windows::reset_all();
+    env.set("HOME", home.file("no-such-home").c_str());
+    start_in_deleted_folder("gone-again");
+    EXPECT_EQ(start_browser().Dir1.path(), "/");
+}
+
+// Root reads every folder, so the start folder is made unreadable for an
+// unprivileged user in a child process.
+TEST_F(StartupTest, AnUnreadableStartFolderFallsBackToHome) {
+    if (::geteuid() != 0) GTEST_SKIP() << "needs root to become another user";
+    ASSERT_EQ(::chmod(home.path().c_str(), 0755), 0);
+    const std::string locked = home.make_folder("locked");
+    ASSERT_EQ(::chmod(locked.c_str(), 0700), 0);
+    int out[2];
+    ASSERT_EQ(::pipe(out), 0);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        // 65534: nobody.
+        if (::chdir(locked.c_str()) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0) ::_exit(2);
+        const std::string chosen = platform::settle_start_folder();
+        [[maybe_unused]] ssize_t n = ::write(out[1], chosen.data(), chosen.size());
+        ::_exit(0);
+    }
+    ::close(out[1]);
+    std::string chosen;
+    char buf[4096];
+    for (ssize_t n; (n = ::read(out[0], buf, sizeof buf)) > 0;) chosen.append(buf, static_cast<size_t>(n));
+    ::close(out[0]);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    EXPECT_EQ(chosen, home.path());
+}
+
+// Nothing done after start-up may need the process's current folder.
+TEST_F(StartupTest, AStartFolderDeletedWhileRunningBreaksNeitherRenameNorThumbnailView) {
+    const std::string start = home.make_folder("start");
+    home.write_file("pictures/Sunset.jpg", jpeg_bytes(16, 8));
+    start_program(start);
+    frmBMPView& b = start_browser();
+    b.Dir1.set_path(pictures);
+    ASSERT_EQ(::rmdir(start.c_str()), 0);
+
+    double_click(b, "Sunset.jpg");
+    frmNewName& dialog = windows::new_name()();
+    dialog.txtNewName.set_text("Beach.jpg");
+    dialog.cmdOK.press();
+    EXPECT_TRUE(recorded.boxes.empty()) << recorded.boxes[0].text;
+    EXPECT_EQ(entries_of(pictures), Names{"Beach.jpg"});
+    ASSERT_TRUE(windows::main_browser_loaded());
+    EXPECT_EQ(listed(windows::main_browser()), Names{"Beach.jpg"});
+
+    choose(b, 4);  // "Thumbnail View"
+    EXPECT_TRUE(windows::thumbnails().loaded() && windows::thumbnails()().form().is_shown());
+    EXPECT_TRUE(recorded.boxes.empty());
+}
+
+TEST(DisplayCheck, OnlyAnX11DisplayThatCannotBeOpenedIsAProblem) {
+    struct Case {
+        const char* platform;
+        const char* wayland;
+        const char* display;
+        std::optional<std::string> problem;
+    };
+    const Case cases[] = {
+        {"offscreen", nullptr, nullptr, std::nullopt},
+        {nullptr, "wayland-0", nullptr, std::nullopt},  // the toolkit picks in a Wayland session
+        {nullptr, nullptr, nullptr, "cannot open X display (DISPLAY is not set)"},
+        {"xcb", "wayland-0", ":bogus", "cannot open X display \":bogus\""},
+    };
+    for (const Case& c : cases) {
+        ScopedEnv env;
+        env.set("QT_QPA_PLATFORM", c.platform);
+        env.set("WAYLAND_DISPLAY", c.wayland);
+        env.set("DISPLAY", c.display);
+        EXPECT_EQ(platform::display_problem(), c.problem)
+            << (c.platform ? c.platform : "-") << " " << (c.display ? c.display : "-");
+    }
+}
+
+}  // namespace
