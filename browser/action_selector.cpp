@@ -9,12 +9,22 @@
 
 using platform::skip_on_error;
 
+namespace {
+constexpr const char* kPicturePattern = "*.GIF;*.JPG;*.BMP;*.ICO";
+}
+
 void frmBMPView::Filter1_Click() {
     // Whatever was chosen, a running slideshow stops.
     Timer1.set_interval(0);
     switch (Filter1.list_index()) {
         case 0:
-            File1.set_pattern("*.GIF;*.JPG;*.BMP;*.ICO");
+            // The folder is read again even when the pattern stays: files
+            // come and go.
+            if (File1.pattern() == kPicturePattern) {
+                File1.refresh();
+            } else {
+                File1.set_pattern(kPicturePattern);
+            }
             break;
         case 1:
             Center_Wallpaper();

@@ -1,8 +1,11 @@
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QScrollBar>
 #include <QSignalBlocker>
+#include <QWheelEvent>
 
 #include "platform/controls.h"
 #include "platform/error.h"
@@ -36,6 +39,23 @@ protected:
     }
 };
 
+// The box as a command control: the wheel never chooses an entry (one notch
+// over the closed box would run an action), and the drop-down list is as
+// wide as its longest entry.
+class CommandComboBox : public QComboBox {
+public:
+    void showPopup() override {
+        QAbstractItemView* list = view();
+        int width = list->sizeHintForColumn(0) + 2 * list->frameWidth();
+        if (count() > maxVisibleItems()) width += list->verticalScrollBar()->sizeHint().width();
+        list->setMinimumWidth(width);
+        QComboBox::showPopup();
+    }
+
+protected:
+    void wheelEvent(QWheelEvent* event) override { event->ignore(); }
+};
+
 bool typed_not_picked(QComboBox* combo) {
     const auto* field = dynamic_cast<const ComboTextField*>(combo->lineEdit());
     return field && field->finishing;
@@ -58,7 +78,7 @@ public:
     }
 };
 
-ComboBox::ComboBox(Form& form, std::string name) : Control(form, new QComboBox, std::move(name)) {
+ComboBox::ComboBox(Form& form, std::string name) : Control(form, new CommandComboBox, std::move(name)) {
     auto* combo = as_combo(widget_);
     combo->setEditable(true);
     combo->setLineEdit(new ComboTextField);

@@ -80,6 +80,8 @@ public:
     std::string list(int index) const;
     std::string file_name() const;  // the selected name, or "" with none
 
+    // A change of the selection by the user or from code, and a click on the
+    // entry already selected.
     std::function<void()> on_click;
     std::function<void()> on_dbl_click;
     std::function<void(std::int16_t& key_code, int shift)> on_key_down;
@@ -96,7 +98,8 @@ private:
 };
 
 // The folder tree of one drive: the open folder's ancestors and its
-// sub-folders. A double-click (or Enter) opens an entry.
+// sub-folders, leaving out other drives mounted inside it. A double-click (or
+// Enter) opens an entry; moving to an entry by mouse or keyboard is a click.
 class DirList : public Control {
 public:
     DirList(Form& form, std::string name);
@@ -184,7 +187,9 @@ private:
 
 enum class Orientation { Horizontal, Vertical };
 
-// A scroll bar with 16-bit minimum, maximum and value.
+// A scroll bar with 16-bit minimum, maximum and value. It runs from its
+// minimum (left or top) toward its maximum, also when the maximum is the
+// smaller; it is in the tab order and its arrow keys move it.
 class ScrollBar : public Control {
 public:
     ScrollBar(Form& form, std::string name, Orientation orientation);

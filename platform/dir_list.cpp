@@ -2,10 +2,13 @@
 #include <QListWidget>
 #include <QSignalBlocker>
 
+#include <algorithm>
+
 #include "platform/controls.h"
 #include "platform/drives.h"
 #include "platform/error.h"
 #include "platform/files.h"
+#include "platform/list_widget.h"
 #include "platform/services.h"
 #include "platform/start_folder.h"
 #include "platform/widget_util.h"
@@ -50,18 +53,29 @@ QListWidget* as_list(QWidget* w) { return static_cast<QListWidget*>(w); }
 Drive drive_holding(const std::string& folder) {
     return drive_of(read_drives(services().mount_table_path), folder);
 }
+
+bool is_mount_point(const std::vector<Drive>& drives, const std::string& folder) {
+    return std::any_of(drives.begin(), drives.end(), [&](const Drive& d) { return d.mount_point == folder; });
+}
 }  // namespace
 
-DirList::DirList(Form& form, std::string name) : Control(form, new QListWidget, std::move(name)) {
-    auto* list = as_list(widget_);
+DirList::DirList(Form& form, std::string name) : Control(form, new ClickableListWidget, std::move(name)) {
+    auto* list = static_cast<ClickableListWidget*>(widget_);
     auto* bridge = new DirListBridge(*this);
     list->installEventFilter(bridge);
     QObject::connect(list, &QListWidget::itemDoubleClicked, list,
                      [this, bridge](QListWidgetItem* item) { bridge->open(as_list(widget_)->row(item)); });
-    QObject::connect(list, &QListWidget::itemClicked, list, [this](QListWidgetItem* item) {
-        highlighted_ = as_list(widget_)->row(item);
+    // Every entry the user moves to, by mouse or by keyboard, is a click;
+    // so is a click on the entry already highlighted.
+    auto highlight = [this](int row) {
+        if (row < 0 || row >= list_count()) return;
+        highlighted_ = row;
         if (on_click) guarded(on_click);
+    };
+    QObject::connect(list, &QListWidget::currentRowChanged, list, [this, highlight](int row) {
+        if (row != highlighted_) highlight(row);
     });
+    list->on_press_current = highlight;
     path_ = start_folder();
     skip_on_error([this] { rebuild(); });
 }
@@ -73,16 +87,21 @@ std::string DirList::list(int index) const {
 
 void DirList::rebuild() {
     // The open folder's ancestors from its drive's mount point down, then its
-    // sub-folders.
+    // sub-folders. Another drive mounted inside this one is reached through
+    // the drive list: its folder is not listed here.
     const std::vector<std::string> subs = list_subfolders(path_);
-    const std::string top = drive_holding(path_).mount_point;
+    const std::vector<Drive> drives = read_drives(services().mount_table_path);
+    const std::string top = drive_of(drives, path_).mount_point;
     std::vector<std::string> chain;
     for (std::string f = path_;; f = parent_folder(f)) {
         chain.insert(chain.begin(), f);
         if (f == top || f == "/") break;
     }
     entries_ = chain;
-    for (const auto& s : subs) entries_.push_back(join_path(path_ == "/" ? "" : path_, s));
+    for (const auto& s : subs) {
+        std::string sub = join_path(path_ == "/" ? "" : path_, s);
+        if (!is_mount_point(drives, sub)) entries_.push_back(std::move(sub));
+    }
     highlighted_ = static_cast<int>(chain.size()) - 1;
 
     auto* list = as_list(widget_);

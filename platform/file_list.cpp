@@ -8,6 +8,7 @@
 #include "platform/controls.h"
 #include "platform/error.h"
 #include "platform/files.h"
+#include "platform/list_widget.h"
 #include "platform/start_folder.h"
 #include "platform/widget_util.h"
 
@@ -38,8 +39,15 @@ QListWidget* as_list(QWidget* w) { return static_cast<QListWidget*>(w); }
 
 // Getting the keyboard focus selects nothing: the toolkit's list would make
 // its first entry current, and the first Down would then skip it.
-class FileListWidget : public QListWidget {
+class FileListWidget : public ClickableListWidget {
 protected:
+    // With nothing selected End takes the last entry; every other move takes
+    // the first, as the toolkit does.
+    QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override {
+        if (action == MoveEnd && !currentIndex().isValid() && count() > 0) return model()->index(count() - 1, 0);
+        return QListWidget::moveCursor(action, modifiers);
+    }
+
     // The toolkit announces the new current entry inside its own focus
     // handling, so the announcement is held back for the whole of it.
     void focusInEvent(QFocusEvent* event) override {
@@ -69,6 +77,10 @@ bool is_read_only(const std::string& path) {
 
 FileList::FileList(Form& form, std::string name) : Control(form, new FileListWidget, std::move(name)) {
     auto* list = as_list(widget_);
+    // A click on the entry already selected shows it again (its bars come back).
+    static_cast<FileListWidget*>(list)->on_press_current = [this](int row) {
+        if (row == index_ && on_click) guarded(on_click);
+    };
     list->setUniformItemSizes(true);
     list->setSelectionMode(QAbstractItemView::SingleSelection);
     list->installEventFilter(new FileListBridge(*this));

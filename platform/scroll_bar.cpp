@@ -1,3 +1,4 @@
+#include <QKeyEvent>
 #include <QScrollBar>
 #include <QSignalBlocker>
 
@@ -14,6 +15,38 @@ using namespace detail;
 namespace {
 QScrollBar* as_bar(QWidget* w) { return static_cast<QScrollBar*>(w); }
 
+// Keys move a bar that has the focus as the classic bar does, whichever way
+// it stands: Right and Down a small step toward the maximum, Left and Up
+// back, the page keys a large step, Home and End to the ends. (The toolkit's
+// bar takes Right as a step back.)
+class KeyboardScrollBar : public QScrollBar {
+public:
+    using QScrollBar::QScrollBar;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override {
+        SliderAction action = SliderNoAction;
+        switch (event->key()) {
+            case Qt::Key_Left:
+            case Qt::Key_Up: action = SliderSingleStepSub; break;
+            case Qt::Key_Right:
+            case Qt::Key_Down: action = SliderSingleStepAdd; break;
+            case Qt::Key_PageUp: action = SliderPageStepSub; break;
+            case Qt::Key_PageDown: action = SliderPageStepAdd; break;
+            case Qt::Key_Home: action = SliderToMinimum; break;
+            case Qt::Key_End: action = SliderToMaximum; break;
+            default: QScrollBar::keyPressEvent(event); return;
+        }
+        triggerAction(action);
+        event->accept();
+    }
+};
+
+// A bar runs from its minimum (left or top) toward its maximum, also when the
+// maximum lies below the minimum. The toolkit's bar then holds the negated
+// values, so that its arrows, track and keys all move toward the maximum.
+int toolkit_sign(std::int16_t min, std::int16_t max) { return max < min ? -1 : 1; }
+
 std::int16_t checked16(long long v) {
     if (v < std::numeric_limits<std::int16_t>::min() || v > std::numeric_limits<std::int16_t>::max()) {
         throw Error(err::kOverflow, "Overflow");
@@ -26,7 +59,8 @@ std::int16_t checked16(long long v) {
 // once it is released; arrows, track clicks and keys raise Change.
 class ScrollBridge {
 public:
-    static void moved(ScrollBar& bar, int v) {
+    static void moved(ScrollBar& bar, int toolkit_value) {
+        const int v = toolkit_sign(bar.min_, bar.max_) * toolkit_value;
         if (v == bar.value_) return;
         bar.value_ = static_cast<std::int16_t>(v);
         auto* w = as_bar(bar.widget_);
@@ -40,9 +74,11 @@ public:
 };
 
 ScrollBar::ScrollBar(Form& form, std::string name, Orientation orientation)
-    : Control(form, new QScrollBar(orientation == Orientation::Horizontal ? Qt::Horizontal : Qt::Vertical),
+    : Control(form, new KeyboardScrollBar(orientation == Orientation::Horizontal ? Qt::Horizontal : Qt::Vertical),
               std::move(name)) {
     auto* w = as_bar(widget_);
+    // In the tab order, so that a picture can be scrolled by keyboard.
+    w->setFocusPolicy(Qt::TabFocus);
     sync_widget();
     QObject::connect(w, &QScrollBar::valueChanged, w, [this](int v) { ScrollBridge::moved(*this, v); });
     QObject::connect(w, &QScrollBar::sliderPressed, w, [this] { ScrollBridge::pressed(*this); });
@@ -52,12 +88,9 @@ ScrollBar::ScrollBar(Form& form, std::string name, Orientation orientation)
 void ScrollBar::sync_widget() {
     auto* w = as_bar(widget_);
     QSignalBlocker block(w);
-    // A maximum below the minimum is a reversed bar.
-    const bool reversed = max_ < min_;
-    w->setInvertedAppearance(reversed);
-    w->setInvertedControls(reversed);
-    w->setRange(std::min(min_, max_), std::max(min_, max_));
-    w->setValue(value_);
+    const int sign = toolkit_sign(min_, max_);
+    w->setRange(sign * min_, sign * max_);
+    w->setValue(sign * value_);
     w->setSingleStep(small_change_);
     w->setPageStep(large_change_);
 }

@@ -1,5 +1,9 @@
 // Showing the selected picture at its own size, and the scroll-bar rules at
 // their boundaries.
+#include <QApplication>
+#include <QTest>
+
+#include "app/mdi_form.h"
 #include "app/module1.h"
 #include "browser/frm_bmp_view.h"
 #include "platform/runtime.h"
@@ -61,6 +65,24 @@ TEST_F(ImageDisplayTest, OwnSizeAtHomeAndUnreadableFilesLeaveThePreviousPictureS
         EXPECT_EQ(b.Image1.left(), 2130);
     }
     EXPECT_TRUE(recorded.boxes.empty());
+}
+
+TEST_F(ImageDisplayTest, TheBarsFollowTheSelectorInTheTabOrderAndTheirKeysScroll) {
+    home.write_file("pictures/big.bmp", bmp_bytes(platform::screen_width_twips() / 15 + 100,
+                                                  platform::screen_height_twips() / 15 + 100));
+    start_program(pictures);
+    frmBMPView& b = start_browser();
+    select_file(b, "big.bmp");
+    ASSERT_TRUE(b.VScroll1.visible() && b.HScroll1.visible());
+    QApplication::setActiveWindow(frame().form().window());
+    b.Filter1.set_focus();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    EXPECT_TRUE(b.VScroll1.has_focus());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    ASSERT_TRUE(b.HScroll1.has_focus());
+    QTest::keyClick(b.HScroll1.widget(), Qt::Key_Right);
+    EXPECT_EQ(b.HScroll1.value(), 2140);
+    EXPECT_EQ(b.Image1.left(), -10);
 }
 
 TEST_F(ImageDisplayTest, OddNamesAreListedAndShown) {

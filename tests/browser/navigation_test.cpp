@@ -1,6 +1,7 @@
 // The linked drive, folder and file lists, and returning to a saved folder.
 #include <QComboBox>
 #include <QListWidget>
+#include <QTest>
 
 #include <filesystem>
 
@@ -64,6 +65,22 @@ TEST_F(NavigationTest, AnUnreadableDriveGivesAMessageAndTheListGoesBack) {
     EXPECT_NE(recorded.boxes[0].text.find(gone + " [GONE]"), std::string::npos);
     EXPECT_EQ(b.Drive1.drive(), "/ [system]");
     EXPECT_EQ(combo->currentText().toStdString(), "/ [system]");
+    EXPECT_EQ(b.Dir1.path(), pictures);
+}
+
+TEST_F(NavigationTest, TheSelectorsFirstEntryAndKeysInTheFolderListReadTheFolderAgain) {
+    start_program(pictures);
+    frmBMPView& b = start_browser();
+    home.write_file("pictures/new.jpg", "x");
+    auto* combo = static_cast<QComboBox*>(b.Filter1.widget());
+    emit combo->activated(0);  // the pattern is already the pictures' pattern
+    EXPECT_EQ(listed(b), (Names{"new.jpg", "top.bmp"}));
+
+    home.write_file("pictures/newer.gif", "x");
+    b.Timer1.set_interval(1000);
+    QTest::keyClick(b.Dir1.widget(), Qt::Key_Down);  // highlights "holiday" without opening it
+    EXPECT_EQ(listed(b), (Names{"new.jpg", "newer.gif", "top.bmp"}));
+    EXPECT_EQ(b.Timer1.interval(), 0);
     EXPECT_EQ(b.Dir1.path(), pictures);
 }
 

@@ -1,4 +1,5 @@
-// Delete in the file list at its edges: the last entry and no selection.
+// Delete in the file list: the entry that takes the place of the deleted one
+// and its bars, the last entry, and no selection.
 #include <QTest>
 
 #include "actions_fixture.h"
@@ -11,16 +12,24 @@ namespace {
 
 class DeleteTest : public ActionsTest {};
 
-TEST_F(DeleteTest, NothingSelectedDeletesNothingAndAfterTheLastNothingIsSelected) {
+TEST_F(DeleteTest, ClickingTheNextEntryBringsItsBarsBackAndAfterTheLastNothingIsSelected) {
     home.write_file("pictures/a.bmp", bmp_bytes(11, 5));
-    home.write_file("pictures/b.bmp", bmp_bytes(beyond_w(100), beyond_h(100)));  // brings up the bars
+    home.write_file("pictures/b.bmp", bmp_bytes(12, 5));
+    home.write_file("pictures/c.bmp", bmp_bytes(beyond_w(100), beyond_h(100)));  // brings up the bars
     start_program(pictures);
     frmBMPView& b = start_browser();
     QTest::keyClick(b.File1.widget(), Qt::Key_Delete);
-    EXPECT_EQ(entries_of(pictures), (Names{"a.bmp", "b.bmp"}));
+    EXPECT_EQ(entries_of(pictures), (Names{"a.bmp", "b.bmp", "c.bmp"}));
 
     select_file(b, "b.bmp");
-    ASSERT_TRUE(b.VScroll1.visible());
+    QTest::keyClick(b.File1.widget(), Qt::Key_Delete);
+    EXPECT_EQ(entries_of(pictures), (Names{"a.bmp", "c.bmp"}));
+    ASSERT_EQ(b.File1.file_name(), "c.bmp");
+    EXPECT_FALSE(b.HScroll1.visible() || b.VScroll1.visible());
+    auto* list = static_cast<QListWidget*>(b.File1.widget());
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->currentItem()).center());
+    EXPECT_TRUE(b.HScroll1.visible() && b.VScroll1.visible());
+
     const int width = b.Image1.width();
     QTest::keyClick(b.File1.widget(), Qt::Key_Delete);
     EXPECT_EQ(entries_of(pictures), Names{"a.bmp"});

@@ -1,11 +1,16 @@
 // The semantics every window rests on: events from code only on a real change
 // and inside the setter, nested events in order with their errors reaching the
-// setter's caller, 16-bit scroll values, twips rounding, the guard, and the two
-// list faults once fixed (combo typed text, file list focus).
+// setter's caller, 16-bit scroll values, twips rounding, the guard, and what
+// the user's mouse, keys and wheel do to the bars, lists and combo box.
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QTest>
+#include <QWheelEvent>
+
+#include <map>
 
 #include "platform/error.h"
 #include "platform/form.h"
@@ -86,11 +91,59 @@ TEST_F(ControlsTest, TheGuardShowsABoxAndKeepsRunning) {
     EXPECT_NE(recorded.boxes[0].text.find("The folder /x was not found."), std::string::npos);
 }
 
-TEST_F(ControlsTest, FileListFocusSelectsNothingAndTheFirstDownTakesTheFirstEntry) {
-    home.write_file("pictures/a.jpg", "x");
-    home.write_file("pictures/B.JPG", "x");
+// A bar runs from its minimum toward its maximum, also when the maximum lies
+// below the minimum (a picture a little wider than the room).
+TEST_F(ControlsTest, ArrowsTrackAndKeysMoveTheValueTowardTheMaximum) {
+    constexpr auto H = Orientation::Horizontal, V = Orientation::Vertical;
+    struct Case { Orientation orientation; int max; std::string how; int expected; };
+    const std::vector<Case> cases = {
+        {H, 3000, "arrow", 2140}, {H, 3000, "track", 2230}, {H, 3000, "Right", 2140},
+        {H, 1000, "arrow", 2120}, {H, 1000, "track", 2030}, {H, 1000, "Right", 2120},
+        {H, 1000, "End", 1000},   {V, 3000, "Down", 2140},  {V, 3000, "PageDown", 2230},
+        {V, 1000, "arrow", 2120}, {V, 3000, "wheel", 2160},  // three lines a notch
+    };
+    const std::map<std::string, Qt::Key> keys = {
+        {"Right", Qt::Key_Right}, {"Down", Qt::Key_Down}, {"PageDown", Qt::Key_PageDown}, {"End", Qt::Key_End}};
+    form.show();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.how + " to " + std::to_string(c.max));
+        auto& bar = form.add<ScrollBar>("bar", c.orientation);
+        const bool across = c.orientation == H;
+        bar.move(0, 0, across ? 3000 : 255, across ? 255 : 3000);
+        bar.set_small_change(10);
+        bar.set_large_change(100);
+        bar.set_min(2130);
+        bar.set_max(c.max);
+        ASSERT_EQ(bar.value(), 2130);
+        int changes = 0;
+        bar.on_change = [&] { ++changes; };
+        QWidget* w = bar.widget();
+        // A point along the bar: near its far end (the arrow), or three
+        // quarters of the way (the track beyond the thumb).
+        auto along = [&](int far_px, int quarters) {
+            const int length = across ? w->width() : w->height(), middle = (across ? w->height() : w->width()) / 2;
+            const int at = far_px ? length - far_px : length * quarters / 4;
+            return across ? QPoint(at, middle) : QPoint(middle, at);
+        };
+        if (c.how == "arrow") QTest::mouseClick(w, Qt::LeftButton, {}, along(3, 0));
+        if (c.how == "track") QTest::mouseClick(w, Qt::LeftButton, {}, along(0, 3));
+        if (keys.count(c.how)) QTest::keyClick(w, keys.at(c.how));
+        if (c.how == "wheel") {
+            QWheelEvent down(QPointF(along(0, 2)), w->mapToGlobal(QPointF(along(0, 2))), QPoint(), QPoint(0, -120),
+                             Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+            QApplication::sendEvent(w, &down);
+        }
+        EXPECT_EQ(bar.value(), c.expected);
+        EXPECT_EQ(changes, 1);
+        form.remove(bar);
+    }
+}
+
+TEST_F(ControlsTest, FileListKeysFromNoSelectionAndAClickOnTheSelectedEntry) {
+    for (const char* n : {"a.jpg", "B.JPG", "c.jpg", "d.jpg"}) home.write_file(std::string("pictures/") + n, "x");
     auto& list = form.add<FileList>("list");
     auto& other = form.add<CommandButton>("other");
+    list.move(0, 0, 1935, 3405);
     list.set_pattern("*.JPG");
     list.set_path(pictures);
     int clicks = 0;
@@ -98,14 +151,60 @@ TEST_F(ControlsTest, FileListFocusSelectsNothingAndTheFirstDownTakesTheFirstEntr
     form.show();
     QApplication::setActiveWindow(form.window());
     other.set_focus();
-    list.set_focus();
+    list.set_focus();  // taking the focus selects nothing
     ASSERT_TRUE(list.has_focus());
     EXPECT_EQ(clicks, 0);
-    QTest::keyClick(list.widget(), Qt::Key_Down);  // the first Down takes the first entry
-    EXPECT_EQ(list.list_index(), 0);
+    // With nothing selected every move takes the first entry, End the last.
+    const std::vector<std::pair<Qt::Key, int>> keys = {{Qt::Key_Down, 0},     {Qt::Key_Up, 0},
+                                                       {Qt::Key_PageDown, 0}, {Qt::Key_PageUp, 0},
+                                                       {Qt::Key_Home, 0},     {Qt::Key_End, 3}};
+    for (const auto& [key, expected] : keys) {
+        SCOPED_TRACE(key);
+        list.refresh();
+        clicks = 0;
+        QTest::keyClick(list.widget(), key);
+        EXPECT_EQ(list.list_index(), expected);
+        EXPECT_EQ(clicks, 1);
+    }
+    list.set_list_index(3);  // from code, only on a change
     EXPECT_EQ(clicks, 1);
-    list.set_list_index(0);  // from code, only on a change
-    EXPECT_EQ(clicks, 1);
+    // By mouse, a click on another entry is one click, and so is a click on
+    // the entry already selected.
+    auto* w = static_cast<QListWidget*>(list.widget());
+    for (const int row : {1, 1}) {
+        QTest::mouseClick(w->viewport(), Qt::LeftButton, {}, w->visualItemRect(w->item(row)).center());
+        EXPECT_EQ(list.list_index(), row);
+    }
+    EXPECT_EQ(clicks, 3);
+}
+
+// Another drive mounted inside this drive's tree is reached through the
+// drive list, not by opening its folder.
+TEST_F(ControlsTest, FolderListKeepsToItsDriveAndEveryMoveIsAClick) {
+    for (const char* f : {"pictures/a", "pictures/b", "pictures/cam"}) home.make_folder(f);
+    set_mounts({pictures + "/cam"});
+    auto& dirs = form.add<DirList>("dirs");
+    dirs.move(0, 0, 1935, 3405);
+    dirs.set_path(pictures);
+    Strings entries;
+    for (int i = 0; i < dirs.list_count(); ++i) entries.push_back(dirs.list(i));
+    const int open = dirs.list_index();
+    EXPECT_EQ(Strings(entries.begin() + open, entries.end()), (Strings{pictures, pictures + "/a", pictures + "/b"}));
+    int clicks = 0;
+    dirs.on_click = [&] { ++clicks; };
+    form.show();
+    QApplication::setActiveWindow(form.window());
+    dirs.set_focus();
+    auto* w = static_cast<QListWidget*>(dirs.widget());
+    QTest::keyClick(w, Qt::Key_Down);
+    QTest::keyClick(w, Qt::Key_Down);
+    EXPECT_EQ(dirs.list_index(), open + 2);
+    EXPECT_EQ(clicks, 2);
+    for (int n = 0; n < 2; ++n)  // a click on another entry, then on the same one
+        QTest::mouseClick(w->viewport(), Qt::LeftButton, {}, w->visualItemRect(w->item(open + 1)).center());
+    EXPECT_EQ(dirs.list_index(), open + 1);
+    EXPECT_EQ(clicks, 4);
+    EXPECT_EQ(dirs.path(), pictures);  // highlighted only
 }
 
 TEST_F(ControlsTest, ComboRunsEveryChosenEntryButNeverTypedText) {
@@ -130,6 +229,29 @@ TEST_F(ControlsTest, ComboRunsEveryChosenEntryButNeverTypedText) {
     }
     EXPECT_EQ(clicks, 2);
     EXPECT_EQ(combo.list_count(), 2);
+    // The wheel over the closed box chooses nothing.
+    combo.set_list_index(0);
+    clicks = 0;
+    QWheelEvent wheel(QPointF(5, 5), combo.widget()->mapToGlobal(QPointF(5, 5)), QPoint(), QPoint(0, -120),
+                      Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(combo.widget(), &wheel);
+    EXPECT_EQ(clicks, 0);
+    EXPECT_EQ(combo.list_index(), 0);
+}
+
+TEST_F(ControlsTest, ComboDropDownIsAsWideAsItsLongestEntry) {
+    auto& combo = form.add<ComboBox>("combo");
+    combo.move(60, 5775, 1935, 315);
+    for (const char* text : {"Graphics files (*.JPG;*.GIF;*.BMP;*.WMF;*.ICO)", "Change wallpaper (Center)", "Tile"})
+        combo.add_item(text);
+    form.show();
+    auto* box = static_cast<QComboBox*>(combo.widget());
+    box->showPopup();
+    QAbstractItemView* view = box->view();
+    ASSERT_TRUE(view->isVisible());
+    EXPECT_GE(view->viewport()->width(), view->sizeHintForColumn(0));
+    EXPECT_GT(view->sizeHintForColumn(0), box->width());  // the entries really are longer
+    box->hidePopup();
 }
 
 }  // namespace
