@@ -121,7 +121,8 @@ TEST_F(RealDesktop, FehAndHsetrootShowHostileNamesAsThoseVeryFiles) {
         ScopedEnv path("PATH", bin.c_str());
         for (std::size_t i = 0; i < wallpaper_test::kHostileNames.size(); ++i) {
             const std::string& name = wallpaper_test::kHostileNames[i];
-            const QColor colour(static_cast<int>(20 * i) + 10, 200 - static_cast<int>(15 * i), tool[0] == 'f' ? 40 : 90);
+            const int n = static_cast<int>(i);
+            const QColor colour(20 * n + 10, 200 - 15 * n, tool[0] == 'f' ? 40 : 90);
             const std::string picture = folder + "/" + name;
             wallpaper_test::write_file(picture, test_support::encode_with_qt(
                                                     test_support::solid_image(16, 16, colour), "BMP"));
