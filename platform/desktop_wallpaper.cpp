@@ -7,10 +7,13 @@
 #include <QString>
 #include <QUrl>
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdlib>
 #include <set>
+#include <string_view>
 
 #include "platform/registry.h"
 #include "platform/wallpaper_tools.h"
@@ -99,22 +102,30 @@ bool gvariant_unquote(const std::string& printed, std::string& text) {
     return true;
 }
 
-std::string sway_quote(const std::string& path) {
-    std::string out = "\"";
-    for (char c : path) {
-        if (c == '"' || c == '\\') out += '\\';
-        out += c;
+bool sway_safe(const std::string& path) {
+    if (path.empty() || path[0] != '/') return false;
+    for (const char c : path) {
+        const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+        if (!plain && std::string_view("/._+,@%=:-").find(c) == std::string_view::npos) return false;
     }
-    return out + "\"";
+    return true;
 }
 
 std::string plasma_script(const std::string& path, bool tiled) {
-    std::string uri;
-    for (char c : file_uri(path)) {
-        if (c == '\\' || c == '\'') uri += '\\';
-        if (c == '\n') uri += "\\n";
-        else if (c == '\r') uri += "\\r";
-        else uri += c;
+    // Built from the bytes, so that no quote, backslash or line break of the
+    // name reaches the script.
+    static const char hex[] = "0123456789ABCDEF";
+    std::string uri = "file://";
+    for (const char c : path) {
+        const auto u = static_cast<unsigned char>(c);
+        const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+        if (plain || c == '/' || c == '.' || c == '_' || c == '~' || c == '-') {
+            uri += c;
+        } else {
+            uri += '%';
+            uri += hex[u >> 4];
+            uri += hex[u & 15];
+        }
     }
     return "var ds = desktops();\n"
            "for (var i = 0; i < ds.length; i++) {\n"
@@ -124,25 +135,6 @@ std::string plasma_script(const std::string& path, bool tiled) {
            "    d.writeConfig('Image', '" + uri + "');\n"
            "    d.writeConfig('FillMode', " + (tiled ? "3" : "6") + ");\n"
            "}\n";
-}
-
-std::string fresh_alias(const std::string& path, std::string& previous) {
-    previous.clear();
-    const auto slash = path.find_last_of('/');
-    const std::string folder = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
-    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-    const auto dot = name.find_last_of('.');
-    const std::string stem = (dot == std::string::npos || dot == 0) ? name : name.substr(0, dot);
-    const std::string ext = (dot == std::string::npos || dot == 0) ? std::string() : name.substr(dot);
-    const std::string a = folder + "." + stem + "-a" + ext;
-    const std::string b = folder + "." + stem + "-b" + ext;
-    // The alias made last time is the one the desktop shows: link the other.
-    const bool a_in_use = ::access(a.c_str(), F_OK) == 0;
-    const std::string& next = a_in_use ? b : a;
-    ::unlink(next.c_str());
-    if (::link(path.c_str(), next.c_str()) != 0) return path;
-    previous = a_in_use ? a : b;
-    return next;
 }
 
 }  // namespace wallpaper_tools
@@ -246,7 +238,7 @@ bool apply_to(Desktop desktop, const std::string& path, bool tiled, const Comman
                                 "--set-wallpaper=" + path,
                                 std::string("--wallpaper-mode=") + (tiled ? "tile" : "center")});
         case Desktop::Sway:
-            return run_ok(run, {"swaymsg", "output", "*", "bg", sway_quote(path),
+            return run_ok(run, {"swaymsg", "output", "*", "bg", path,
                                 tiled ? "tile" : "center", "#000000"});
         case Desktop::X11: return apply_root_window(run, path, tiled);
         case Desktop::None: return false;
@@ -256,31 +248,60 @@ bool apply_to(Desktop desktop, const std::string& path, bool tiled, const Comman
 
 }  // namespace
 
+namespace {
+
+// An absolute path to a regular file we can read: a folder, a FIFO or a
+// device never becomes the wallpaper. Opened without blocking.
+bool readable_picture_file(const std::string& path) {
+    if (path.empty() || path[0] != '/') return false;
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return false;
+    struct stat st {};
+    const bool regular = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+    ::close(fd);
+    return regular;
+}
+
+}  // namespace
+
 bool apply_desktop_wallpaper(const std::string& path, WallpaperStyle style, const CommandRunner& run) {
+    // Only an absolute path: it can never be taken for an option of a tool.
+    if (path.empty() || path[0] != '/') return false;
     const Desktop desktop = detect_desktop(std::getenv("XDG_CURRENT_DESKTOP"),
                                            std::getenv("SWAYSOCK"), std::getenv("DISPLAY"));
     const bool tiled = style == WallpaperStyle::Tiled;
-    // These desktops ignore a path equal to the one they show, and the
-    // converted bitmap is always the same file with new content: hand them a
-    // fresh link to it each time.
-    const bool ignores_same_path =
-        desktop == Desktop::Kde || desktop == Desktop::Lxqt || desktop == Desktop::Xfce;
-    if (!ignores_same_path || path != services().preview_bmp_path)
-        return apply_to(desktop, path, tiled, run);
-    std::string previous;
-    const std::string alias = fresh_alias(path, previous);
-    const bool ok = apply_to(desktop, alias, tiled, run);
-    if (alias != path) {
-        // Keep the link the desktop now shows; drop the other one.
-        const std::string& stale = ok ? previous : alias;
-        if (!stale.empty()) ::unlink(stale.c_str());
+    const std::string& preview = services().preview_bmp_path;
+    const std::string data_folder = preview.substr(0, preview.find_last_of('/') + 1);
+    std::string stem;
+    if (desktop == Desktop::Sway) {
+        // sway runs word expansion on the path, commands included: it gets
+        // a name of our own in our data folder, never the user's.
+        stem = data_folder + ".wallpaper";
+    } else if ((desktop == Desktop::Kde || desktop == Desktop::Lxqt || desktop == Desktop::Xfce) &&
+               path == preview) {
+        // These desktops ignore a path equal to the one they show, and the
+        // converted bitmap is always the same file with new content: hand
+        // them a fresh link to it each time.
+        stem = data_folder + ".preview";
     }
+    if (stem.empty()) return apply_to(desktop, path, tiled, run);
+    std::string previous;
+    const std::string alias = fresh_alias(path, stem, previous);
+    if (desktop == Desktop::Sway && !sway_safe(alias)) {
+        if (!alias.empty()) ::unlink(alias.c_str());
+        return false;
+    }
+    if (alias.empty()) return apply_to(desktop, path, tiled, run);
+    const bool ok = apply_to(desktop, alias, tiled, run);
+    // Keep the alias the desktop now shows; drop the other one.
+    const std::string& stale = ok ? previous : alias;
+    if (!stale.empty()) ::unlink(stale.c_str());
     return ok;
 }
 
 bool SystemParametersInfoA(unsigned action, unsigned /*param*/, const std::string& path,
                            unsigned flags) {
-    if (action != SPI_SETDESKWALLPAPER || path.empty()) return false;
+    if (action != SPI_SETDESKWALLPAPER || !readable_picture_file(path)) return false;
     try {
         const std::string key = "HKEY_CURRENT_USER\\Control Panel\\Desktop";
         const auto tile = read_string_value(key, "TileWallpaper");

@@ -223,6 +223,19 @@ void rename_by_link(const std::string& old_path, const std::string& new_path) {
     }
 }
 
+// The file a chain of symbolic links ends at (a relative link counts from
+// its own folder); the path itself when it is no link.
+std::string link_target(std::string path) {
+    for (int hops = 0; hops < 40; ++hops) {
+        std::string buffer(4096, '\0');
+        const ssize_t n = ::readlink(path.c_str(), buffer.data(), buffer.size());
+        if (n < 0 || static_cast<std::size_t>(n) >= buffer.size()) return path;
+        buffer.resize(static_cast<std::size_t>(n));
+        path = buffer[0] == '/' ? buffer : join_path(parent_of_path(path), buffer);
+    }
+    return path;
+}
+
 // Fills the temporary file and flushes it to disk; 0 or the errno of the failure.
 int fill_file(int fd, const std::string& replaced_path, const std::string& bytes) {
     // Keep the permissions of the file being replaced; a new file gets 0644.
@@ -354,24 +367,33 @@ std::string display_text(const std::string& name) {
 }
 
 void write_file_atomically(const std::string& path, const std::string& bytes) {
-    const std::string folder = parent_of_path(path);
-    make_folders(folder);
-    std::string temp = join_path(folder, "." + base_name(path) + ".XXXXXX");
-    const auto fail = [&](int e) {
-        throw Error(err::kPathFileAccess, "The file " + display_text(path) + " cannot be written: " + reason(e));
+    // A symbolic link the user set up (a store kept in a dotfiles folder)
+    // stays: its target is replaced, in the target's own folder.
+    const std::string target = link_target(path);
+    const std::string folder = parent_of_path(target);
+    const auto fail = [&](const std::string& why) {
+        throw Error(err::kPathFileAccess, "The file " + display_text(path) + " cannot be written: " + why);
     };
+    struct stat st {};
+    if (::stat(target.c_str(), &st) == 0) {
+        if (!S_ISREG(st.st_mode)) fail("it is not a regular file");
+        // As for delete: no write bit for anyone means read-only, even for root.
+        if ((st.st_mode & 0222) == 0 || ::access(target.c_str(), W_OK) != 0) fail("it is read-only");
+    }
+    make_folders(folder);
+    std::string temp = join_path(folder, "." + base_name(target) + ".XXXXXX");
     const int fd = ::mkstemp(temp.data());
-    if (fd < 0) fail(errno);
-    int e = fill_file(fd, path, bytes);
+    if (fd < 0) fail(reason(errno));
+    int e = fill_file(fd, target, bytes);
     if (::close(fd) != 0 && e == 0) e = errno;
     if (e != 0) {
         ::unlink(temp.c_str());
-        fail(e);
+        fail(reason(e));
     }
-    if (::rename(temp.c_str(), path.c_str()) != 0) {
+    if (::rename(temp.c_str(), target.c_str()) != 0) {
         const int e = errno;
         ::unlink(temp.c_str());
-        fail(e);
+        fail(reason(e));
     }
     // Make the rename itself durable.
     const int dir_fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);

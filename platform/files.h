@@ -54,7 +54,10 @@ void rename_file_no_replace(const std::string& old_path, const std::string& new_
 std::string display_text(const std::string& name);
 
 // Writes a file atomically: a temporary file in the same folder, then a
-// rename over the old one, so a reader never sees half a file.
+// rename over the old one, so a reader never sees half a file. A symbolic
+// link is written through to its target, in the target's folder; an existing
+// file whose permission bits grant write to nobody, or that is no regular
+// file, is refused (75).
 void write_file_atomically(const std::string& path, const std::string& bytes);
 
 }  // namespace platform

@@ -4,8 +4,12 @@
 // as a registry export is never overwritten.
 #include "platform/registry.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cerrno>
-#include <cstdio>
+#include <cstdint>
 #include <cstring>
 #include <map>
 #include <mutex>
@@ -171,25 +175,47 @@ bool continues_onto_next(const Line& line) {
            t.back() == '\\';
 }
 
+// The largest store taken for ours; anything bigger is no settings store.
+constexpr std::size_t kMaxStoreBytes = 1 << 20;
+
 // Reads the store: kOk, kAccessDenied when the file exists but cannot be
-// read, kBadDatabase when it is not a registry export.
+// read, kBadDatabase when it is not a registry export: no regular file (a
+// FIFO, a device), over 1 MiB, or text that does not parse.
 long load_store(Store& store) {
     store = Store{};
     const std::string& path = services().settings_store_path;
-    FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f) {
+    // Without blocking, so that a FIFO in its place cannot hang the program.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
         // A missing file, or a folder on the way that is missing or is no
         // folder: an empty store, which is written on the first change.
         if (errno == ENOENT || errno == ENOTDIR) return kOk;
         return kAccessDenied;
     }
     std::string bytes;
-    char buf[8192];
-    std::size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) bytes.append(buf, n);
-    const bool failed = std::ferror(f) != 0;
-    std::fclose(f);
-    if (failed) return kAccessDenied;
+    long rc = kOk;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) {
+        rc = kAccessDenied;
+    } else if (!S_ISREG(st.st_mode) || static_cast<std::uintmax_t>(st.st_size) > kMaxStoreBytes) {
+        rc = kBadDatabase;
+    } else {
+        // Bounded even when the file grows while it is read.
+        char buf[8192];
+        for (;;) {
+            const ssize_t n = ::read(fd, buf, sizeof buf);
+            if (n < 0 && errno == EINTR) continue;
+            if (n < 0) rc = kAccessDenied;
+            if (n <= 0) break;
+            bytes.append(buf, static_cast<std::size_t>(n));
+            if (bytes.size() > kMaxStoreBytes) {
+                rc = kBadDatabase;
+                break;
+            }
+        }
+    }
+    ::close(fd);
+    if (rc != kOk) return rc;
     // An empty file holds nothing to keep: it is written afresh.
     if (bytes.empty()) return kOk;
 

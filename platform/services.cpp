@@ -17,6 +17,13 @@ std::string env_or(const char* name, const std::string& fallback) {
     return (v && *v) ? std::string(v) : fallback;
 }
 
+// An XDG base folder: only an absolute path counts; a relative one (which
+// could even read as an option to a desktop tool) is ignored.
+std::string xdg_folder(const char* name, const std::string& fallback) {
+    const char* v = std::getenv(name);
+    return (v && v[0] == '/') ? std::string(v) : fallback;
+}
+
 std::string home_folder() { return env_or("HOME", "/"); }
 
 int show_message_box(const MessageBoxRequest& r) {
@@ -52,8 +59,8 @@ Services& current() {
 
 Services real_services() {
     Services s;
-    const std::string config = env_or("XDG_CONFIG_HOME", home_folder() + "/.config");
-    const std::string data = env_or("XDG_DATA_HOME", home_folder() + "/.local/share");
+    const std::string config = xdg_folder("XDG_CONFIG_HOME", home_folder() + "/.config");
+    const std::string data = xdg_folder("XDG_DATA_HOME", home_folder() + "/.local/share");
     s.settings_store_path = config + "/glimmerbox/registry.reg";
     s.preview_bmp_path = data + "/glimmerbox/preview.bmp";
     s.mount_table_path = "/proc/self/mounts";

@@ -1,7 +1,8 @@
 #pragma once
 // The pieces of the desktop wallpaper backend that are worth checking on
 // their own: which desktop runs, how a path is spelled for each tool, and the
-// alternating links that make a desktop reload a file it already shows.
+// alternating links that make a desktop reload a file it already shows or
+// give a tool that expands its argument a name of our own.
 #include <string>
 
 namespace platform::wallpaper_tools {
@@ -20,17 +21,22 @@ std::string gvariant_quote(const std::string& text);
 // The string of gsettings' printed GVariant; false when it is no string.
 bool gvariant_unquote(const std::string& printed, std::string& text);
 
-// A path as one quoted argument of sway's command parser.
-std::string sway_quote(const std::string& path);
+// True when a path holds nothing that sway's command parser or the word
+// expansion it runs on the path could act on: absolute, and only letters,
+// digits and "/._+,@%=:-".
+bool sway_safe(const std::string& path);
 
-// The Plasma shell script that sets the picture on every desktop.
+// The Plasma shell script that sets the picture on every desktop. The picture
+// goes in as a file URI percent-encoded from its bytes, so the script's string
+// holds nothing but letters, digits and "%/:._~-".
 std::string plasma_script(const std::string& path, bool tiled);
 
-// A hard link to the file under an alternating hidden name beside it
-// ("dir/.name-a.ext", then "dir/.name-b.ext", ...), so that the path handed to
-// the desktop differs from the one it shows. The original path when no link
-// can be made. `previous` receives the alias to remove once the desktop has
-// switched ("" when none).
-std::string fresh_alias(const std::string& path, std::string& previous);
+// A hard link to the file (a copy where no link can be made) under alternating
+// names "<stem>-a<ext>", then "<stem>-b<ext>", ..., where ext is the file's own
+// extension when it is plain letters and digits. The path handed to a desktop
+// then differs from the one it shows, and is a name of our own. "" when
+// neither link nor copy can be made. `previous` receives the alias to remove
+// once the desktop has switched ("" when none).
+std::string fresh_alias(const std::string& path, const std::string& stem, std::string& previous);
 
 }  // namespace platform::wallpaper_tools

@@ -22,9 +22,8 @@ TEST_F(AutoShowTest, FromTheSecondEntryItWrapsAndPassesOverAnUnreadableFile) {
         b.Timer1_Timer();
         widths.push_back(b.Image1.width());
     }
-    // c.gif leaves b.bmp on view, and that picture becomes the wallpaper.
-    const std::string& converted = services.preview_bmp_path;
-    EXPECT_EQ(wallpaper_paths(), (Names{at("b.bmp"), converted, at("a.bmp"), at("b.bmp"), converted}));
+    // c.gif cannot be loaded: b.bmp stays on view and no wallpaper is set.
+    EXPECT_EQ(wallpaper_paths(), (Names{at("b.bmp"), at("a.bmp"), at("b.bmp")}));
     EXPECT_EQ(widths, (std::vector<int>{300, 300, 150, 300, 300}));
     EXPECT_EQ(b.File1.file_name(), "c.gif");
     EXPECT_EQ(b.Timer1.interval(), 1000);

@@ -3,6 +3,8 @@
 // needed, and the path handed to the desktop.
 #include <QImageReader>
 
+#include <sys/stat.h>
+
 #include "actions_fixture.h"
 #include "app/mdi_form.h"
 #include "support/pictures.h"
@@ -57,19 +59,26 @@ TEST_F(SelectorTest, StyleStoredFirstAndOnlyGifAndJpgOfAnyCaseConvertedAtTheirOw
     EXPECT_TRUE(recorded.boxes.empty());
 }
 
-TEST_F(SelectorTest, UnreadableGifSavesThePictureOnViewAndNoSelectionHandsTheFolder) {
+TEST_F(SelectorTest, NothingIsHandedOverUnlessTheChosenPictureWasLoadedAndConverted) {
     home.write_file("pictures/a.bmp", bmp_bytes(21, 9));
     home.write_file("pictures/b.gif", "GIF89a but nothing more");
+    home.write_file("pictures/c.gif", gif_bytes(13, 7));
+    home.make_folder(".local/share/glimmerbox");
+    const std::string stale = home.write_file(".local/share/glimmerbox/preview.bmp", bmp_bytes(5, 5));
     start_program(pictures);
     frmBMPView& b = start_browser();
-    choose(b, 2);
-    EXPECT_EQ(wallpaper_paths(), Names{pictures + "/"});
-    EXPECT_FALSE(path_exists(services.preview_bmp_path));
+    choose(b, 2);  // no file selected: the folder
     select_file(b, "a.bmp");
-    select_file(b, "b.gif");  // the picture on view stays a.bmp
+    select_file(b, "b.gif");  // cannot be loaded; a.bmp stays on view
     choose(b, 2);
-    EXPECT_EQ(recorded.wallpapers.back().first, services.preview_bmp_path);
-    EXPECT_EQ(preview_size(), QSize(21, 9));
+    EXPECT_EQ(frame().form().caption(), "b.gif");
+    // A bitmap that cannot be written leaves the stale one, which is not set.
+    ASSERT_EQ(::chmod(stale.c_str(), 0444), 0);
+    select_file(b, "c.gif");
+    choose(b, 2);
+    EXPECT_EQ(wallpaper_paths(), Names{});
+    EXPECT_EQ(preview_size(), QSize(5, 5));
+    EXPECT_EQ(style_value("Wallpaper"), std::nullopt);
     EXPECT_TRUE(recorded.boxes.empty());
 }
 

@@ -3,6 +3,12 @@
 // desktops that ignore a repeated path; and the program runner itself.
 #include <gtest/gtest.h>
 
+#include <QByteArray>
+#include <QUrl>
+
+#include <sys/stat.h>
+#include <wordexp.h>
+
 #include <chrono>
 
 #include "platform/desktop_wallpaper.h"
@@ -70,9 +76,6 @@ TEST_F(DesktopCommands, EachDesktopGetsItsOwnArguments) {
         {"XFCE", nullptr, "1", "2", xfce},
         {"LXQt", nullptr, "--wallpaper-mode=center", "--wallpaper-mode=tile",
          {{"pcmanfm-qt", "--set-wallpaper=" + kOdd, "@"}}},
-        {"", "/run/sway.sock", "center", "tile",
-         {{"swaymsg", "output", "*", "bg", "\"/home/ana/My Pics/sun #1 100% it's \\\"hi\\\" \\\\.bmp\"", "@",
-           "#000000"}}},
         {"openbox", nullptr, "--bg-center", "--bg-tile", {{"feh", "--no-fehbg", "@", kOdd}}},
     };
     for (const Row& row : rows) {
@@ -85,7 +88,9 @@ TEST_F(DesktopCommands, EachDesktopGetsItsOwnArguments) {
             EXPECT_EQ(commands, expected) << row.desktop;
         }
     }
-    EXPECT_NE(plasma_script(kOdd, true).find("d.writeConfig('Image', " + quoted_uri + ");"), std::string::npos);
+    EXPECT_NE(plasma_script(kOdd, true).find("d.writeConfig('Image', 'file:///home/ana/My%20Pics/"
+                                             "sun%20%231%20100%25%20it%27s%20%22hi%22%20%5C.bmp');"),
+              std::string::npos);
     EXPECT_NE(plasma_script(kOdd, false).find("d.writeConfig('FillMode', 6);"), std::string::npos);
 
     // Without feh: hsetroot. gsettings without a session bus exits 0 and
@@ -95,6 +100,88 @@ TEST_F(DesktopCommands, EachDesktopGetsItsOwnArguments) {
     EXPECT_EQ(commands, (Commands{{"feh", "--no-fehbg", "--bg-tile", kOdd}, {"hsetroot", "-tile", kOdd}}));
     programs["gsettings"] = [](const Argv&) { return CommandResult{true, false, 0, ""}; };
     EXPECT_FALSE(apply("GNOME", WallpaperStyle::Centered));
+}
+
+// The path a tool was given, read back as that tool reads its argument; for
+// sway as its command parser and word expansion (commands refused) see it.
+std::string path_given(const Argv& argv) {
+    std::string text;
+    const std::string& tool = argv.at(0);
+    if (tool == "gsettings") {
+        if (!gvariant_unquote(argv.at(4), text)) return "<no string: " + argv.at(4) + ">";
+        if (argv.at(2) == "org.mate.background") return text;
+        return QUrl::fromEncoded(QByteArray::fromStdString(text), QUrl::StrictMode).toLocalFile().toStdString();
+    }
+    if (tool == "xfconf-query") return argv.at(9);
+    if (tool == "pcmanfm" || tool == "pcmanfm-qt") return argv.at(1).substr(std::string("--set-wallpaper=").size());
+    if (tool == "swaymsg") {
+        text = argv.at(4);
+        if (text.size() >= 2 && text.front() == '"' && text.back() == '"') text = text.substr(1, text.size() - 2);
+        wordexp_t words{};
+        const int rc = ::wordexp(text.c_str(), &words, WRDE_NOCMD | WRDE_UNDEF);
+        if (rc != 0) return "<wordexp refused " + text + ": " + std::to_string(rc) + ">";
+        text = words.we_wordc == 1 ? words.we_wordv[0] : "<split into " + std::to_string(words.we_wordc) + ">";
+        ::wordfree(&words);
+        return text;
+    }
+    return argv.back();  // feh, hsetroot
+}
+
+bool same_file(const std::string& a, const std::string& b) {
+    struct stat x {}, y {};
+    return ::stat(a.c_str(), &x) == 0 && ::stat(b.c_str(), &y) == 0 && x.st_ino == y.st_ino && x.st_dev == y.st_dev;
+}
+
+TEST_F(DesktopCommands, HostileNamesReachEveryToolAsThatVeryFile) {
+    // A relative path (an XDG folder given as "--bg-fill") goes to no tool.
+    EXPECT_FALSE(apply(nullptr, WallpaperStyle::Centered, "--bg-fill/glimmerbox/preview.bmp"));
+    EXPECT_TRUE(commands.empty());
+    const std::string folder = (dir / wallpaper_test::kHostileFolder).string();
+    struct Row {
+        const char* desktop;
+        const char* swaysock;
+        const char* tool;  // the program that gets the path
+    };
+    const Row rows[] = {{"GNOME", nullptr, "gsettings"},    {"X-Cinnamon", nullptr, "gsettings"},
+                        {"MATE", nullptr, "gsettings"},     {"XFCE", nullptr, "xfconf-query"},
+                        {"LXQt", nullptr, "pcmanfm-qt"},    {"LXDE", nullptr, "pcmanfm"},
+                        {nullptr, "/run/sway", "swaymsg"},  {nullptr, nullptr, "feh"}};
+    for (const std::string& name : wallpaper_test::kHostileNames) {
+        const std::string path = folder + "/" + name;
+        write_file(path, "BM " + name);
+        for (const Row& row : rows) {
+            SCOPED_TRACE(std::string(row.tool) + " " + name);
+            ASSERT_TRUE(apply(row.desktop, WallpaperStyle::Centered, path, row.swaysock));
+            bool seen = false;
+            for (const Argv& argv : commands) {
+                if (argv.at(0) != row.tool || (argv.size() > 1 && argv[1] == "get") || argv.back() == "-l" ||
+                    argv.back() == "'centered'" || argv.back() == "1")
+                    continue;
+                seen = true;
+                const std::string given = path_given(argv);
+                if (row.swaysock) {
+                    // A name of our own, holding the chosen file's bytes.
+                    EXPECT_EQ(argv, (Argv{"swaymsg", "output", "*", "bg", given, "center", "#000000"}));
+                    EXPECT_TRUE(same_file(given, path)) << given;
+                } else {
+                    EXPECT_EQ(given, path);
+                }
+            }
+            EXPECT_TRUE(seen);
+        }
+        // The Plasma script's string holds only plain characters and decodes
+        // to the file's URI.
+        const std::string script = plasma_script(path, false);
+        const std::string head = "d.writeConfig('Image', '";
+        const auto at = script.find(head) + head.size();
+        const std::string literal = script.substr(at, script.find("');", at) - at);
+        EXPECT_EQ(literal.find_first_not_of("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789%/:._~-"),
+                  std::string::npos) << literal;
+        EXPECT_EQ(QByteArray::fromPercentEncoding(QByteArray::fromStdString(literal)).toStdString(), "file://" + path);
+    }
+    // Of sway's alternating names only the one it shows is left.
+    EXPECT_EQ(test_support::entries_of((dir / "data/glimmerbox").string()),
+              std::vector<std::string>{".wallpaper-b.bmp"});
 }
 
 TEST_F(DesktopCommands, RepeatedPreviewGetsAFreshLinkEachTime) {

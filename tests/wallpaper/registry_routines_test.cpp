@@ -3,6 +3,8 @@
 // call that reads the style and records the picture.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include "platform/desktop_wallpaper.h"
 #include "platform/registry.h"
 #include "wallpaper/registry_routines.h"
@@ -83,24 +85,35 @@ TEST_F(RegistryRoutines, UnwritableStoreShowsOneBoxPerStyleValueAndClosesBothKey
 }
 
 TEST_F(RegistryRoutines, WallpaperCallReadsTheStyleAndRecordsThePicture) {
+    const std::string a = (dir / "pics/a b#1.bmp").string(), c = (dir / "pics/c.bmp").string();
+    for (const auto& p : {a, c}) wallpaper_test::write_file(p, "BM");
     wallpaper_style::write_tiled();
-    EXPECT_TRUE(SystemParametersInfoA(20, 0, "/pics/a b#1.bmp", 3));
+    EXPECT_TRUE(SystemParametersInfoA(20, 0, a, 3));
     wallpaper_style::write_centred();
-    EXPECT_TRUE(SystemParametersInfoA(20, 0, "/pics/c.bmp", 3));
+    EXPECT_TRUE(SystemParametersInfoA(20, 0, c, 3));
     EXPECT_EQ(wallpapers, (std::vector<std::pair<std::string, WallpaperStyle>>{
-                              {"/pics/a b#1.bmp", WallpaperStyle::Tiled}, {"/pics/c.bmp", WallpaperStyle::Centered}}));
-    EXPECT_EQ(platform::read_string_value(kDesktop, "Wallpaper"), "/pics/c.bmp");
+                              {a, WallpaperStyle::Tiled}, {c, WallpaperStyle::Centered}}));
+    EXPECT_EQ(platform::read_string_value(kDesktop, "Wallpaper"), c);
     // Without the "update the profile" flag nothing is recorded.
-    EXPECT_TRUE(SystemParametersInfoA(20, 0, "/pics/d.bmp", 2));
-    EXPECT_EQ(platform::read_string_value(kDesktop, "Wallpaper"), "/pics/c.bmp");
+    EXPECT_TRUE(SystemParametersInfoA(20, 0, a, 2));
+    EXPECT_EQ(platform::read_string_value(kDesktop, "Wallpaper"), c);
+    // Only an absolute path to a regular file is handed on or recorded: not a
+    // folder (no file selected), a FIFO, a device, a missing or relative path.
+    ASSERT_EQ(::mkfifo((dir / "fifo.bmp").c_str(), 0644), 0);
+    for (const std::string& bad : {(dir / "pics").string(), (dir / "pics/").string(), (dir / "fifo.bmp").string(),
+                                  std::string("/dev/zero"), (dir / "gone.bmp").string(), std::string("c.bmp")}) {
+        EXPECT_FALSE(SystemParametersInfoA(20, 0, bad, 3)) << bad;
+        EXPECT_EQ(wallpapers.size(), 3u) << bad;
+        EXPECT_EQ(platform::read_string_value(kDesktop, "Wallpaper"), c) << bad;
+    }
     // An unwritable store does not stop the wallpaper; a throwing backend is
     // false; nothing is shown.
     make_store_unwritable();
-    EXPECT_TRUE(SystemParametersInfoA(20, 0, "/y.bmp", 3));
+    EXPECT_TRUE(SystemParametersInfoA(20, 0, a, 3));
     EXPECT_EQ(wallpapers.size(), 4u);
     services.desktop_wallpaper = [](const std::string&, WallpaperStyle) -> bool { throw std::runtime_error("no"); };
     platform::install_services(services);
-    EXPECT_FALSE(SystemParametersInfoA(20, 0, "/z.bmp", 3));
+    EXPECT_FALSE(SystemParametersInfoA(20, 0, c, 3));
     EXPECT_TRUE(boxes.empty());
 }
 

@@ -1,8 +1,10 @@
-// The settings store file behind the registry calls: atomic replacement, and
-// stores edited by hand or damaged.
+// The settings store file behind the registry calls: atomic replacement,
+// stores edited by hand or damaged, and files in its place that are no store.
 #include <gtest/gtest.h>
 
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <csignal>
 
@@ -10,6 +12,7 @@
 #include "wallpaper_fixture.h"
 
 using namespace platform;
+using wallpaper_test::read_file_bytes;
 using wallpaper_test::write_file;
 
 namespace {
@@ -92,6 +95,66 @@ TEST_F(SettingsStore, UnparseableStoreIsNeverOverwritten) {
     write_file(store_path, "");
     EXPECT_EQ(set("WallpaperStyle", "0"), 0);
     EXPECT_EQ(read_string_value(kDesktop, "WallpaperStyle"), "0");
+}
+
+TEST_F(SettingsStore, WhatIsNoSettingsStoreIsRefusedAndKept) {
+    std::filesystem::create_directories(std::filesystem::path(store_path).parent_path());
+    const std::string big = "REGEDIT4\n\n; " + std::string(1 << 20, 'x') + "\n";
+    const std::vector<std::pair<const char*, std::function<void()>>> cases = {
+        {"FIFO", [&] { ASSERT_EQ(::mkfifo(store_path.c_str(), 0644), 0); }},
+        {"link to /dev/zero", [&] { ASSERT_EQ(::symlink("/dev/zero", store_path.c_str()), 0); }},
+        {"over 1 MiB", [&] { write_file(store_path, big); }},
+    };
+    for (const auto& [what, make] : cases) {
+        make();
+        struct stat before {};
+        ASSERT_EQ(::lstat(store_path.c_str(), &before), 0);
+        ::alarm(10);  // a store that blocks or never ends kills the test instead of hanging it
+        EXPECT_EQ(set("WallpaperStyle", "1"), 1009) << what;
+        EXPECT_EQ(read_string_value(kDesktop, "WallpaperStyle"), std::nullopt) << what;
+        ::alarm(0);
+        struct stat after {};
+        ASSERT_EQ(::lstat(store_path.c_str(), &after), 0);
+        EXPECT_TRUE(after.st_ino == before.st_ino && after.st_mode == before.st_mode) << what << " was replaced";
+        std::filesystem::remove(store_path);
+    }
+}
+
+TEST_F(SettingsStore, WritesGoThroughALinkToItsTargetAndAReadOnlyStoreIsRefused) {
+    // No write bit for anyone: refused, even for root, and left as it was.
+    write_file(store_path, "REGEDIT4\n");
+    ASSERT_EQ(::chmod(store_path.c_str(), 0444), 0);
+    EXPECT_EQ(set("WallpaperStyle", "0"), 5);
+    EXPECT_EQ(store(), "REGEDIT4\n");
+    std::filesystem::remove(store_path);
+    // A store kept in a dotfiles folder, linked by a relative path.
+    const std::string target = (dir / "dotfiles/glimmerbox.reg").string();
+    write_file(target, "REGEDIT4\n");
+    ASSERT_EQ(::symlink("../../dotfiles/glimmerbox.reg", store_path.c_str()), 0);
+    ASSERT_EQ(set("WallpaperStyle", "1"), 0);
+    EXPECT_TRUE(std::filesystem::is_symlink(store_path));
+    EXPECT_EQ(read_file_bytes(target), "REGEDIT4\n\n[" + kDesktop + "]\n\"WallpaperStyle\"=\"1\"\n");
+    EXPECT_EQ(test_support::entries_of((dir / "dotfiles").string()), std::vector<std::string>{"glimmerbox.reg"});
+}
+
+TEST(ServicePaths, RelativeXdgFoldersAreIgnored) {
+    wallpaper_test::ScopedEnv home("HOME", "/home/ana");
+    struct Case {
+        const char *config, *data;
+        std::string store, preview;
+    };
+    const Case cases[] = {
+        {"/cfg", "/dat", "/cfg/glimmerbox/registry.reg", "/dat/glimmerbox/preview.bmp"},
+        {"rel/cfg", "--bg-fill", "/home/ana/.config/glimmerbox/registry.reg",
+         "/home/ana/.local/share/glimmerbox/preview.bmp"},
+        {nullptr, "", "/home/ana/.config/glimmerbox/registry.reg", "/home/ana/.local/share/glimmerbox/preview.bmp"},
+    };
+    for (const auto& c : cases) {
+        wallpaper_test::ScopedEnv config("XDG_CONFIG_HOME", c.config), data("XDG_DATA_HOME", c.data);
+        const Services s = real_services();
+        EXPECT_EQ(s.settings_store_path, c.store) << c.data;
+        EXPECT_EQ(s.preview_bmp_path, c.preview) << c.data;
+    }
 }
 
 }  // namespace

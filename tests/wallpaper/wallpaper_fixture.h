@@ -22,6 +22,13 @@ namespace wallpaper_test {
 using Argv = std::vector<std::string>;
 using test_support::read_file_bytes;
 
+// Names a shell, a command parser or an option parser would act on, in a
+// folder whose own name holds commands.
+inline const char* const kHostileFolder = "in $(touch X) `touch X`";
+inline const std::vector<std::string> kHostileNames = {
+    "$(touch X).bmp", "`touch X`.bmp", "a;touch X;.bmp", "it's.bmp",    "say \"hi\".bmp",
+    "back\\slash.bmp", "star*.bmp",   "~tilde.bmp",      "new\nline.bmp", "-dash.bmp"};
+
 inline void write_file(const std::string& path, const std::string& bytes) {
     std::filesystem::create_directories(std::filesystem::path(path).parent_path());
     std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
