@@ -64,8 +64,9 @@ void DecodeBudget::reset_peak() {
 }
 
 DecodeBudget& decode_budget() {
-    static DecodeBudget budget(std::uint64_t(1) << 30);
-    return budget;
+    // Never destroyed: decodes on the pool's threads may still end during exit.
+    static auto* budget = new DecodeBudget(std::uint64_t(1) << 30);
+    return *budget;
 }
 
 }  // namespace platform
