@@ -8,6 +8,7 @@
 #include <QImageReader>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <mutex>
 
@@ -67,16 +68,21 @@ public:
         reader_.setAutoTransform(true);
         if (!reader_.canRead()) not_a_picture(path, reader_.errorString().toStdString());
         choose_largest_icon();
-        stored_size_ = reader_.size();
-        if (stored_size_.isValid() && qint64(stored_size_.width()) * stored_size_.height() > kMaxPixels) {
-            not_a_picture(path, "it is too large (" + std::to_string(stored_size_.width()) + " x " +
-                                    std::to_string(stored_size_.height()) + " pixels)");
+        // The memory a decode reserves comes from this size, so a picture
+        // that does not tell it is not decoded. A top-down bitmap tells a
+        // negative height.
+        const QSize told = reader_.size();
+        const qint64 told_w = std::llabs(told.width()), told_h = std::llabs(told.height());
+        if (told_w == 0 || told_h == 0 || told.width() == -1 || told_w * told_h > kMaxPixels) {
+            not_a_picture(path, told_w * told_h > kMaxPixels
+                                    ? "it is too large (" + std::to_string(told_w) + " x " + std::to_string(told_h) + " pixels)"
+                                    : std::string("its size cannot be read"));
         }
+        stored_size_ = QSize(int(told_w), int(told_h));
         // A large picture from a file far too small to hold it is a
         // decompression bomb or a lying header: no packing of the formats
         // read here gets ten thousand pixels into one byte (deflate's best is
         // about 1,032 bytes to one, 8 one-bit pixels a byte).
-        if (!stored_size_.isValid() || stored_size_.isEmpty()) not_a_picture(path, "its size cannot be read");
         const qint64 pixels = pixels_of(stored_size_);
         if (pixels > kBombCheckPixels && qint64(st.st_size) * 10000 < pixels) {
             not_a_picture(path, "its header claims " + std::to_string(stored_size_.width()) + " x " +
