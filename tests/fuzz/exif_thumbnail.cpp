@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include <QImage>
+#include <QtGlobal>
 
 #include "platform/exif_thumbnail.h"
 
@@ -20,6 +21,12 @@ void check(bool ok, const char* what) {
 }
 
 }  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    // The JPEG decoder's complaints about broken thumbnails are expected.
+    qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
+    return 0;
+}
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size > platform::kExifHeadBytes) return 0;  // the reader never sees more
