@@ -1,4 +1,6 @@
 // The action selector under the lists.
+#include <utility>
+
 #include "app/mdi_form.h"
 #include "app/module1.h"
 #include "app/windows.h"
@@ -10,8 +12,14 @@
 using platform::skip_on_error;
 
 namespace {
+
 constexpr const char* kPicturePattern = "*.GIF;*.JPG;*.BMP;*.ICO";
-}
+
+// A browser that chose "Thumbnail View" while the window was still loading
+// its first page; its request is served once that load has returned.
+frmBMPView* g_asked_again = nullptr;
+
+}  // namespace
 
 void frmBMPView::Filter1_Click() {
     // Whatever was chosen, a running slideshow stops.
@@ -49,12 +57,27 @@ void frmBMPView::Filter1_Click() {
 
 // "Thumbnail View": every failing step is skipped.
 void frmBMPView::show_thumbnail_view() {
+    if (thumbnails_in_load_step()) {
+        // Asked again from inside the loading loop's event pump: that window
+        // goes, and the handler that is creating it serves this request
+        // once the loop has returned.
+        g_asked_again = this;
+        skip_on_error([&] { unload_thumbnails(); });
+        return;
+    }
     skip_on_error([&] { unload_thumbnails(); });
     skip_on_error([&] { Module1::cur_dir = Dir1.path(); });
     skip_on_error([&] { Module1::cur_drive = Drive1.drive(); });
     skip_on_error([&] { Module1::view_width = static_cast<std::int32_t>(platform::round_half_even(form_.width())); });
     skip_on_error([&] { Module1::view_height = static_cast<float>(form_.height()); });
     skip_on_error([&] { windows::thumbnails()(); });
+    if (windows::thumbnails().loaded() && windows::thumbnails()().closed()) {
+        // Closed during its own load step: it is not shown, and a request
+        // that came in meanwhile is served now.
+        windows::thumbnails().release();
+        if (frmBMPView* next = std::exchange(g_asked_again, nullptr)) next->show_thumbnail_view();
+        return;
+    }
     if (Module1::cancel_flag == platform::kTrue) return;
     skip_on_error([&] { windows::thumbnails()().form().show(); });
 }

@@ -1,3 +1,5 @@
+#include <QFontInfo>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
@@ -64,7 +66,11 @@ bool Control::has_focus() const { return widget_->hasFocus(); }
 
 void Control::set_tooltip(const std::string& text) {
     tooltip_ = text;
-    widget_->setToolTip(qs(text));
+    // A tooltip that looks like markup is shown as rich text, so the text
+    // is escaped and its spaces and line breaks kept: a file name shows as
+    // it is spelled.
+    widget_->setToolTip(text.empty() ? QString()
+                                     : "<p style=\"white-space:pre\">" + qs(text).toHtmlEscaped() + "</p>");
 }
 
 void Control::bring_to_front() { widget_->raise(); }
@@ -73,7 +79,10 @@ void Control::send_to_back() { widget_->lower(); }
 // --- Label ---------------------------------------------------------------
 
 Label::Label(Form& form, std::string name) : Control(form, new QLabel, std::move(name)) {
-    static_cast<QLabel*>(widget_)->setWordWrap(false);
+    auto* label = static_cast<QLabel*>(widget_);
+    label->setWordWrap(false);
+    // Captions are shown as written, never as markup (file names among them).
+    label->setTextFormat(Qt::PlainText);
 }
 
 void Label::set_caption(const std::string& text) {
@@ -86,6 +95,14 @@ void Label::set_font(const std::string& family, double points, bool bold) {
     f.setFamily(qs(family));
     f.setPointSizeF(points);
     f.setBold(bold);
+    widget_->setFont(f);
+}
+
+void Label::fit_font_to_height() {
+    QFont f = widget_->font();
+    const int room = twips_to_px_y(height());
+    if (f.pointSizeF() <= 0) f.setPointSizeF(QFontInfo(f).pointSizeF());  // a font sized in pixels
+    while (f.pointSizeF() > 1 && QFontMetrics(f).height() > room) f.setPointSizeF(f.pointSizeF() - 0.5);
     widget_->setFont(f);
 }
 

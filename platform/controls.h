@@ -223,6 +223,9 @@ public:
     const std::string& caption() const { return caption_; }
     void set_caption(const std::string& text);
     void set_font(const std::string& family, double points, bool bold);
+    // Makes the font small enough that one line, descenders included, fits
+    // the label's height.
+    void fit_font_to_height();
 
 private:
     std::string caption_;

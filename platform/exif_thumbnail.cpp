@@ -1,6 +1,8 @@
 #include "platform/exif_thumbnail.h"
 
+#include <QBuffer>
 #include <QByteArray>
+#include <QImageReader>
 #include <QTransform>
 
 #include <fcntl.h>
@@ -11,17 +13,19 @@
 #include <cstring>
 #include <optional>
 
+#include "platform/decode_budget.h"
+
 namespace platform {
 namespace {
 
-// The EXIF block (at most 64 KB) and the frame header follow the start of
-// the file closely.
-constexpr std::size_t kHeadBytes = 192 * 1024;
+// An embedded thumbnail fits in the 64 KB EXIF block; one that claims more
+// pixels than this is not a thumbnail, whatever it holds.
+constexpr qint64 kMaxThumbnailPixels = 2048 * 2048;
 
 std::string read_head(const std::string& path) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) return {};
-    std::string head(kHeadBytes, '\0');
+    std::string head(kExifHeadBytes, '\0');
     std::size_t got = 0;
     while (got < head.size()) {
         const ssize_t n = ::read(fd, head.data() + got, head.size() - got);
@@ -124,10 +128,31 @@ QImage upright(const QImage& image, unsigned orientation) {
     }
 }
 
+// Decodes the embedded JPEG within the decode budget, refusing sizes no
+// thumbnail has.
+QImage decode_thumbnail(const unsigned char* data, std::uint32_t length) {
+    QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char*>(data), qsizetype(length));
+    QBuffer buffer(&bytes);
+    if (!buffer.open(QIODevice::ReadOnly)) return {};
+    QImageReader reader(&buffer, "jpeg");
+    reader.setDecideFormatFromContent(false);
+    const QSize size = reader.size();
+    if (!size.isValid() || size.isEmpty() || qint64(size.width()) * size.height() > kMaxThumbnailPixels) return {};
+    DecodeBudget::Reservation reservation;
+    // The decoded thumbnail, 32 bits a pixel.
+    if (!decode_budget().reserve(std::uint64_t(size.width()) * std::uint64_t(size.height()) * 4, reservation)) return {};
+    QImage image;
+    if (!reader.read(&image)) return {};
+    return image;
+}
+
 }  // namespace
 
 QImage exif_thumbnail_covering(const std::string& path, int box_width_px, int box_height_px) {
-    const std::string head = read_head(path);
+    return exif_thumbnail_in_head(read_head(path), box_width_px, box_height_px);
+}
+
+QImage exif_thumbnail_in_head(std::string_view head, int box_width_px, int box_height_px) {
     const Bytes file(reinterpret_cast<const unsigned char*>(head.data()), head.size());
     const auto found = scan(file);
     if (!found || found->tiff_size < 8) return {};
@@ -150,7 +175,7 @@ QImage exif_thumbnail_covering(const std::string& path, int box_width_px, int bo
     const auto length = long_or_short(t, *length_entry);
     if (!offset || !length || *length == 0 || !t.has(*offset, *length)) return {};
 
-    QImage thumb = QImage::fromData(t.at(*offset), int(*length), "JPEG");
+    QImage thumb = decode_thumbnail(t.at(*offset), *length);
     if (thumb.isNull()) return {};
     // Same shape as the picture, within 1%, or cameras' letterboxed
     // thumbnails of other shapes would show bars.

@@ -3,6 +3,7 @@
 #include <QImage>
 
 #include <string>
+#include <string_view>
 
 namespace platform {
 
@@ -12,5 +13,11 @@ namespace platform {
 // any file that is not such a JPEG. Reads only the file's first blocks and
 // never throws.
 QImage exif_thumbnail_covering(const std::string& path, int box_width_px, int box_height_px);
+
+// The same, from the first bytes of a file (untrusted: any bytes at all).
+QImage exif_thumbnail_in_head(std::string_view head, int box_width_px, int box_height_px);
+
+// How many first bytes of a file exif_thumbnail_covering reads.
+inline constexpr std::size_t kExifHeadBytes = 192 * 1024;
 
 }  // namespace platform

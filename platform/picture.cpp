@@ -8,12 +8,15 @@
 #include <QImageReader>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
+#include <mutex>
 
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/decode_budget.h"
 #include "platform/error.h"
 #include "platform/files.h"
 #include "platform/picture_data.h"
@@ -27,6 +30,11 @@ constexpr qint64 kMaxPixels = 268'435'456;
 constexpr qint64 kBombCheckPixels = 16'000'000;
 // Enough for a 12,000 x 8,000 photo (384 MB) with room to spare.
 constexpr int kAllocationLimitMb = 1024;
+// Reduced copies of other formats than JPEG decode the whole picture first;
+// above this size those decodes take turns (see load_picture_fitting).
+constexpr qint64 kLargeFullDecodePixels = 4'000'000;
+
+qint64 pixels_of(QSize s) { return s.isValid() ? qint64(s.width()) * s.height() : 0; }
 
 [[noreturn]] void not_a_picture(const std::string& path, const std::string& why) {
     throw Error(err::kInvalidPicture, "The file " + display_text(path) + " is not a picture that can be shown: " + why);
@@ -60,16 +68,22 @@ public:
         reader_.setAutoTransform(true);
         if (!reader_.canRead()) not_a_picture(path, reader_.errorString().toStdString());
         choose_largest_icon();
-        stored_size_ = reader_.size();
-        if (stored_size_.isValid() && qint64(stored_size_.width()) * stored_size_.height() > kMaxPixels) {
-            not_a_picture(path, "it is too large (" + std::to_string(stored_size_.width()) + " x " +
-                                    std::to_string(stored_size_.height()) + " pixels)");
+        // The memory a decode reserves comes from this size, so a picture
+        // that does not tell it is not decoded. A top-down bitmap tells a
+        // negative height.
+        const QSize told = reader_.size();
+        const qint64 told_w = std::llabs(told.width()), told_h = std::llabs(told.height());
+        if (told_w == 0 || told_h == 0 || told.width() == -1 || told_w * told_h > kMaxPixels) {
+            not_a_picture(path, told_w * told_h > kMaxPixels
+                                    ? "it is too large (" + std::to_string(told_w) + " x " + std::to_string(told_h) + " pixels)"
+                                    : std::string("its size cannot be read"));
         }
+        stored_size_ = QSize(int(told_w), int(told_h));
         // A large picture from a file far too small to hold it is a
         // decompression bomb or a lying header: no packing of the formats
         // read here gets ten thousand pixels into one byte (deflate's best is
         // about 1,032 bytes to one, 8 one-bit pixels a byte).
-        const qint64 pixels = stored_size_.isValid() ? qint64(stored_size_.width()) * stored_size_.height() : 0;
+        const qint64 pixels = pixels_of(stored_size_);
         if (pixels > kBombCheckPixels && qint64(st.st_size) * 10000 < pixels) {
             not_a_picture(path, "its header claims " + std::to_string(stored_size_.width()) + " x " +
                                     std::to_string(stored_size_.height()) + " pixels in a file of " +
@@ -81,6 +95,19 @@ public:
     PictureFile& operator=(const PictureFile&) = delete;
 
     bool is_jpeg() const { return reader_.format() == "jpeg"; }
+
+    // Holds, from the process's decode budget, what decoding this many
+    // pixels may allocate until this object goes: the decoded image and one
+    // turned or converted copy, 32 bits a pixel each (a 16-bit PNG decodes to
+    // 64). Waits while other decodes hold the memory; a picture that could
+    // never fit is refused.
+    void reserve(qint64 decoded_pixels) {
+        const std::uint64_t per_pixel = reader_.format() == "png" ? 12 : 8;
+        if (!decode_budget().reserve(std::uint64_t(decoded_pixels) * per_pixel, reservation_)) {
+            not_a_picture(path_, "it is too large (" + std::to_string(stored_size_.width()) + " x " +
+                                     std::to_string(stored_size_.height()) + " pixels) to decode in the memory set aside");
+        }
+    }
 
     // The size as the picture is shown: EXIF rotation by a quarter turn swaps
     // width and height.
@@ -125,6 +152,7 @@ private:
     QFile file_;
     QImageReader reader_;
     QSize stored_size_;
+    DecodeBudget::Reservation reservation_;
 };
 
 // A format that paints fast.
@@ -155,16 +183,29 @@ int Picture::height_px() const { return data_ ? data_->image.height() : 0; }
 
 Picture load_picture(const std::string& path) {
     PictureFile file(path);
+    file.reserve(pixels_of(file.upright_size()));
     return make_picture(file.decode());
 }
 
 Picture load_picture_fitting(const std::string& path, int box_width_px, int box_height_px) {
+    // Other formats than JPEG decode in full before they are reduced: a
+    // folder of large ones would otherwise hold several full decodes at once
+    // for copies a few pixels wide. The turn is held until the memory is
+    // given back (the lock goes after the file).
+    static std::mutex large_decodes;
+    std::unique_lock one_at_a_time(large_decodes, std::defer_lock);
     PictureFile file(path);
     const QSize upright = file.upright_size();
-    if (file.is_jpeg() && upright.isValid()) {
+    if (file.is_jpeg()) {
         const QSize target = fitting_size(upright, box_width_px, box_height_px);
-        return make_picture(file.decode(target == upright ? QSize() : target));
+        const bool scaled = target != upright;
+        // A scaled JPEG decodes at the smallest eighth-scale at least as
+        // large as the target: at most twice its sides.
+        file.reserve(scaled ? std::min(pixels_of(upright), 4 * pixels_of(target)) : pixels_of(upright));
+        return make_picture(file.decode(scaled ? target : QSize()));
     }
+    if (pixels_of(upright) > kLargeFullDecodePixels) one_at_a_time.lock();
+    file.reserve(pixels_of(upright));
     const QImage full = file.decode();
     const QSize target = fitting_size(full.size(), box_width_px, box_height_px);
     if (target == full.size()) return make_picture(full);

@@ -1,7 +1,8 @@
 #pragma once
 // Decoded pictures. Every picture loads through here: EXIF orientation
-// applied, an icon's largest image, a GIF's first frame, the allocation limit
-// raised so ordinary large photos load while decompression bombs fail.
+// applied, an icon's largest image, a GIF's first frame. Every decode first
+// reserves its memory from one budget shared by all threads (decode_budget.h),
+// so a decompression bomb is refused instead of allocated.
 #include <memory>
 #include <string>
 

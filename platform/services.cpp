@@ -28,6 +28,8 @@ std::string home_folder() { return env_or("HOME", "/"); }
 
 int show_message_box(const MessageBoxRequest& r) {
     QMessageBox box;
+    // Texts carry file names and typed text: never markup.
+    box.setTextFormat(Qt::PlainText);
     box.setText(QString::fromUtf8(r.text.c_str()));
     box.setWindowTitle(QString::fromUtf8(r.title.empty() ? "Glimmerbox" : r.title.c_str()));
     switch (r.icon) {

@@ -24,7 +24,13 @@ std::vector<std::unique_ptr<frmThumbnails>>& retired() {
     return *windows;
 }
 
+// The window whose load step is running: the reference learns of it only
+// once its constructor has returned.
+frmThumbnails* g_in_load_step = nullptr;
+
 }  // namespace
+
+bool thumbnails_in_load_step() { return g_in_load_step != nullptr; }
 
 frmThumbnails::frmThumbnails()
     : form_(platform::FormKind::TopLevel),
@@ -52,6 +58,7 @@ frmThumbnails::frmThumbnails()
     auto& label0 = form_.add<platform::Label>("lb_txt");
     label0.move(360, 990, 1050, 195);
     label0.set_caption("");
+    label0.fit_font_to_height();
     lb_txt.push_back(&label0);
 
     cell_w_px_ = platform::twips_to_device_px_x(thumbs::kImageSize);
@@ -59,7 +66,14 @@ frmThumbnails::frmThumbnails()
     prefetch_ = std::make_unique<platform::PicturePrefetch>(cell_w_px_, cell_h_px_);
 
     form_.on_close = [this] { close_window(); };
-    Form_Load();
+    frmThumbnails* const outer = std::exchange(g_in_load_step, this);
+    try {
+        Form_Load();
+    } catch (...) {
+        g_in_load_step = outer;
+        throw;
+    }
+    g_in_load_step = outer;
 }
 
 frmThumbnails::~frmThumbnails() = default;
@@ -116,6 +130,13 @@ void frmThumbnails::finish_close() {
 }
 
 void unload_thumbnails() {
+    if (g_in_load_step) {
+        // Still loading its first page, outside the reference: its loop
+        // stops at its next event pump and whoever created it finds it
+        // closed.
+        g_in_load_step->close_window();
+        return;
+    }
     if (!windows::thumbnails().loaded()) return;
     windows::thumbnails()().close_window();
 }

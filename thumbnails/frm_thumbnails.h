@@ -57,15 +57,18 @@ public:
     std::vector<platform::PictureBox*> Image1;
     std::vector<platform::Label*> lb_txt;
 
+    // zoom_index when no thumbnail is enlarged: no cell has a negative index
+    // (a folder may hold far more than 9,999 pictures).
+    static constexpr std::int32_t kNoZoom = -1;
+
     // Window-level variables.
     std::int32_t rows_per_page = 0;
     std::int32_t cols_per_row = 0;
     std::int32_t first_index = 0;
-    std::int32_t zoom_index = 9999;
+    std::int32_t zoom_index = kNoZoom;
     float saved_top = 0, saved_left = 0, saved_width = 0;
     std::int32_t saved_height = 0;
 
-    static constexpr std::int32_t kNoZoom = 9999;
 
 private:
     void Init_Grid();
@@ -87,5 +90,8 @@ private:
     bool closed_ = false;          // the unload step has run
 };
 
-// Unloads the thumbnail window when it is loaded, running its unload step.
+// Unloads the thumbnail window when it is loaded, running its unload step;
+// also a window still in its load step.
 void unload_thumbnails();
+// True while a thumbnail window runs its load step (its first page loads).
+bool thumbnails_in_load_step();

@@ -131,6 +131,7 @@ void frmThumbnails::create_cell(int i) {
         auto& label = form_.add<platform::Label>("lb_txt");
         label.set_visible(false);
         label.move(label0.left(), label0.top(), label0.width(), label0.height());
+        label.fit_font_to_height();
         lb_txt.push_back(&label);
     } else {
         lb_txt[static_cast<size_t>(i)]->set_visible(false);

@@ -42,7 +42,7 @@ void frmThumbnails::Image1_Click(int Index) {
     // The loop that is loading a page owns the cells until it returns.
     if (loading() || closed_) return;
     if (Index < 0 || Index >= static_cast<int>(Image1.size())) return;
-    if (zoom_index != Index && zoom_index < kNoZoom) return;
+    if (zoom_index != Index && zoom_index != kNoZoom) return;  // another one is enlarged
     platform::PictureBox& image = *Image1[static_cast<size_t>(Index)];
     const int hidden_end = std::min(Index, static_cast<int>(Image1.size()));
     if (image.stretch()) {

@@ -1,12 +1,17 @@
 // Picture loading: every format at its upright size, icons' largest image,
-// reduced copies, and broken or odd files refused with 481.
+// reduced copies, broken or odd files refused with 481, and the memory budget
+// every decode draws from.
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
 
 #include <atomic>
+#include <chrono>
+#include <random>
 #include <thread>
 
+#include "platform/cell_picture.h"
+#include "platform/decode_budget.h"
 #include "platform/error.h"
 #include "platform/picture.h"
 #include "support/pictures.h"
@@ -64,10 +69,16 @@ TEST_F(Pictures, BrokenHostileAndOddFilesAreRefused) {
     for (const auto& [name, bytes] : std::vector<std::pair<std::string, std::string>>{
              {"empty.jpg", ""}, {"head.jpg", ts::truncated(ts::jpeg_bytes(64, 48), 100)},
              {"head.ico", ts::truncated(ts::ico_bytes({ts::pattern_image(32, 32)}), 30)},
-             {"bomb.gif", ts::gif_claiming_size(60000, 60000)}}) {
+             {"bomb.gif", ts::gif_claiming_size(60000, 60000)},
+             // 16000 x 16000 (1 GB of pixels) in 27 KB: padding defeats any
+             // pixels-per-byte test, the memory budget does not.
+             {"padded-bomb.gif", ts::gif_claiming_size(16000, 16000) + std::string(27000, '\0')}}) {
         EXPECT_EQ(load_error(dir_.write_file(name, bytes)), platform::err::kInvalidPicture) << name;
     }
-    EXPECT_THROW(platform::load_picture_fitting(dir_.file("bomb.gif"), 49, 49), platform::Error);
+    for (const char* bomb : {"bomb.gif", "padded-bomb.gif"}) {
+        EXPECT_THROW(platform::load_picture_fitting(dir_.file(bomb), 49, 49), platform::Error) << bomb;
+        EXPECT_THROW(platform::load_cell_picture(dir_.file(bomb), 49, 49), platform::Error) << bomb;
+    }
     EXPECT_EQ(load_error(dir_.file("missing.jpg")), platform::err::kFileNotFound);
     EXPECT_EQ(load_error(dir_.make_folder("folder.jpg")), platform::err::kFileNotFound);
     ASSERT_EQ(::mkfifo(dir_.file("pipe.jpg").c_str(), 0644), 0);
@@ -93,6 +104,75 @@ TEST_F(Pictures, FittingKeepsAspectNeverEnlargesAndWorksFromSeveralThreads) {
     }
     for (auto& th : threads) th.join();
     EXPECT_EQ(good.load(), 40);
+}
+
+TEST(DecodeBudget, ThreadsNeverHoldMoreThanTheTotalWaitTheirTurnAndTheImpossibleIsRefused) {
+    platform::DecodeBudget budget(100);
+    platform::DecodeBudget::Reservation r;
+    EXPECT_FALSE(budget.reserve(101, r));
+    EXPECT_EQ(budget.in_use(), 0u);
+
+    // A request that does not fit now waits until enough is given back.
+    ASSERT_TRUE(budget.reserve(80, r));
+    std::atomic<bool> got{false};
+    std::thread waiter([&] {
+        platform::DecodeBudget::Reservation mine;
+        got = budget.reserve(30, mine);
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_FALSE(got.load());
+    r.release();
+    waiter.join();
+    EXPECT_TRUE(got.load());
+    EXPECT_EQ(budget.in_use(), 0u);
+
+    // Eight threads reserving at random: what they hold together never
+    // exceeds the total, and every request is served.
+    std::atomic<long> held{0}, most{0}, served{0};
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 8; ++t) {
+        threads.emplace_back([&, t] {
+            std::mt19937 random(static_cast<unsigned>(t));
+            for (int i = 0; i < 300; ++i) {
+                const long bytes = 1 + static_cast<long>(random() % 100);
+                platform::DecodeBudget::Reservation mine;
+                if (!budget.reserve(static_cast<std::uint64_t>(bytes), mine)) continue;
+                const long now = held += bytes;
+                for (long seen = most; now > seen && !most.compare_exchange_weak(seen, now);) {
+                }
+                ++served;
+                held -= bytes;
+            }
+        });
+    }
+    for (auto& th : threads) th.join();
+    EXPECT_EQ(served.load(), 8 * 300);
+    EXPECT_LE(most.load(), 100);
+    EXPECT_LE(budget.peak(), 100u);
+    EXPECT_EQ(budget.in_use(), 0u);
+}
+
+TEST_F(Pictures, DecodesHoldTheirMemoryFromTheBudgetAndLargeCellDecodesTakeTurns) {
+    platform::DecodeBudget& budget = platform::decode_budget();
+    // 3000 x 3000: the decoded picture and a converted copy, 4 bytes a pixel each.
+    const std::string gif = dir_.write_file("large.gif", ts::gif_claiming_size(3000, 3000));
+    budget.reset_peak();
+    EXPECT_EQ(size_of(platform::load_picture(gif)), std::pair(3000, 3000));
+    EXPECT_EQ(budget.peak(), 3000u * 3000u * 8u);
+    EXPECT_EQ(budget.in_use(), 0u);
+
+    // Reduced copies of large GIFs on two threads: the full decodes they
+    // need never overlap.
+    budget.reset_peak();
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 2; ++t) {
+        threads.emplace_back([&] {
+            for (int i = 0; i < 3; ++i) EXPECT_EQ(size_of(platform::load_cell_picture(gif, 49, 49)), std::pair(49, 49));
+        });
+    }
+    for (auto& th : threads) th.join();
+    EXPECT_EQ(budget.peak(), 3000u * 3000u * 8u);
+    EXPECT_EQ(budget.in_use(), 0u);
 }
 
 }  // namespace

@@ -1,11 +1,16 @@
 // The thumbnail window behind its progress window: the grid arithmetic, which
 // pictures load and when, Cancel, unreadable files, the reduced copies, a
-// folder far beyond 32767 pictures, and events that come back into the window
-// while a page loads.
+// folder far beyond 32767 pictures, names shown as spelled, and events that
+// come back into the window while a page loads.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCoreApplication>
+#include <QFontMetrics>
+#include <QLabel>
+#include <QMessageBox>
 #include <QPointer>
+#include <QTextDocument>
 #include <QTimer>
 #include <QWidget>
 
@@ -22,6 +27,7 @@
 #include "browser/frm_bmp_view.h"
 #include "platform/cell_picture.h"
 #include "platform/picture_prefetch.h"
+#include "platform/services.h"
 #include "support/app_env.h"
 #include "support/pictures.h"
 #include "thumbnails/frm_progress.h"
@@ -30,6 +36,14 @@
 namespace {
 
 std::string loading(int number) { return "Loading image  " + std::to_string(number); }
+
+// What a text shows: itself in plain format, or what it renders to as markup.
+std::string as_shown(const QString& text, Qt::TextFormat format) {
+    if (format == Qt::PlainText || (format == Qt::AutoText && !Qt::mightBeRichText(text))) return text.toStdString();
+    QTextDocument document;
+    document.setHtml(text);
+    return document.toPlainText().toStdString();
+}
 
 // Resident memory now, in MB.
 long resident_mb() {
@@ -218,6 +232,16 @@ TEST_F(ThumbsTest, FiftyThousandPicturesOpenAndPagePastSixteenBitIndices) {
     ASSERT_EQ(t.File1.list_count(), 50000);
     EXPECT_EQ(t.VScroll1.max(), 6244);  // 50000 / 8 - 7 + 1
     // Row 4100 starts at cell 32800, past what 16-bit indices hold.
+    // Cell 9999 is a cell like any other: while it is enlarged, no other
+    // thumbnail enlarges.
+    t.VScroll1.set_value(1249);  // cells 9992 to 10047
+    t.Image1_Click(9999);
+    EXPECT_EQ(t.zoom_index, 9999);
+    t.Image1_Click(9998);
+    EXPECT_TRUE(t.Image1[9998]->stretch());
+    t.Image1_Click(9999);
+    EXPECT_TRUE(t.Image1[9999]->stretch());
+    EXPECT_EQ(t.zoom_index, frmThumbnails::kNoZoom);
     t.VScroll1.set_value(4100);
     EXPECT_EQ(t.first_index, 32800);
     ASSERT_EQ(t.Image1.size(), 4107u * 8);
@@ -226,6 +250,60 @@ TEST_F(ThumbsTest, FiftyThousandPicturesOpenAndPagePastSixteenBitIndices) {
     EXPECT_FALSE(t.Image1[32799]->visible());
     t.Image1_Click(32803);
     EXPECT_EQ(t.zoom_index, 32803);
+}
+
+TEST_F(ThumbsTest, NamesShowAsSpelledAndWholeUnderCellsInTooltipsAndInMessageBoxes) {
+    home.write_file("pictures/<i>it.jpg", test_support::jpeg_bytes(40, 30));
+    home.write_file("pictures/a.gif", test_support::gif_bytes(20, 20));
+    frmThumbnails& t = open();
+    ASSERT_EQ(t.Image1.size(), 2u);
+    for (size_t i = 0; i < 2; ++i) {
+        const std::string name = t.File1.list(static_cast<int>(i));
+        const auto* label = static_cast<QLabel*>(t.lb_txt[i]->widget());
+        EXPECT_EQ(as_shown(label->text(), label->textFormat()), name);
+        EXPECT_EQ(as_shown(t.Image1[i]->widget()->toolTip(), Qt::AutoText), name);  // tooltips guess the format
+        // One line with its descenders ("g" of "gif") fits the label.
+        EXPECT_LE(QFontMetrics(label->font()).height(), label->height()) << name;
+    }
+    // A message box of the real services, read while it is up.
+    std::string box_shows;
+    QTimer::singleShot(0, [&] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            box_shows = as_shown(box->text(), box->textFormat());
+            box->accept();
+        }
+    });
+    const std::string text = "The file /tmp/<b>x</b>.jpg cannot be opened";
+    platform::real_services().message_box({text, platform::MsgIcon::Exclamation, platform::MsgButtons::Ok, ""});
+    EXPECT_EQ(box_shows, text);
+}
+
+TEST_F(ThumbsTest, ThumbnailViewAskedAgainWhileTheFirstLoadsShowsTheNewFolder) {
+    make_pictures(100);
+    const std::string other = home.make_folder("other");
+    for (const char* name : {"x.jpg", "y.jpg", "z.jpg"}) home.write_file(std::string("other/") + name, test_support::jpeg_bytes(40, 30));
+    frmBMPView& browser = start_browser();
+    bool asked = false;
+    on_pump = [&](const std::string& text) {
+        if (text != loading(5) || asked) return;
+        asked = true;
+        browser.Dir1.set_path(other);
+        browser.Filter1.set_list_index(4);  // "Thumbnail View" again
+    };
+    browser.Filter1.set_list_index(4);
+    ASSERT_TRUE(asked);
+    ASSERT_TRUE(windows::thumbnails().loaded());
+    frmThumbnails& t = windows::thumbnails()();
+    EXPECT_FALSE(t.closed());
+    EXPECT_TRUE(t.form().is_shown());
+    EXPECT_EQ(t.File1.path(), other);
+    ASSERT_EQ(t.Image1.size(), 3u);
+    EXPECT_EQ(t.lb_txt[2]->caption(), "z.jpg");
+    // The first window stopped at its fifth picture and is gone.
+    settle();
+    int windows_left = 0;
+    for (QWidget* w : QApplication::topLevelWidgets()) windows_left += w->windowTitle() == "Thumbnails";
+    EXPECT_EQ(windows_left, 1);
 }
 
 // Events served by the page loop's event pump that come back into the window.

@@ -1,0 +1,41 @@
+// Fuzzes the EXIF thumbnail reader with the first bytes of a file: whatever
+// they hold, it returns nothing or a thumbnail of a thumbnail's size that
+// covers the box asked for.
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string_view>
+
+#include <QImage>
+#include <QtGlobal>
+
+#include "platform/exif_thumbnail.h"
+
+namespace {
+
+void check(bool ok, const char* what) {
+    if (!ok) {
+        std::fprintf(stderr, "exif reader: %s\n", what);
+        std::abort();
+    }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    // The JPEG decoder's complaints about broken thumbnails are expected.
+    qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    if (size > platform::kExifHeadBytes) return 0;  // the reader never sees more
+    const std::string_view head(reinterpret_cast<const char*>(data), size);
+    for (const int box : {1, 12}) {
+        const QImage thumb = platform::exif_thumbnail_in_head(head, box, box);
+        if (thumb.isNull()) continue;
+        check(thumb.width() >= box && thumb.height() >= box, "a thumbnail smaller than the box");
+        check(std::int64_t(thumb.width()) * thumb.height() <= 2048 * 2048, "a thumbnail larger than any thumbnail");
+    }
+    return 0;
+}
