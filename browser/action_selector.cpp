@@ -1,10 +1,10 @@
 // The action selector under the lists.
-#include "app/mdi_form.h"
-#include "app/module1.h"
-#include "app/windows.h"
+#include "app/frame/mdi_form.h"
+#include "app/state/module1.h"
+#include "app/state/windows.h"
 #include "browser/frm_bmp_view.h"
-#include "platform/error.h"
-#include "platform/types.h"
+#include "platform/core/error.h"
+#include "platform/core/types.h"
 #include "thumbnails/frm_thumbnails.h"
 
 using platform::skip_on_error;

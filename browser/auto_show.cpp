@@ -1,10 +1,10 @@
 // The wallpaper slideshow: one picture a second while the frame is minimised.
-#include "app/mdi_form.h"
-#include "app/windows.h"
+#include "app/frame/mdi_form.h"
+#include "app/state/windows.h"
 #include "browser/frm_bmp_view.h"
-#include "platform/error.h"
-#include "platform/files.h"
-#include "platform/types.h"
+#include "platform/core/error.h"
+#include "platform/files/files.h"
+#include "platform/core/types.h"
 
 using platform::skip_on_error;
 

@@ -1,13 +1,13 @@
 #include <string>
 
-#include "app/mdi_form.h"
-#include "app/windows.h"
+#include "app/frame/mdi_form.h"
+#include "app/state/windows.h"
 #include "browser/frm_bmp_view.h"
-#include "platform/controls.h"
-#include "platform/desktop_wallpaper.h"
-#include "platform/error.h"
-#include "platform/files.h"
-#include "platform/services.h"
+#include "platform/controls/controls.h"
+#include "platform/desktop/desktop_wallpaper.h"
+#include "platform/core/error.h"
+#include "platform/files/files.h"
+#include "platform/core/services.h"
 
 void frmBMPView::Load_Wallpaper() {
     std::string path = platform::join_path(File1.path(), File1.file_name());

@@ -1,11 +1,11 @@
 #include "rename/frm_new_name.h"
 
-#include "app/module1.h"
-#include "app/windows.h"
+#include "app/state/module1.h"
+#include "app/state/windows.h"
 #include "browser/frm_bmp_view.h"
-#include "platform/error.h"
-#include "platform/files.h"
-#include "platform/runtime.h"
+#include "platform/core/error.h"
+#include "platform/files/files.h"
+#include "platform/core/runtime.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #pragma once
 // The rename dialog: asks for a new name for the file double-clicked in the
 // browser and renames it in the folder recorded then. Not modal.
-#include "platform/form.h"
+#include "platform/controls/form.h"
 
 class frmNewName {
 public:

@@ -5,13 +5,13 @@
 #include <algorithm>
 #include <utility>
 
-#include "app/module1.h"
-#include "app/windows.h"
+#include "app/state/module1.h"
+#include "app/state/windows.h"
 #include "browser/frm_bmp_view.h"
-#include "platform/cell_picture.h"
-#include "platform/picture_prefetch.h"
-#include "platform/runtime.h"
-#include "platform/types.h"
+#include "platform/pictures/cell_picture.h"
+#include "platform/pictures/picture_prefetch.h"
+#include "platform/core/runtime.h"
+#include "platform/core/types.h"
 #include "thumbnails/grid_constants.h"
 
 namespace {

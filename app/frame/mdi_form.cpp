@@ -1,9 +1,9 @@
-#include "app/mdi_form.h"
+#include "app/frame/mdi_form.h"
 
-#include "app/windows.h"
+#include "app/state/windows.h"
 #include "browser/frm_bmp_view.h"
-#include "platform/runtime.h"
-#include "platform/types.h"
+#include "platform/core/runtime.h"
+#include "platform/core/types.h"
 
 MDIForm1::MDIForm1() : form_(platform::FormKind::Frame) {
     form_.set_caption("v1.7");

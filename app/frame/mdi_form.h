@@ -2,7 +2,7 @@
 // The frame window: holds the browser windows.
 #include <memory>
 
-#include "platform/form.h"
+#include "platform/controls/form.h"
 
 class frmBMPView;
 

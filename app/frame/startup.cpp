@@ -1,6 +1,6 @@
-#include "app/startup.h"
+#include "app/frame/startup.h"
 
-#include "app/mdi_form.h"
-#include "app/windows.h"
+#include "app/frame/mdi_form.h"
+#include "app/state/windows.h"
 
 void start_glimmerbox() { windows::frame().MDIForm_Load(); }

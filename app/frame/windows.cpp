@@ -1,8 +1,8 @@
-#include "app/windows.h"
+#include "app/state/windows.h"
 
-#include "app/mdi_form.h"
+#include "app/frame/mdi_form.h"
 #include "browser/frm_bmp_view.h"
-#include "platform/types.h"
+#include "platform/core/types.h"
 #include "rename/frm_new_name.h"
 #include "thumbnails/frm_progress.h"
 #include "thumbnails/frm_thumbnails.h"

@@ -4,7 +4,7 @@
 #include <functional>
 #include <memory>
 
-#include "platform/runtime.h"
+#include "platform/core/runtime.h"
 
 template <class W>
 class WindowRef {

@@ -1,6 +1,6 @@
 #pragma once
 // The application-wide window references.
-#include "app/window_ref.h"
+#include "app/state/window_ref.h"
 
 class MDIForm1;
 class frmBMPView;

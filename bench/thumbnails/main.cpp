@@ -11,12 +11,12 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/module1.h"
-#include "app/windows.h"
+#include "app/state/module1.h"
+#include "app/state/windows.h"
 #include "bench/thumbnails/photos.h"
-#include "platform/picture_prefetch.h"
-#include "platform/runtime.h"
-#include "platform/services.h"
+#include "platform/pictures/picture_prefetch.h"
+#include "platform/core/runtime.h"
+#include "platform/core/services.h"
 #include "thumbnails/frm_progress.h"
 #include "thumbnails/frm_thumbnails.h"
 

@@ -5,10 +5,10 @@
 #include <QTimer>
 #include <QWidget>
 
-#include "platform/controls.h"
-#include "platform/form.h"
-#include "platform/error.h"
-#include "platform/widget_util.h"
+#include "platform/controls/controls.h"
+#include "platform/controls/form.h"
+#include "platform/core/error.h"
+#include "platform/controls/widget_util.h"
 
 namespace platform {
 using namespace detail;

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/picture.h"
+#include "platform/pictures/picture.h"
 
 class QWidget;
 

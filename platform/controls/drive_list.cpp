@@ -1,12 +1,12 @@
 #include <QComboBox>
 #include <QSignalBlocker>
 
-#include "platform/controls.h"
-#include "platform/drives.h"
-#include "platform/error.h"
-#include "platform/files.h"
-#include "platform/services.h"
-#include "platform/widget_util.h"
+#include "platform/controls/controls.h"
+#include "platform/files/drives.h"
+#include "platform/core/error.h"
+#include "platform/files/files.h"
+#include "platform/core/services.h"
+#include "platform/controls/widget_util.h"
 
 namespace platform {
 using namespace detail;

@@ -5,10 +5,10 @@
 
 #include <sys/stat.h>
 
-#include "platform/controls.h"
-#include "platform/error.h"
-#include "platform/files.h"
-#include "platform/widget_util.h"
+#include "platform/controls/controls.h"
+#include "platform/core/error.h"
+#include "platform/files/files.h"
+#include "platform/controls/widget_util.h"
 
 namespace platform {
 using namespace detail;

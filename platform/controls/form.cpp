@@ -9,8 +9,8 @@
 #include <QStyle>
 #include <QWidget>
 
-#include "platform/form.h"
-#include "platform/widget_util.h"
+#include "platform/controls/form.h"
+#include "platform/controls/widget_util.h"
 
 namespace platform {
 using namespace detail;

@@ -7,7 +7,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "platform/controls.h"
+#include "platform/controls/controls.h"
 
 class QWidget;
 

@@ -1,6 +1,6 @@
 #include <Qt>
 
-#include "platform/widget_util.h"
+#include "platform/controls/widget_util.h"
 
 namespace platform::detail {
 

@@ -2,10 +2,10 @@
 #include <QPainter>
 #include <QWidget>
 
-#include "platform/controls.h"
-#include "platform/error.h"
-#include "platform/picture_data.h"
-#include "platform/widget_util.h"
+#include "platform/controls/controls.h"
+#include "platform/core/error.h"
+#include "platform/pictures/picture_data.h"
+#include "platform/controls/widget_util.h"
 
 namespace platform {
 using namespace detail;

@@ -4,9 +4,9 @@
 #include <algorithm>
 #include <limits>
 
-#include "platform/controls.h"
-#include "platform/error.h"
-#include "platform/widget_util.h"
+#include "platform/controls/controls.h"
+#include "platform/core/error.h"
+#include "platform/controls/widget_util.h"
 
 namespace platform {
 using namespace detail;

@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "platform/runtime.h"
-#include "platform/types.h"
+#include "platform/core/runtime.h"
+#include "platform/core/types.h"
 
 namespace platform::detail {
 

@@ -4,7 +4,7 @@
 #include <QIcon>
 #include <QString>
 
-#include "platform/runtime.h"
+#include "platform/core/runtime.h"
 
 // The resource of a static library is registered by hand, from the global
 // namespace as the macro requires.

@@ -1,4 +1,4 @@
-#include "platform/runtime.h"
+#include "platform/core/runtime.h"
 
 #include <QApplication>
 #include <QGuiApplication>
@@ -7,9 +7,9 @@
 
 #include <exception>
 
-#include "platform/error.h"
-#include "platform/picture.h"
-#include "platform/types.h"
+#include "platform/core/error.h"
+#include "platform/pictures/picture.h"
+#include "platform/core/types.h"
 
 namespace platform {
 

@@ -1,4 +1,4 @@
-#include "platform/services.h"
+#include "platform/core/services.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <unistd.h>
 
-#include "platform/desktop_wallpaper.h"
+#include "platform/desktop/desktop_wallpaper.h"
 
 namespace platform {
 namespace {

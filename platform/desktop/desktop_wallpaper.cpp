@@ -1,6 +1,6 @@
 // The desktop wallpaper call: the style and the picture are recorded in the
 // settings store and handed to the running desktop through its own tools.
-#include "platform/desktop_wallpaper.h"
+#include "platform/desktop/desktop_wallpaper.h"
 
 #include <QDBusConnection>
 #include <QDBusMessage>
@@ -12,8 +12,8 @@
 #include <cstdlib>
 #include <set>
 
-#include "platform/registry.h"
-#include "platform/wallpaper_tools.h"
+#include "platform/store/registry.h"
+#include "platform/desktop/wallpaper_tools.h"
 
 namespace platform {
 namespace wallpaper_tools {

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/services.h"
+#include "platform/core/services.h"
 
 namespace platform {
 

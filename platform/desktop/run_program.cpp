@@ -12,7 +12,7 @@
 #include <chrono>
 #include <vector>
 
-#include "platform/desktop_wallpaper.h"
+#include "platform/desktop/desktop_wallpaper.h"
 
 extern char** environ;
 

@@ -1,5 +1,5 @@
 // Drives from the mount table, and the folder last shown on each drive.
-#include "platform/drives.h"
+#include "platform/files/drives.h"
 
 #include <algorithm>
 #include <array>
@@ -14,9 +14,9 @@
 #include <dirent.h>
 #include <sys/stat.h>
 
-#include "platform/error.h"
-#include "platform/files.h"
-#include "platform/services.h"
+#include "platform/core/error.h"
+#include "platform/files/files.h"
+#include "platform/core/services.h"
 
 namespace platform {
 namespace {

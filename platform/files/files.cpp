@@ -1,5 +1,5 @@
 // Files and folders over POSIX calls, with paths as byte strings.
-#include "platform/files.h"
+#include "platform/files/files.h"
 
 #include <QString>
 
@@ -14,7 +14,7 @@
 #include <sys/syscall.h>
 #include <unistd.h>
 
-#include "platform/error.h"
+#include "platform/core/error.h"
 
 #ifndef RENAME_NOREPLACE
 #define RENAME_NOREPLACE (1 << 0)

@@ -1,4 +1,4 @@
-#include "platform/cell_picture.h"
+#include "platform/pictures/cell_picture.h"
 
 #include <QGuiApplication>
 #include <QImage>
@@ -6,10 +6,10 @@
 
 #include <algorithm>
 
-#include "platform/exif_thumbnail.h"
-#include "platform/picture_data.h"
-#include "platform/runtime.h"
-#include "platform/types.h"
+#include "platform/pictures/exif_thumbnail.h"
+#include "platform/pictures/picture_data.h"
+#include "platform/core/runtime.h"
+#include "platform/core/types.h"
 
 namespace platform {
 namespace {

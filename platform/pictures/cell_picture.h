@@ -3,7 +3,7 @@
 // stretched into a fixed box.
 #include <string>
 
-#include "platform/picture.h"
+#include "platform/pictures/picture.h"
 
 namespace platform {
 

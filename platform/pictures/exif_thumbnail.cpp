@@ -1,4 +1,4 @@
-#include "platform/exif_thumbnail.h"
+#include "platform/pictures/exif_thumbnail.h"
 
 #include <QByteArray>
 #include <QTransform>

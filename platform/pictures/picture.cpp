@@ -1,5 +1,5 @@
 // Picture files decoded with Qt's image readers, opened by byte path.
-#include "platform/picture.h"
+#include "platform/pictures/picture.h"
 
 #include <QBuffer>
 #include <QByteArray>
@@ -14,9 +14,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "platform/error.h"
-#include "platform/files.h"
-#include "platform/picture_data.h"
+#include "platform/core/error.h"
+#include "platform/files/files.h"
+#include "platform/pictures/picture_data.h"
 
 namespace platform {
 namespace {

@@ -3,7 +3,7 @@
 // layer that draw it.
 #include <QImage>
 
-#include "platform/picture.h"
+#include "platform/pictures/picture.h"
 
 namespace platform {
 

@@ -1,4 +1,4 @@
-#include "platform/picture_prefetch.h"
+#include "platform/pictures/picture_prefetch.h"
 
 #include <QThreadPool>
 
@@ -11,8 +11,8 @@
 #include <unordered_map>
 #include <unordered_set>
 
-#include "platform/cell_picture.h"
-#include "platform/error.h"
+#include "platform/pictures/cell_picture.h"
+#include "platform/core/error.h"
 
 namespace platform {
 namespace {

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/picture.h"
+#include "platform/pictures/picture.h"
 
 namespace platform {
 

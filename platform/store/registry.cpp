@@ -2,7 +2,7 @@
 // every change. Lines the program does not own (comments, other sections,
 // values of other types) are kept byte for byte; a file that cannot be read
 // as a registry export is never overwritten.
-#include "platform/registry.h"
+#include "platform/store/registry.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -12,9 +12,9 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/error.h"
-#include "platform/files.h"
-#include "platform/services.h"
+#include "platform/core/error.h"
+#include "platform/files/files.h"
+#include "platform/core/services.h"
 
 namespace platform {
 namespace {

@@ -1,8 +1,8 @@
 // Showing the selected picture at its own size, and the scroll-bar rules at
 // their boundaries.
-#include "app/module1.h"
+#include "app/state/module1.h"
 #include "browser/frm_bmp_view.h"
-#include "platform/runtime.h"
+#include "platform/core/runtime.h"
 #include "support/app_env.h"
 #include "support/pictures.h"
 

@@ -2,7 +2,7 @@
 #include <QCoreApplication>
 
 #include "actions_fixture.h"
-#include "app/windows.h"
+#include "app/state/windows.h"
 #include "rename/frm_new_name.h"
 #include "support/pictures.h"
 

@@ -4,7 +4,7 @@
 #include <QImageReader>
 
 #include "actions_fixture.h"
-#include "app/mdi_form.h"
+#include "app/frame/mdi_form.h"
 #include "support/pictures.h"
 
 using namespace test_support;

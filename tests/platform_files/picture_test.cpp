@@ -7,8 +7,8 @@
 #include <atomic>
 #include <thread>
 
-#include "platform/error.h"
-#include "platform/picture.h"
+#include "platform/core/error.h"
+#include "platform/pictures/picture.h"
 #include "support/pictures.h"
 #include "support/temp_dir.h"
 

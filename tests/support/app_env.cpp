@@ -7,9 +7,9 @@
 
 #include <fstream>
 
-#include "app/mdi_form.h"
-#include "app/module1.h"
-#include "app/windows.h"
+#include "app/frame/mdi_form.h"
+#include "app/state/module1.h"
+#include "app/state/windows.h"
 #include "browser/frm_bmp_view.h"
 
 namespace test_support {

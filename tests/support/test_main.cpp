@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/runtime.h"
+#include "platform/core/runtime.h"
 
 int main(int argc, char** argv) {
     // Tests never draw on the real desktop.

@@ -12,7 +12,7 @@
 #include <chrono>
 #include <thread>
 
-#include "platform/desktop_wallpaper.h"
+#include "platform/desktop/desktop_wallpaper.h"
 #include "wallpaper_fixture.h"
 
 using namespace platform;

@@ -3,8 +3,8 @@
 // call that reads the style and records the picture.
 #include <gtest/gtest.h>
 
-#include "platform/desktop_wallpaper.h"
-#include "platform/registry.h"
+#include "platform/desktop/desktop_wallpaper.h"
+#include "platform/store/registry.h"
 #include "wallpaper/registry_routines.h"
 #include "wallpaper/wallpaper_style.h"
 #include "wallpaper_fixture.h"

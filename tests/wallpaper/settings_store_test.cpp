@@ -6,7 +6,7 @@
 
 #include <csignal>
 
-#include "platform/registry.h"
+#include "platform/store/registry.h"
 #include "wallpaper_fixture.h"
 
 using namespace platform;
