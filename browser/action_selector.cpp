@@ -1,5 +1,4 @@
 // The action selector under the lists.
-#include "app/frame/mdi_form.h"
 #include "app/state/module1.h"
 #include "app/state/windows.h"
 #include "browser/frm_bmp_view.h"
@@ -18,7 +17,7 @@ void frmBMPView::Filter1_Click() {
             break;
         case 1:
             Center_Wallpaper();
-            windows::frame().form().set_window_state(platform::kStateMinimized);
+            windows::frame_form().set_window_state(platform::kStateMinimized);
             Timer1.set_interval(1000);
             break;
         case 2:

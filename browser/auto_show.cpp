@@ -1,5 +1,4 @@
 // The wallpaper slideshow: one picture a second while the frame is minimised.
-#include "app/frame/mdi_form.h"
 #include "app/state/windows.h"
 #include "browser/frm_bmp_view.h"
 #include "platform/core/error.h"
@@ -9,7 +8,7 @@
 using platform::skip_on_error;
 
 void frmBMPView::Timer1_Timer() {
-    platform::Form& frame = windows::frame().form();
+    platform::Form& frame = windows::frame_form();
     if (frame.window_state() != platform::kStateMinimized) {
         Timer1.set_interval(0);
         frame.set_caption("v1.7");

@@ -1,6 +1,5 @@
 #include <string>
 
-#include "app/frame/mdi_form.h"
 #include "app/state/windows.h"
 #include "browser/frm_bmp_view.h"
 #include "platform/controls/controls.h"
@@ -8,13 +7,14 @@
 #include "platform/core/error.h"
 #include "platform/files/files.h"
 #include "platform/core/services.h"
+#include "wallpaper/wallpaper_style.h"
 
 void frmBMPView::Load_Wallpaper() {
     std::string path = platform::join_path(File1.path(), File1.file_name());
 
     // From here on a failing step is skipped and the next one runs.
     platform::skip_on_error([&] { Image1.load(path); });
-    platform::skip_on_error([&] { windows::frame().form().set_caption(File1.file_name()); });
+    platform::skip_on_error([&] { windows::frame_form().set_caption(File1.file_name()); });
     platform::skip_on_error([&] {
         // GIF and JPG pictures go to the desktop as a bitmap.
         std::string ext = path.size() >= 4 ? path.substr(path.size() - 4) : path;
@@ -32,3 +32,7 @@ void frmBMPView::Load_Wallpaper() {
                                             platform::SPIF_UPDATEINIFILE_SENDCHANGE);
     });
 }
+
+void frmBMPView::Tile_Wallpaper() { wallpaper_style::write_tiled(); }
+
+void frmBMPView::Center_Wallpaper() { wallpaper_style::write_centred(); }

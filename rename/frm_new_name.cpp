@@ -2,7 +2,6 @@
 
 #include "app/state/module1.h"
 #include "app/state/windows.h"
-#include "browser/frm_bmp_view.h"
 #include "platform/core/error.h"
 #include "platform/files/files.h"
 #include "platform/core/runtime.h"
@@ -88,7 +87,7 @@ void frmNewName::cmdOK_Click() {
             return;
         }
     }
-    windows::main_browser().Restore_Dir();
+    windows::main_browser_Restore_Dir();
     close_dialog();
 }
 

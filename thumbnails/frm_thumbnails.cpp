@@ -7,7 +7,6 @@
 
 #include "app/state/module1.h"
 #include "app/state/windows.h"
-#include "browser/frm_bmp_view.h"
 #include "platform/pictures/cell_picture.h"
 #include "platform/pictures/picture_prefetch.h"
 #include "platform/core/runtime.h"
@@ -75,7 +74,7 @@ void frmThumbnails::Form_Load() {
 
 void frmThumbnails::Form_Unload() {
     Unload_Images();
-    windows::main_browser().Restore_Dir();
+    windows::main_browser_Restore_Dir();
 }
 
 void frmThumbnails::close_window() {

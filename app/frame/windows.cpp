@@ -2,7 +2,6 @@
 
 #include "app/frame/mdi_form.h"
 #include "browser/frm_bmp_view.h"
-#include "platform/core/types.h"
 #include "rename/frm_new_name.h"
 #include "thumbnails/frm_progress.h"
 #include "thumbnails/frm_thumbnails.h"
@@ -15,11 +14,6 @@ std::unique_ptr<MDIForm1>& frame_ptr() {
     return f;
 }
 
-std::unique_ptr<frmBMPView>& main_browser_ptr() {
-    static std::unique_ptr<frmBMPView> b;
-    return b;
-}
-
 }  // namespace
 
 MDIForm1& frame() {
@@ -30,38 +24,11 @@ MDIForm1& frame() {
 
 bool frame_loaded() { return frame_ptr() != nullptr; }
 
-frmBMPView& main_browser() {
-    auto& b = main_browser_ptr();
-    if (!b) {
-        b = std::make_unique<frmBMPView>(frame().form());
-        b->form().set_window_state(platform::kStateMaximized);
-        b->form().show();
-    }
-    return *b;
-}
-
-bool main_browser_loaded() { return main_browser_ptr() != nullptr; }
-
-WindowRef<frmThumbnails>& thumbnails() {
-    static WindowRef<frmThumbnails> ref([] { return std::make_unique<frmThumbnails>(); });
-    return ref;
-}
-
-WindowRef<frmProgress>& progress() {
-    static WindowRef<frmProgress> ref([] { return std::make_unique<frmProgress>(); });
-    return ref;
-}
-
-WindowRef<frmNewName>& new_name() {
-    static WindowRef<frmNewName> ref([] { return std::make_unique<frmNewName>(); });
-    return ref;
-}
-
 void reset_all() {
     new_name().reset();
     progress().reset();
     thumbnails().reset();
-    main_browser_ptr().reset();
+    reset_main_browser();
     frame_ptr().reset();
 }
 

@@ -17,6 +17,8 @@
 #include "platform/pictures/picture_prefetch.h"
 #include "platform/core/runtime.h"
 #include "platform/core/services.h"
+#include "platform/desktop/real_services.h"
+#include "platform/pictures/picture.h"
 #include "thumbnails/frm_progress.h"
 #include "thumbnails/frm_thumbnails.h"
 
@@ -104,6 +106,7 @@ int main(int argc, char** argv) {
         if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
         int qt_argc = 1;
         platform::Application app(qt_argc, argv);
+        platform::configure_picture_decoding();
         return page(argv[2], std::atoi(argv[3]));
     }
     std::fprintf(stderr, "usage: %s generate FOLDER COUNT DISTINCT [exif] | page FOLDER PICTURES\n", argv[0]);

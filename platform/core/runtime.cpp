@@ -2,13 +2,13 @@
 
 #include <QApplication>
 #include <QGuiApplication>
+#include <QMessageBox>
 #include <QScreen>
 #include <QTimer>
 
 #include <exception>
 
 #include "platform/core/error.h"
-#include "platform/pictures/picture.h"
 #include "platform/core/types.h"
 
 namespace platform {
@@ -23,7 +23,6 @@ Application::Application(int& argc, char** argv) {
     QApplication::setApplicationName("Glimmerbox");
     QApplication::setQuitOnLastWindowClosed(false);
     set_application_icon();
-    configure_picture_decoding();
 }
 
 Application::~Application() = default;
@@ -31,6 +30,30 @@ Application::~Application() = default;
 int Application::run() { return impl_->app.exec(); }
 
 void DoEvents() { QCoreApplication::processEvents(QEventLoop::AllEvents); }
+
+int show_message_box(const MessageBoxRequest& r) {
+    QMessageBox box;
+    box.setText(QString::fromUtf8(r.text.c_str()));
+    box.setWindowTitle(QString::fromUtf8(r.title.empty() ? "Glimmerbox" : r.title.c_str()));
+    switch (r.icon) {
+        case MsgIcon::None: box.setIcon(QMessageBox::NoIcon); break;
+        case MsgIcon::Critical: box.setIcon(QMessageBox::Critical); break;
+        case MsgIcon::Question: box.setIcon(QMessageBox::Question); break;
+        case MsgIcon::Exclamation: box.setIcon(QMessageBox::Warning); break;
+        case MsgIcon::Information: box.setIcon(QMessageBox::Information); break;
+    }
+    switch (r.buttons) {
+        case MsgButtons::Ok: box.setStandardButtons(QMessageBox::Ok); break;
+        case MsgButtons::OkCancel: box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel); break;
+        case MsgButtons::YesNo: box.setStandardButtons(QMessageBox::Yes | QMessageBox::No); break;
+    }
+    switch (box.exec()) {
+        case QMessageBox::Cancel: return kAnswerCancel;
+        case QMessageBox::Yes: return kAnswerYes;
+        case QMessageBox::No: return kAnswerNo;
+        default: return kAnswerOk;
+    }
+}
 
 int msg_box(const std::string& text, MsgIcon icon, MsgButtons buttons, const std::string& title) {
     return services().message_box(MessageBoxRequest{text, icon, buttons, title});

@@ -28,6 +28,9 @@ void set_application_icon();
 // Serves all pending events once and returns.
 void DoEvents();
 
+// The real message box: a modal QMessageBox; returns the answer.
+int show_message_box(const MessageBoxRequest& r);
+
 // A modal message box through services().message_box.
 int msg_box(const std::string& text, MsgIcon icon = MsgIcon::None,
             MsgButtons buttons = MsgButtons::Ok, const std::string& title = "");

@@ -54,8 +54,10 @@ struct Services {
     std::function<void()> end_program;
 };
 
-// The services of a real run, from the environment (HOME, XDG_*).
-Services real_services();
+// Where files live in a real run, from the environment (HOME, XDG_*), and
+// the real end of the program; the rest is empty until the program installs
+// real_services() (platform/desktop/real_services.h) at start.
+Services environment_services();
 
 // The services in force. Tests install their own before creating windows.
 const Services& services();

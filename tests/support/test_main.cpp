@@ -6,11 +6,13 @@
 #include <gtest/gtest.h>
 
 #include "platform/core/runtime.h"
+#include "platform/pictures/picture.h"
 
 int main(int argc, char** argv) {
     // Tests never draw on the real desktop.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     ::testing::InitGoogleTest(&argc, argv);
     platform::Application app(argc, argv);
+    platform::configure_picture_decoding();
     return RUN_ALL_TESTS();
 }
