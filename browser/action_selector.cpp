@@ -1,12 +1,11 @@
 // The action selector under the lists.
 #include <utility>
 
-#include "app/mdi_form.h"
-#include "app/module1.h"
-#include "app/windows.h"
+#include "app/state/module1.h"
+#include "app/state/windows.h"
 #include "browser/frm_bmp_view.h"
-#include "platform/error.h"
-#include "platform/types.h"
+#include "platform/core/error.h"
+#include "platform/core/types.h"
 #include "thumbnails/frm_thumbnails.h"
 
 using platform::skip_on_error;
@@ -36,7 +35,7 @@ void frmBMPView::Filter1_Click() {
             break;
         case 1:
             Center_Wallpaper();
-            windows::frame().form().set_window_state(platform::kStateMinimized);
+            windows::frame_form().set_window_state(platform::kStateMinimized);
             Timer1.set_interval(1000);
             break;
         case 2:

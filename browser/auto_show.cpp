@@ -1,15 +1,14 @@
 // The wallpaper slideshow: one picture a second while the frame is minimised.
-#include "app/mdi_form.h"
-#include "app/windows.h"
+#include "app/state/windows.h"
 #include "browser/frm_bmp_view.h"
-#include "platform/error.h"
-#include "platform/files.h"
-#include "platform/types.h"
+#include "platform/core/error.h"
+#include "platform/files/files.h"
+#include "platform/core/types.h"
 
 using platform::skip_on_error;
 
 void frmBMPView::Timer1_Timer() {
-    platform::Form& frame = windows::frame().form();
+    platform::Form& frame = windows::frame_form();
     if (frame.window_state() != platform::kStateMinimized) {
         Timer1.set_interval(0);
         frame.set_caption("v1.7");

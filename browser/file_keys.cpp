@@ -1,7 +1,7 @@
 // Keys in the file list: Delete removes the selected file at once.
 #include "browser/frm_bmp_view.h"
-#include "platform/error.h"
-#include "platform/files.h"
+#include "platform/core/error.h"
+#include "platform/files/files.h"
 
 using platform::skip_on_error;
 

@@ -1,8 +1,8 @@
 // The browser window: its controls, their layout and the load step.
 #include "browser/frm_bmp_view.h"
 
-#include "app/module1.h"
-#include "platform/runtime.h"
+#include "app/state/module1.h"
+#include "platform/core/runtime.h"
 
 using platform::Orientation;
 

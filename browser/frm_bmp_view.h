@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/form.h"
-#include "platform/types.h"
+#include "platform/controls/form.h"
+#include "platform/core/types.h"
 
 class frmBMPView {
 public:

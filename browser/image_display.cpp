@@ -1,10 +1,10 @@
 // The picture area: showing the selected file at its own size and moving it
 // with the scroll bars.
-#include "app/module1.h"
+#include "app/state/module1.h"
 #include "browser/frm_bmp_view.h"
-#include "platform/error.h"
-#include "platform/files.h"
-#include "platform/runtime.h"
+#include "platform/core/error.h"
+#include "platform/files/files.h"
+#include "platform/core/runtime.h"
 
 using platform::round_half_even;
 using platform::skip_on_error;

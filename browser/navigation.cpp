@@ -1,7 +1,7 @@
 // The linked drive, folder and file lists.
-#include "app/module1.h"
+#include "app/state/module1.h"
 #include "browser/frm_bmp_view.h"
-#include "platform/error.h"
+#include "platform/core/error.h"
 
 using platform::skip_on_error;
 

@@ -1,6 +1,6 @@
 // The double-click that asks for a new name.
-#include "app/module1.h"
-#include "app/windows.h"
+#include "app/state/module1.h"
+#include "app/state/windows.h"
 #include "browser/frm_bmp_view.h"
 #include "rename/frm_new_name.h"
 

@@ -1,11 +1,10 @@
 #include "rename/frm_new_name.h"
 
-#include "app/module1.h"
-#include "app/windows.h"
-#include "browser/frm_bmp_view.h"
-#include "platform/error.h"
-#include "platform/files.h"
-#include "platform/runtime.h"
+#include "app/state/module1.h"
+#include "app/state/windows.h"
+#include "platform/core/error.h"
+#include "platform/files/files.h"
+#include "platform/core/runtime.h"
 
 namespace {
 
@@ -98,7 +97,7 @@ void frmNewName::cmdOK_Click() {
     // The browser goes back to the drive and folder of the double-click.
     Module1::cur_dir = folder_;
     Module1::cur_drive = drive_;
-    windows::main_browser().Restore_Dir();
+    windows::main_browser_Restore_Dir();
     close_dialog();
 }
 

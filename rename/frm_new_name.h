@@ -3,7 +3,7 @@
 // browser and renames it in the folder recorded then. Not modal.
 #include <string>
 
-#include "platform/form.h"
+#include "platform/controls/form.h"
 
 class frmNewName {
 public:

@@ -2,9 +2,9 @@
 // thumbnail loading through cancel_flag.
 #include "thumbnails/frm_progress.h"
 
-#include "app/module1.h"
-#include "app/windows.h"
-#include "platform/types.h"
+#include "app/state/module1.h"
+#include "app/state/windows.h"
+#include "platform/core/types.h"
 
 frmProgress::frmProgress()
     : form_(platform::FormKind::TopLevel),

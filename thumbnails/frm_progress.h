@@ -2,7 +2,7 @@
 // The small progress window with its Cancel button.
 #include <string>
 
-#include "platform/form.h"
+#include "platform/controls/form.h"
 
 class frmProgress {
 public:

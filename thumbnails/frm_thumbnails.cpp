@@ -5,13 +5,12 @@
 #include <algorithm>
 #include <utility>
 
-#include "app/module1.h"
-#include "app/windows.h"
-#include "browser/frm_bmp_view.h"
-#include "platform/cell_picture.h"
-#include "platform/picture_prefetch.h"
-#include "platform/runtime.h"
-#include "platform/types.h"
+#include "app/state/module1.h"
+#include "app/state/windows.h"
+#include "platform/pictures/cell_picture.h"
+#include "platform/pictures/picture_prefetch.h"
+#include "platform/core/runtime.h"
+#include "platform/core/types.h"
 #include "thumbnails/grid_constants.h"
 
 namespace {
@@ -89,7 +88,7 @@ void frmThumbnails::Form_Load() {
 
 void frmThumbnails::Form_Unload() {
     Unload_Images();
-    windows::main_browser().Restore_Dir();
+    windows::main_browser_Restore_Dir();
 }
 
 void frmThumbnails::close_window() {

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/form.h"
-#include "platform/picture.h"
+#include "platform/controls/form.h"
+#include "platform/pictures/picture.h"
 
 namespace platform {
 class PicturePrefetch;

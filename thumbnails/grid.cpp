@@ -2,11 +2,11 @@
 #include <algorithm>
 #include <string>
 
-#include "app/module1.h"
-#include "app/windows.h"
-#include "platform/runtime.h"
-#include "platform/services.h"
-#include "platform/types.h"
+#include "app/state/module1.h"
+#include "app/state/windows.h"
+#include "platform/core/runtime.h"
+#include "platform/core/services.h"
+#include "platform/core/types.h"
 #include "thumbnails/frm_progress.h"
 #include "thumbnails/frm_thumbnails.h"
 #include "thumbnails/grid_constants.h"

@@ -5,13 +5,13 @@
 #include <string>
 #include <vector>
 
-#include "app/module1.h"
-#include "app/windows.h"
-#include "platform/error.h"
-#include "platform/files.h"
-#include "platform/picture_prefetch.h"
-#include "platform/runtime.h"
-#include "platform/types.h"
+#include "app/state/module1.h"
+#include "app/state/windows.h"
+#include "platform/core/error.h"
+#include "platform/files/files.h"
+#include "platform/pictures/picture_prefetch.h"
+#include "platform/core/runtime.h"
+#include "platform/core/types.h"
 #include "thumbnails/frm_progress.h"
 #include "thumbnails/frm_thumbnails.h"
 

@@ -2,10 +2,10 @@
 #include <algorithm>
 #include <string>
 
-#include "app/module1.h"
-#include "platform/error.h"
-#include "platform/files.h"
-#include "platform/types.h"
+#include "app/state/module1.h"
+#include "platform/core/error.h"
+#include "platform/files/files.h"
+#include "platform/core/types.h"
 #include "thumbnails/frm_thumbnails.h"
 #include "thumbnails/grid_constants.h"
 

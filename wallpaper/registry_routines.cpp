@@ -1,8 +1,8 @@
 #include "wallpaper/registry_routines.h"
 
-#include "platform/registry.h"
-#include "platform/runtime.h"
-#include "platform/types.h"
+#include "platform/store/registry.h"
+#include "platform/core/runtime.h"
+#include "platform/core/types.h"
 
 namespace Module1 {
 namespace {

@@ -2,7 +2,6 @@
 
 #include <string>
 
-#include "browser/frm_bmp_view.h"
 #include "wallpaper/registry_routines.h"
 
 namespace wallpaper_style {
@@ -28,7 +27,3 @@ void write_tiled() { write_style("1", "1"); }
 void write_centred() { write_style("0", "0"); }
 
 }  // namespace wallpaper_style
-
-void frmBMPView::Tile_Wallpaper() { wallpaper_style::write_tiled(); }
-
-void frmBMPView::Center_Wallpaper() { wallpaper_style::write_centred(); }

@@ -2,15 +2,24 @@
 // arguments are ignored.
 #include <cstdio>
 
-#include "app/startup.h"
-#include "platform/runtime.h"
+#include "app/frame/startup.h"
+#include "platform/core/runtime.h"
+#include "platform/desktop/real_services.h"
+#include "platform/files/start_folder.h"
+#include "platform/pictures/picture.h"
 
 int main(int argc, char** argv) {
+    // Recorded before anything else, while the current folder is the one the
+    // program was started in.
+    platform::settle_start_folder();
     if (const auto problem = platform::display_problem()) {
         std::fprintf(stderr, "glimmerbox: %s\n", problem->c_str());
         return 1;
     }
     platform::Application app(argc > 0 ? argv[0] : nullptr);
+    platform::configure_picture_decoding();
+    platform::install_services(platform::real_services());
+    wire_windows();
     start_glimmerbox();
     return app.run();
 }

@@ -11,12 +11,14 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/module1.h"
-#include "app/windows.h"
+#include "app/state/module1.h"
+#include "app/state/windows.h"
 #include "bench/thumbnails/photos.h"
-#include "platform/picture_prefetch.h"
-#include "platform/runtime.h"
-#include "platform/services.h"
+#include "platform/pictures/picture_prefetch.h"
+#include "platform/core/runtime.h"
+#include "platform/core/services.h"
+#include "platform/desktop/real_services.h"
+#include "platform/pictures/picture.h"
 #include "thumbnails/frm_progress.h"
 #include "thumbnails/frm_thumbnails.h"
 
@@ -103,6 +105,7 @@ int main(int argc, char** argv) {
     if (argc >= 4 && std::string(argv[1]) == "page") {
         if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
         platform::Application app(argv[0]);
+        platform::configure_picture_decoding();
         return page(argv[2], std::atoi(argv[3]));
     }
     std::fprintf(stderr, "usage: %s generate FOLDER COUNT DISTINCT [exif] | page FOLDER PICTURES\n", argv[0]);

@@ -3,10 +3,10 @@
 #include <QApplication>
 #include <QTest>
 
-#include "app/mdi_form.h"
-#include "app/module1.h"
+#include "app/frame/mdi_form.h"
+#include "app/state/module1.h"
 #include "browser/frm_bmp_view.h"
-#include "platform/runtime.h"
+#include "platform/core/runtime.h"
 #include "support/app_env.h"
 #include "support/pictures.h"
 

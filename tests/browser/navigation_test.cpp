@@ -5,7 +5,7 @@
 
 #include <filesystem>
 
-#include "app/module1.h"
+#include "app/state/module1.h"
 #include "browser/frm_bmp_view.h"
 #include "support/app_env.h"
 #include "support/pictures.h"

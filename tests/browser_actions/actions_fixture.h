@@ -11,9 +11,9 @@
 #include <vector>
 
 #include "browser/frm_bmp_view.h"
-#include "platform/registry.h"
-#include "platform/runtime.h"
-#include "platform/types.h"
+#include "platform/store/registry.h"
+#include "platform/core/runtime.h"
+#include "platform/core/types.h"
 #include "support/app_env.h"
 
 namespace actions_test {

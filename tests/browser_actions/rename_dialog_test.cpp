@@ -6,7 +6,7 @@
 #include <utility>
 
 #include "actions_fixture.h"
-#include "app/windows.h"
+#include "app/state/windows.h"
 #include "rename/frm_new_name.h"
 #include "thumbnails/frm_thumbnails.h"
 #include "support/pictures.h"

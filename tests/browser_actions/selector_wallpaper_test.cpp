@@ -6,7 +6,7 @@
 #include <sys/stat.h>
 
 #include "actions_fixture.h"
-#include "app/mdi_form.h"
+#include "app/frame/mdi_form.h"
 #include "support/pictures.h"
 
 using namespace test_support;

@@ -9,7 +9,7 @@
 #include <QImage>
 #include <QtGlobal>
 
-#include "platform/exif_thumbnail.h"
+#include "platform/pictures/exif_thumbnail.h"
 
 namespace {
 

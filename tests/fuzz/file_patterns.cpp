@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/files.h"
+#include "platform/files/files.h"
 
 namespace {
 

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/runtime.h"
-#include "platform/services.h"
+#include "platform/core/runtime.h"
+#include "platform/core/services.h"
 #include "wallpaper/registry_routines.h"
 
 namespace {

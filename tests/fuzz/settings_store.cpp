@@ -12,8 +12,8 @@
 #include <cstring>
 #include <string>
 
-#include "platform/registry.h"
-#include "platform/services.h"
+#include "platform/store/registry.h"
+#include "platform/core/services.h"
 
 namespace {
 

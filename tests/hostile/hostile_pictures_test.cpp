@@ -15,8 +15,8 @@
 #include <thread>
 #include <vector>
 
-#include "platform/error.h"
-#include "platform/picture.h"
+#include "platform/core/error.h"
+#include "platform/pictures/picture.h"
 #include "support/temp_dir.h"
 
 namespace {

@@ -12,9 +12,9 @@
 
 #include <map>
 
-#include "platform/error.h"
-#include "platform/form.h"
-#include "platform/types.h"
+#include "platform/core/error.h"
+#include "platform/controls/form.h"
+#include "platform/core/types.h"
 #include "support/app_env.h"
 
 using namespace platform;

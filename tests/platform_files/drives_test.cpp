@@ -4,8 +4,8 @@
 
 #include <unistd.h>
 
-#include "platform/drives.h"
-#include "platform/error.h"
+#include "platform/files/drives.h"
+#include "platform/core/error.h"
 #include "support/temp_dir.h"
 
 using platform::Drive;

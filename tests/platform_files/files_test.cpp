@@ -8,8 +8,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "platform/error.h"
-#include "platform/files.h"
+#include "platform/core/error.h"
+#include "platform/files/files.h"
 #include "support/temp_dir.h"
 
 using test_support::entries_of;

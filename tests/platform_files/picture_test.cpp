@@ -10,10 +10,10 @@
 #include <random>
 #include <thread>
 
-#include "platform/cell_picture.h"
-#include "platform/decode_budget.h"
-#include "platform/error.h"
-#include "platform/picture.h"
+#include "platform/pictures/cell_picture.h"
+#include "platform/pictures/decode_budget.h"
+#include "platform/core/error.h"
+#include "platform/pictures/picture.h"
 #include "support/pictures.h"
 #include "support/temp_dir.h"
 

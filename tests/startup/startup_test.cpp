@@ -14,11 +14,11 @@
 #include <optional>
 #include <string>
 
-#include "app/mdi_form.h"
-#include "app/windows.h"
+#include "app/frame/mdi_form.h"
+#include "app/state/windows.h"
 #include "browser_actions/actions_fixture.h"
-#include "platform/runtime.h"
-#include "platform/start_folder.h"
+#include "platform/core/runtime.h"
+#include "platform/files/start_folder.h"
 #include "rename/frm_new_name.h"
 #include "support/pictures.h"
 #include "thumbnails/frm_thumbnails.h"

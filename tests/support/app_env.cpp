@@ -7,15 +7,18 @@
 
 #include <fstream>
 
-#include "app/mdi_form.h"
-#include "app/module1.h"
-#include "app/windows.h"
+#include "app/frame/mdi_form.h"
+#include "app/frame/startup.h"
+#include "app/state/module1.h"
+#include "app/state/windows.h"
 #include "browser/frm_bmp_view.h"
-#include "platform/start_folder.h"
+#include "platform/files/start_folder.h"
+#include "platform/desktop/real_services.h"
 
 namespace test_support {
 
 AppTest::AppTest() {
+    wire_windows();
     pictures = home.make_folder("pictures");
     char buf[4096];
     old_cwd_ = ::getcwd(buf, sizeof buf) ? buf : "/";

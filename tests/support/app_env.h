@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/services.h"
+#include "platform/core/services.h"
 #include "support/temp_dir.h"
 
 class MDIForm1;

@@ -5,12 +5,16 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/runtime.h"
+#include "platform/core/runtime.h"
+#include "platform/files/start_folder.h"
+#include "platform/pictures/picture.h"
 
 int main(int argc, char** argv) {
     // Tests never draw on the real desktop.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     ::testing::InitGoogleTest(&argc, argv);
+    platform::settle_start_folder();
     platform::Application app(argv[0]);
+    platform::configure_picture_decoding();
     return RUN_ALL_TESTS();
 }

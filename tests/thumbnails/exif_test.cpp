@@ -8,8 +8,8 @@
 #include <string>
 #include <utility>
 
-#include "platform/cell_picture.h"
-#include "platform/picture_data.h"
+#include "platform/pictures/cell_picture.h"
+#include "platform/pictures/picture_data.h"
 #include "support/pictures.h"
 #include "support/temp_dir.h"
 

@@ -22,12 +22,13 @@
 #include <string>
 #include <vector>
 
-#include "app/module1.h"
-#include "app/windows.h"
+#include "app/state/module1.h"
+#include "platform/desktop/real_services.h"
+#include "app/state/windows.h"
 #include "browser/frm_bmp_view.h"
-#include "platform/cell_picture.h"
-#include "platform/picture_prefetch.h"
-#include "platform/services.h"
+#include "platform/pictures/cell_picture.h"
+#include "platform/pictures/picture_prefetch.h"
+#include "platform/core/services.h"
 #include "support/app_env.h"
 #include "support/pictures.h"
 #include "thumbnails/frm_progress.h"

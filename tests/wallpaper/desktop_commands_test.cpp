@@ -11,8 +11,8 @@
 
 #include <chrono>
 
-#include "platform/desktop_wallpaper.h"
-#include "platform/wallpaper_tools.h"
+#include "platform/desktop/desktop_wallpaper.h"
+#include "platform/desktop/wallpaper_tools.h"
 #include "wallpaper_fixture.h"
 
 using namespace platform;

@@ -13,7 +13,7 @@
 #include <chrono>
 #include <thread>
 
-#include "platform/desktop_wallpaper.h"
+#include "platform/desktop/desktop_wallpaper.h"
 #include "support/pictures.h"
 #include "wallpaper_fixture.h"
 

@@ -5,8 +5,8 @@
 
 #include <sys/stat.h>
 
-#include "platform/desktop_wallpaper.h"
-#include "platform/registry.h"
+#include "platform/desktop/desktop_wallpaper.h"
+#include "platform/store/registry.h"
 #include "wallpaper/registry_routines.h"
 #include "wallpaper/wallpaper_style.h"
 #include "wallpaper_fixture.h"

@@ -8,7 +8,8 @@
 
 #include <csignal>
 
-#include "platform/registry.h"
+#include "platform/desktop/real_services.h"
+#include "platform/store/registry.h"
 #include "wallpaper_fixture.h"
 
 using namespace platform;

@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/services.h"
+#include "platform/core/services.h"
 #include "support/temp_dir.h"
 
 namespace wallpaper_test {

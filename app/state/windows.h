@@ -1,0 +1,44 @@
+#pragma once
+// The application-wide window references.
+#include <functional>
+
+#include "app/state/window_ref.h"
+
+namespace platform {
+class Form;
+}
+
+class MDIForm1;
+class frmBMPView;
+class frmThumbnails;
+class frmProgress;
+class frmNewName;
+
+namespace windows {
+
+// The frame window, created at start.
+MDIForm1& frame();
+bool frame_loaded();
+// The browser window that other windows call; created, loaded and shown as a
+// further maximised child of the frame on first use.
+frmBMPView& main_browser();
+bool main_browser_loaded();
+
+WindowRef<frmThumbnails>& thumbnails();
+WindowRef<frmProgress>& progress();
+WindowRef<frmNewName>& new_name();
+
+// Destroys every window and forgets them (between tests).
+void reset_all();
+// Destroys main_browser now (reset_all).
+void reset_main_browser();
+
+// The frame's form and Restore_Dir on main_browser, for the windows that the
+// build places below the frame and the browser; wire_windows
+// (app/frame/startup.h) sets them at start.
+platform::Form& frame_form();
+void main_browser_Restore_Dir();
+void set_frame_form(std::function<platform::Form&()> get);
+void set_main_browser_Restore_Dir(std::function<void()> call);
+
+}  // namespace windows

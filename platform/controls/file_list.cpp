@@ -1,0 +1,163 @@
+#include <QEvent>
+#include <QKeyEvent>
+#include <QListWidget>
+#include <QSignalBlocker>
+
+#include <sys/stat.h>
+
+#include "platform/controls/controls.h"
+#include "platform/core/error.h"
+#include "platform/files/files.h"
+#include "platform/controls/list_widget.h"
+#include "platform/files/start_folder.h"
+#include "platform/controls/widget_util.h"
+
+namespace platform {
+using namespace detail;
+
+// Passes key presses to on_key_down before the list's own keyboard handling.
+class FileListBridge : public QObject {
+public:
+    explicit FileListBridge(FileList& list) : QObject(list.widget()), list_(list) {}
+
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::KeyPress && list_.on_key_down) {
+            auto* key = static_cast<QKeyEvent*>(event);
+            std::int16_t code = static_cast<std::int16_t>(classic_key_code(key->key()));
+            const int shift = classic_shift_state(static_cast<int>(key->modifiers()));
+            guarded([&] { list_.on_key_down(code, shift); });
+        }
+        return false;
+    }
+
+private:
+    FileList& list_;
+};
+
+namespace {
+QListWidget* as_list(QWidget* w) { return static_cast<QListWidget*>(w); }
+
+// Getting the keyboard focus selects nothing: the toolkit's list would make
+// its first entry current, and the first Down would then skip it.
+class FileListWidget : public ClickableListWidget {
+protected:
+    // With nothing selected End takes the last entry; every other move takes
+    // the first, as the toolkit does.
+    QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override {
+        if (action == MoveEnd && !currentIndex().isValid() && count() > 0) return model()->index(count() - 1, 0);
+        return QListWidget::moveCursor(action, modifiers);
+    }
+
+    // The toolkit announces the new current entry inside its own focus
+    // handling, so the announcement is held back for the whole of it.
+    void focusInEvent(QFocusEvent* event) override {
+        if (currentIndex().isValid()) {
+            QListWidget::focusInEvent(event);
+            return;
+        }
+        int row = -1;
+        {
+            QSignalBlocker block(this);
+            QListWidget::focusInEvent(event);
+            if (currentIndex().isValid() && !currentItem()->isSelected()) {
+                selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
+            }
+            row = currentRow();
+        }
+        // An entry really selected on the way in is announced after all.
+        if (row >= 0) emit currentRowChanged(row);
+    }
+};
+
+bool is_read_only(const std::string& path) {
+    struct stat st{};
+    return ::stat(path.c_str(), &st) == 0 && (st.st_mode & 0222) == 0;
+}
+}  // namespace
+
+FileList::FileList(Form& form, std::string name) : Control(form, new FileListWidget, std::move(name)) {
+    auto* list = as_list(widget_);
+    // A click on the entry already selected shows it again (its bars come back).
+    static_cast<FileListWidget*>(list)->on_press_current = [this](int row) {
+        if (row == index_ && on_click) guarded(on_click);
+    };
+    list->setUniformItemSizes(true);
+    list->setSelectionMode(QAbstractItemView::SingleSelection);
+    list->installEventFilter(new FileListBridge(*this));
+    QObject::connect(list, &QListWidget::currentRowChanged, list, [this](int row) { user_selected(row); });
+    QObject::connect(list, &QListWidget::itemDoubleClicked, list, [this](QListWidgetItem*) {
+        if (on_dbl_click) guarded(on_dbl_click);
+    });
+    // The list is read when its window sets the pattern or the folder, as
+    // every window does in its load step: reading the folder here as well
+    // would list it twice.
+    path_ = start_folder();
+}
+
+void FileList::reload() {
+    std::vector<std::string> names = list_files(path_, pattern_);
+    if (!show_read_only_) {
+        std::erase_if(names, [this](const std::string& n) { return is_read_only(join_path(path_, n)); });
+    }
+    names_ = std::move(names);
+    index_ = -1;
+    auto* list = as_list(widget_);
+    QSignalBlocker block(list);
+    QStringList items;
+    items.reserve(static_cast<int>(names_.size()));
+    for (const auto& n : names_) items << qs(display_text(n));
+    list->clear();
+    list->addItems(items);
+    list->setCurrentRow(-1);
+}
+
+void FileList::set_path(const std::string& folder) {
+    const std::string old = path_;
+    path_ = folder;
+    try {
+        reload();
+    } catch (...) {
+        path_ = old;
+        throw;
+    }
+}
+
+void FileList::set_pattern(const std::string& patterns) {
+    if (patterns == pattern_) return;
+    pattern_ = patterns;
+    reload();
+}
+
+void FileList::set_show_read_only(bool on) {
+    if (on == show_read_only_) return;
+    show_read_only_ = on;
+    skip_on_error([this] { reload(); });
+}
+
+void FileList::refresh() { reload(); }
+
+void FileList::set_list_index(int index) {
+    if (index < -1 || index >= list_count()) throw Error(err::kInvalidPropertyValue, "Invalid property value");
+    if (index == index_) return;
+    index_ = index;
+    {
+        QSignalBlocker block(widget_);
+        as_list(widget_)->setCurrentRow(index);
+    }
+    if (on_click) on_click();
+}
+
+std::string FileList::list(int index) const {
+    if (index < 0 || index >= list_count()) throw Error(err::kInvalidPropertyValue, "Invalid property value");
+    return names_[static_cast<size_t>(index)];
+}
+
+std::string FileList::file_name() const { return index_ >= 0 ? names_[static_cast<size_t>(index_)] : std::string(); }
+
+void FileList::user_selected(int row) {
+    if (row == index_ || row < -1 || row >= list_count()) return;
+    index_ = row;
+    if (on_click) guarded(on_click);
+}
+
+}  // namespace platform

@@ -1,0 +1,207 @@
+#include <QCloseEvent>
+#include <QMainWindow>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QPointer>
+#include <QShortcut>
+#include <QStyle>
+#include <QWidget>
+
+#include "platform/controls/form.h"
+#include "platform/controls/widget_util.h"
+
+namespace platform {
+using namespace detail;
+
+namespace {
+
+// Turns the toolkit's close request and background clicks into the form's
+// events; the form decides whether the window really goes.
+class FormFilter : public QObject {
+public:
+    FormFilter(QObject* parent, Form& form) : QObject(parent), form_(form) {}
+    bool closing_silently = false;
+
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Close && !closing_silently) {
+            event->ignore();
+            if (form_.on_close) guarded(form_.on_close);
+            return true;
+        }
+        if (event->type() == QEvent::MouseButtonRelease && form_.on_click) {
+            if (static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) guarded(form_.on_click);
+        }
+        return false;
+    }
+
+private:
+    Form& form_;
+};
+
+}  // namespace
+
+struct Form::Impl {
+    QPointer<QMainWindow> main_window;  // a frame
+    QPointer<QMdiArea> area;            // a frame's client
+    QPointer<QMdiSubWindow> sub;        // a child
+    QPointer<QWidget> client;           // where controls live
+    QPointer<QWidget> window;           // the window that is shown
+    FormFilter* filter = nullptr;
+    std::string caption;
+};
+
+Form::Form(FormKind kind, Form* frame) : impl_(std::make_unique<Impl>()), kind_(kind) {
+    switch (kind) {
+        case FormKind::Frame: {
+            impl_->main_window = new QMainWindow;
+            impl_->area = new QMdiArea;
+            impl_->area->setBackground(impl_->area->palette().brush(QPalette::Dark));
+            impl_->main_window->setCentralWidget(impl_->area);
+            // A maximised child merges its caption into the frame's and puts
+            // its window buttons here, as classic frame windows do.
+            impl_->main_window->setMenuBar(new QMenuBar);
+            impl_->client = impl_->area;
+            impl_->window = impl_->main_window;
+            impl_->filter = new FormFilter(impl_->main_window, *this);
+            impl_->main_window->installEventFilter(impl_->filter);
+            impl_->area->viewport()->installEventFilter(impl_->filter);
+            break;
+        }
+        case FormKind::Child: {
+            auto* area = frame ? frame->impl_->area.data() : nullptr;
+            impl_->client = new QWidget;
+            impl_->sub = new QMdiSubWindow;
+            impl_->sub->setWidget(impl_->client);
+            impl_->sub->setAttribute(Qt::WA_DeleteOnClose, false);
+            if (area) area->addSubWindow(impl_->sub);
+            impl_->window = impl_->sub;
+            impl_->filter = new FormFilter(impl_->sub, *this);
+            impl_->sub->installEventFilter(impl_->filter);
+            break;
+        }
+        case FormKind::TopLevel: {
+            impl_->client = new QWidget;
+            impl_->window = impl_->client;
+            impl_->filter = new FormFilter(impl_->client, *this);
+            impl_->client->installEventFilter(impl_->filter);
+            auto press = [this](CommandButton* Form::*role) {
+                CommandButton* b = this->*role;
+                if (b && b->visible() && b->widget()->isEnabled()) b->press();
+            };
+            for (auto key : {Qt::Key_Return, Qt::Key_Enter}) {
+                auto* s = new QShortcut(QKeySequence(key), impl_->client);
+                QObject::connect(s, &QShortcut::activated, impl_->client, [press] { press(&Form::default_button_); });
+            }
+            auto* esc = new QShortcut(QKeySequence(Qt::Key_Escape), impl_->client);
+            QObject::connect(esc, &QShortcut::activated, impl_->client, [press] { press(&Form::cancel_button_); });
+            break;
+        }
+    }
+}
+
+Form::~Form() {
+    controls_.clear();
+    timers_.clear();
+    if (impl_->filter) impl_->filter->closing_silently = true;
+    if (impl_->sub) {
+        if (auto* area = impl_->sub->mdiArea()) area->removeSubWindow(impl_->sub);
+        delete impl_->sub.data();
+    }
+    delete impl_->window.data();
+}
+
+// The caption as set: the toolkit may add a maximised child's caption to the
+// title it shows for a frame.
+std::string Form::caption() const { return impl_->caption; }
+void Form::set_caption(const std::string& caption) {
+    impl_->caption = caption;
+    impl_->window->setWindowTitle(qs(caption));
+}
+
+int Form::window_state() const {
+    const Qt::WindowStates s = impl_->window->windowState();
+    if (s & Qt::WindowMinimized) return kStateMinimized;
+    if (s & Qt::WindowMaximized) return kStateMaximized;
+    return kStateNormal;
+}
+
+void Form::set_window_state(int state) {
+    QWidget* w = impl_->window;
+    if (!w->isVisible()) {
+        // Takes effect when the window is shown.
+        w->setWindowState(state == kStateMinimized   ? Qt::WindowMinimized
+                          : state == kStateMaximized ? Qt::WindowMaximized
+                                                     : Qt::WindowNoState);
+        return;
+    }
+    switch (state) {
+        case kStateMinimized: w->showMinimized(); break;
+        case kStateMaximized: w->showMaximized(); break;
+        default: w->showNormal(); break;
+    }
+}
+
+int Form::left() const { return px_to_twips_x(impl_->window->frameGeometry().x()); }
+int Form::top() const { return px_to_twips_y(impl_->window->frameGeometry().y()); }
+int Form::width() const { return px_to_twips_x(impl_->window->frameGeometry().width()); }
+int Form::height() const { return px_to_twips_y(impl_->window->frameGeometry().height()); }
+
+void Form::set_left(double twips) {
+    QWidget* w = impl_->window;
+    w->move(twips_to_px_x(twips), w->frameGeometry().y());
+}
+void Form::set_top(double twips) {
+    QWidget* w = impl_->window;
+    w->move(w->frameGeometry().x(), twips_to_px_y(twips));
+}
+
+void Form::set_client_size(double width_twips, double height_twips) {
+    const int w = twips_to_px_x(width_twips), h = twips_to_px_y(height_twips);
+    impl_->client->resize(w, h);
+    if (QMdiSubWindow* sub = impl_->sub) {
+        // The outer size is the client area plus the child's frame and title.
+        const int frame = sub->style()->pixelMetric(QStyle::PM_MdiSubWindowFrameWidth, nullptr, sub);
+        const int title = sub->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, sub);
+        sub->resize(w + 2 * frame, h + title + frame);
+    }
+}
+
+void Form::show() {
+    QWidget* w = impl_->window;
+    if (!w->isVisible()) w->show();
+    w->raise();
+    if (impl_->sub) {
+        if (auto* area = impl_->sub->mdiArea()) area->setActiveSubWindow(impl_->sub);
+    } else {
+        w->activateWindow();
+    }
+}
+
+void Form::hide() { impl_->window->hide(); }
+
+bool Form::is_shown() const { return impl_->window->isVisible(); }
+
+void Form::close_silently() {
+    if (impl_->filter) impl_->filter->closing_silently = true;
+    impl_->window->hide();
+}
+
+Timer& Form::add_timer() {
+    timers_.push_back(std::make_unique<Timer>());
+    return *timers_.back();
+}
+
+void Form::remove(Control& control) {
+    controls_.erase(&control);
+}
+
+void Form::set_tab_order(const std::vector<Control*>& order) {
+    for (size_t i = 1; i < order.size(); ++i) QWidget::setTabOrder(order[i - 1]->widget(), order[i]->widget());
+}
+
+QWidget* Form::client() const { return impl_->client; }
+QWidget* Form::window() const { return impl_->window; }
+
+}  // namespace platform

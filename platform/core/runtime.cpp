@@ -1,0 +1,114 @@
+#include "platform/core/runtime.h"
+
+#include <QApplication>
+#include <QGuiApplication>
+#include <QMessageBox>
+#include <QScreen>
+#include <QTimer>
+
+#include <exception>
+
+#include "platform/core/error.h"
+#include "platform/core/types.h"
+
+namespace platform {
+
+struct Application::Impl {
+    explicit Impl(const char* program_name)
+        : name(program_name && *program_name ? program_name : "glimmerbox"), argv{name.data(), nullptr},
+          app(argc, argv) {}
+    // The toolkit keeps references to these for its whole life.
+    std::string name;
+    int argc = 1;
+    char* argv[2];
+    QApplication app;
+};
+
+Application::Application(const char* program_name) {
+    impl_ = std::make_unique<Impl>(program_name);
+    QApplication::setApplicationName("Glimmerbox");
+    QApplication::setQuitOnLastWindowClosed(false);
+    set_application_icon();
+}
+
+Application::~Application() = default;
+
+int Application::run() { return impl_->app.exec(); }
+
+void DoEvents() { QCoreApplication::processEvents(QEventLoop::AllEvents); }
+
+int show_message_box(const MessageBoxRequest& r) {
+    QMessageBox box;
+    // Texts carry file names and typed text: never markup.
+    box.setTextFormat(Qt::PlainText);
+    box.setText(QString::fromUtf8(r.text.c_str()));
+    box.setWindowTitle(QString::fromUtf8(r.title.empty() ? "Glimmerbox" : r.title.c_str()));
+    switch (r.icon) {
+        case MsgIcon::None: box.setIcon(QMessageBox::NoIcon); break;
+        case MsgIcon::Critical: box.setIcon(QMessageBox::Critical); break;
+        case MsgIcon::Question: box.setIcon(QMessageBox::Question); break;
+        case MsgIcon::Exclamation: box.setIcon(QMessageBox::Warning); break;
+        case MsgIcon::Information: box.setIcon(QMessageBox::Information); break;
+    }
+    switch (r.buttons) {
+        case MsgButtons::Ok: box.setStandardButtons(QMessageBox::Ok); break;
+        case MsgButtons::OkCancel: box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel); break;
+        case MsgButtons::YesNo: box.setStandardButtons(QMessageBox::Yes | QMessageBox::No); break;
+    }
+    switch (box.exec()) {
+        case QMessageBox::Cancel: return kAnswerCancel;
+        case QMessageBox::Yes: return kAnswerYes;
+        case QMessageBox::No: return kAnswerNo;
+        default: return kAnswerOk;
+    }
+}
+
+int msg_box(const std::string& text, MsgIcon icon, MsgButtons buttons, const std::string& title) {
+    return services().message_box(MessageBoxRequest{text, icon, buttons, title});
+}
+
+namespace {
+QScreen* screen() { return QGuiApplication::primaryScreen(); }
+}  // namespace
+
+double twips_per_pixel_x() {
+    QScreen* s = screen();
+    const double dpi = s ? s->logicalDotsPerInchX() : 96.0;
+    return 1440.0 / (dpi > 0 ? dpi : 96.0);
+}
+
+double twips_per_pixel_y() {
+    QScreen* s = screen();
+    const double dpi = s ? s->logicalDotsPerInchY() : 96.0;
+    return 1440.0 / (dpi > 0 ? dpi : 96.0);
+}
+
+int screen_width_twips() {
+    QScreen* s = screen();
+    return static_cast<int>(round_half_even((s ? s->geometry().width() : 0) * twips_per_pixel_x()));
+}
+
+int screen_height_twips() {
+    QScreen* s = screen();
+    return static_cast<int>(round_half_even((s ? s->geometry().height() : 0) * twips_per_pixel_y()));
+}
+
+void end_program() { services().end_program(); }
+
+void guarded(const std::function<void()>& event) {
+    try {
+        event();
+    } catch (const Error& e) {
+        msg_box(std::string("Glimmerbox could not finish that.\n\n") + e.what(), MsgIcon::Exclamation);
+    } catch (const std::exception& e) {
+        msg_box(std::string("Glimmerbox met an unexpected problem.\n\n") + e.what(), MsgIcon::Critical);
+    } catch (...) {
+        msg_box("Glimmerbox met an unexpected problem.", MsgIcon::Critical);
+    }
+}
+
+void post(std::function<void()> fn) {
+    QTimer::singleShot(0, qApp, [fn = std::move(fn)] { guarded(fn); });
+}
+
+}  // namespace platform

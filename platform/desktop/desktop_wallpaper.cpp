@@ -1,0 +1,325 @@
+// The desktop wallpaper call: the style and the picture are recorded in the
+// settings store and handed to the running desktop through its own tools.
+#include "platform/desktop/desktop_wallpaper.h"
+
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QString>
+#include <QUrl>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <set>
+#include <string_view>
+
+#include "platform/store/registry.h"
+#include "platform/desktop/wallpaper_tools.h"
+
+namespace platform {
+namespace wallpaper_tools {
+namespace {
+
+std::string upper(std::string s) {
+    for (char& c : s)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    return s;
+}
+
+Desktop desktop_named(const std::string& name) {
+    const std::string n = upper(name);
+    if (n == "GNOME" || n == "UBUNTU" || n == "BUDGIE" || n == "UNITY" || n == "GNOME-CLASSIC" ||
+        n == "GNOME-FLASHBACK")
+        return Desktop::Gnome;
+    if (n == "X-CINNAMON" || n == "CINNAMON") return Desktop::Cinnamon;
+    if (n == "MATE") return Desktop::Mate;
+    if (n == "XFCE") return Desktop::Xfce;
+    if (n == "KDE") return Desktop::Kde;
+    if (n == "LXQT") return Desktop::Lxqt;
+    if (n == "LXDE") return Desktop::Lxde;
+    if (n == "SWAY") return Desktop::Sway;
+    return Desktop::None;
+}
+
+}  // namespace
+
+Desktop detect_desktop(const char* current_desktop, const char* swaysock, const char* display) {
+    if (current_desktop) {
+        const std::string list = current_desktop;
+        std::size_t start = 0;
+        while (start <= list.size()) {
+            std::size_t end = list.find(':', start);
+            if (end == std::string::npos) end = list.size();
+            const Desktop d = desktop_named(list.substr(start, end - start));
+            if (d != Desktop::None) return d;
+            start = end + 1;
+        }
+    }
+    if (swaysock && *swaysock) return Desktop::Sway;
+    if (display && *display) return Desktop::X11;
+    return Desktop::None;
+}
+
+std::string file_uri(const std::string& path) {
+    const QByteArray encoded = QUrl::fromLocalFile(QString::fromLocal8Bit(path)).toEncoded();
+    return std::string(encoded.constData(), static_cast<std::size_t>(encoded.size()));
+}
+
+std::string gvariant_quote(const std::string& text) {
+    std::string out = "'";
+    for (char c : text) {
+        switch (c) {
+            case '\\': out += "\\\\"; break;
+            case '\'': out += "\\'"; break;
+            case '\n': out += "\\n"; break;
+            case '\r': out += "\\r"; break;
+            case '\t': out += "\\t"; break;
+            default: out += c;
+        }
+    }
+    return out + "'";
+}
+
+bool gvariant_unquote(const std::string& printed, std::string& text) {
+    std::string s = printed;
+    while (!s.empty() && (s.back() == '\n' || s.back() == '\r' || s.back() == ' ')) s.pop_back();
+    if (s.size() < 2) return false;
+    const char q = s.front();
+    if ((q != '\'' && q != '"') || s.back() != q) return false;
+    text.clear();
+    for (std::size_t i = 1; i + 1 < s.size(); ++i) {
+        char c = s[i];
+        if (c == '\\' && i + 2 < s.size()) {
+            c = s[++i];
+            if (c == 'n') c = '\n';
+            else if (c == 'r') c = '\r';
+            else if (c == 't') c = '\t';
+        }
+        text += c;
+    }
+    return true;
+}
+
+bool sway_safe(const std::string& path) {
+    if (path.empty() || path[0] != '/') return false;
+    for (const char c : path) {
+        const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+        if (!plain && std::string_view("/._+,@%=:-").find(c) == std::string_view::npos) return false;
+    }
+    return true;
+}
+
+std::string plasma_script(const std::string& path, bool tiled) {
+    // Built from the bytes, so that no quote, backslash or line break of the
+    // name reaches the script.
+    static const char hex[] = "0123456789ABCDEF";
+    std::string uri = "file://";
+    for (const char c : path) {
+        const auto u = static_cast<unsigned char>(c);
+        const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+        if (plain || c == '/' || c == '.' || c == '_' || c == '~' || c == '-') {
+            uri += c;
+        } else {
+            uri += '%';
+            uri += hex[u >> 4];
+            uri += hex[u & 15];
+        }
+    }
+    return "var ds = desktops();\n"
+           "for (var i = 0; i < ds.length; i++) {\n"
+           "    var d = ds[i];\n"
+           "    d.wallpaperPlugin = 'org.kde.image';\n"
+           "    d.currentConfigGroup = ['Wallpaper', 'org.kde.image', 'General'];\n"
+           "    d.writeConfig('Image', '" + uri + "');\n"
+           "    d.writeConfig('FillMode', " + (tiled ? "3" : "6") + ");\n"
+           "}\n";
+}
+
+}  // namespace wallpaper_tools
+
+namespace {
+
+using namespace wallpaper_tools;
+
+constexpr int kTimeLimitMs = 5000;
+
+bool succeeded(const CommandResult& r) { return r.started && !r.timed_out && r.exit_code == 0; }
+
+bool run_ok(const CommandRunner& run, const std::vector<std::string>& argv) {
+    return succeeded(run(argv, kTimeLimitMs));
+}
+
+// gsettings exits 0 even when it could not reach the settings daemon, so each
+// key is read back.
+bool gsettings_set(const CommandRunner& run, const std::string& schema, const std::string& key,
+                   const std::string& value) {
+    if (!run_ok(run, {"gsettings", "set", schema, key, gvariant_quote(value)})) return false;
+    const CommandResult r = run({"gsettings", "get", schema, key}, kTimeLimitMs);
+    std::string read;
+    return succeeded(r) && gvariant_unquote(r.output, read) && read == value;
+}
+
+bool apply_gsettings(const CommandRunner& run, const std::string& schema, const std::string& key,
+                     const std::string& picture, bool dark_too, bool tiled) {
+    bool ok = gsettings_set(run, schema, key, picture);
+    if (dark_too) ok = gsettings_set(run, schema, key + "-dark", picture) && ok;
+    return gsettings_set(run, schema, "picture-options", tiled ? "wallpaper" : "centered") && ok;
+}
+
+// Every "/backdrop/screen0/monitor*/workspace*/" the desktop knows.
+std::vector<std::string> xfce_backdrops(const CommandRunner& run) {
+    std::set<std::string> prefixes;
+    const CommandResult r = run({"xfconf-query", "-c", "xfce4-desktop", "-l"}, kTimeLimitMs);
+    if (succeeded(r)) {
+        const std::string head = "/backdrop/screen0/monitor";
+        std::size_t start = 0;
+        while (start < r.output.size()) {
+            std::size_t end = r.output.find('\n', start);
+            if (end == std::string::npos) end = r.output.size();
+            const std::string line = r.output.substr(start, end - start);
+            start = end + 1;
+            if (line.compare(0, head.size(), head) != 0) continue;
+            const auto ws = line.find("/workspace", head.size());
+            if (ws == std::string::npos || line.find('/', head.size()) != ws) continue;
+            const auto after = line.find('/', ws + 1);
+            if (after == std::string::npos || after == ws + 10) continue;
+            prefixes.insert(line.substr(0, after + 1));
+        }
+    }
+    if (prefixes.empty()) prefixes.insert("/backdrop/screen0/monitor0/workspace0/");
+    return {prefixes.begin(), prefixes.end()};
+}
+
+bool apply_xfce(const CommandRunner& run, const std::string& path, bool tiled) {
+    bool ok = true;
+    for (const auto& p : xfce_backdrops(run)) {
+        ok = run_ok(run, {"xfconf-query", "-c", "xfce4-desktop", "-p", p + "last-image", "-n", "-t",
+                          "string", "-s", path}) && ok;
+        ok = run_ok(run, {"xfconf-query", "-c", "xfce4-desktop", "-p", p + "image-style", "-n", "-t",
+                          "int", "-s", tiled ? "2" : "1"}) && ok;
+    }
+    return ok;
+}
+
+bool apply_kde(const std::string& path, bool tiled) {
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected()) return false;
+    QDBusMessage call = QDBusMessage::createMethodCall(
+        "org.kde.plasmashell", "/PlasmaShell", "org.kde.PlasmaShell", "evaluateScript");
+    call << QString::fromStdString(plasma_script(path, tiled));
+    const QDBusMessage reply = bus.call(call, QDBus::Block, kTimeLimitMs);
+    return reply.type() == QDBusMessage::ReplyMessage;
+}
+
+bool apply_root_window(const CommandRunner& run, const std::string& path, bool tiled) {
+    const CommandResult feh =
+        run({"feh", "--no-fehbg", tiled ? "--bg-tile" : "--bg-center", path}, kTimeLimitMs);
+    if (feh.started) return succeeded(feh);
+    return run_ok(run, {"hsetroot", tiled ? "-tile" : "-center", path});
+}
+
+bool apply_to(Desktop desktop, const std::string& path, bool tiled, const CommandRunner& run) {
+    switch (desktop) {
+        case Desktop::Gnome:
+            return apply_gsettings(run, "org.gnome.desktop.background", "picture-uri",
+                                   file_uri(path), true, tiled);
+        case Desktop::Cinnamon:
+            return apply_gsettings(run, "org.cinnamon.desktop.background", "picture-uri",
+                                   file_uri(path), false, tiled);
+        case Desktop::Mate:
+            return apply_gsettings(run, "org.mate.background", "picture-filename", path, false, tiled);
+        case Desktop::Xfce: return apply_xfce(run, path, tiled);
+        case Desktop::Kde: return apply_kde(path, tiled);
+        case Desktop::Lxqt:
+        case Desktop::Lxde:
+            return run_ok(run, {desktop == Desktop::Lxqt ? "pcmanfm-qt" : "pcmanfm",
+                                "--set-wallpaper=" + path,
+                                std::string("--wallpaper-mode=") + (tiled ? "tile" : "center")});
+        case Desktop::Sway:
+            return run_ok(run, {"swaymsg", "output", "*", "bg", path,
+                                tiled ? "tile" : "center", "#000000"});
+        case Desktop::X11: return apply_root_window(run, path, tiled);
+        case Desktop::None: return false;
+    }
+    return false;
+}
+
+}  // namespace
+
+namespace {
+
+// An absolute path to a regular file we can read: a folder, a FIFO or a
+// device never becomes the wallpaper. Opened without blocking.
+bool readable_picture_file(const std::string& path) {
+    if (path.empty() || path[0] != '/') return false;
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return false;
+    struct stat st {};
+    const bool regular = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+    ::close(fd);
+    return regular;
+}
+
+}  // namespace
+
+bool apply_desktop_wallpaper(const std::string& path, WallpaperStyle style, const CommandRunner& run) {
+    // Only an absolute path: it can never be taken for an option of a tool.
+    if (path.empty() || path[0] != '/') return false;
+    const Desktop desktop = detect_desktop(std::getenv("XDG_CURRENT_DESKTOP"),
+                                           std::getenv("SWAYSOCK"), std::getenv("DISPLAY"));
+    const bool tiled = style == WallpaperStyle::Tiled;
+    const std::string& preview = services().preview_bmp_path;
+    const std::string data_folder = preview.substr(0, preview.find_last_of('/') + 1);
+    std::string stem;
+    if (desktop == Desktop::Sway) {
+        // sway runs word expansion on the path, commands included: it gets
+        // a name of our own in our data folder, never the user's.
+        stem = data_folder + ".wallpaper";
+    } else if ((desktop == Desktop::Kde || desktop == Desktop::Lxqt || desktop == Desktop::Xfce) &&
+               path == preview) {
+        // These desktops ignore a path equal to the one they show, and the
+        // converted bitmap is always the same file with new content: hand
+        // them a fresh link to it each time.
+        stem = data_folder + ".preview";
+    }
+    if (stem.empty()) return apply_to(desktop, path, tiled, run);
+    std::string previous;
+    const std::string alias = fresh_alias(path, stem, previous);
+    if (desktop == Desktop::Sway && !sway_safe(alias)) {
+        if (!alias.empty()) ::unlink(alias.c_str());
+        return false;
+    }
+    if (alias.empty()) return apply_to(desktop, path, tiled, run);
+    const bool ok = apply_to(desktop, alias, tiled, run);
+    // Keep the alias the desktop now shows; drop the other one.
+    const std::string& stale = ok ? previous : alias;
+    if (!stale.empty()) ::unlink(stale.c_str());
+    return ok;
+}
+
+bool SystemParametersInfoA(unsigned action, unsigned /*param*/, const std::string& path,
+                           unsigned flags) {
+    if (action != SPI_SETDESKWALLPAPER || !readable_picture_file(path)) return false;
+    try {
+        const std::string key = "HKEY_CURRENT_USER\\Control Panel\\Desktop";
+        const auto tile = read_string_value(key, "TileWallpaper");
+        const WallpaperStyle style =
+            (tile && *tile == "1") ? WallpaperStyle::Tiled : WallpaperStyle::Centered;
+        if (flags & 1u) {
+            HKEY handle = 0;
+            if (RegOpenKeyExA(HKEY_CURRENT_USER, "Control Panel\\Desktop", 0, KEY_WRITE, &handle) == 0) {
+                RegSetValueExA(handle, "Wallpaper", 0, REG_SZ, path.c_str(),
+                               static_cast<std::uint32_t>(path.size() + 1));
+                RegCloseKey(handle);
+            }
+        }
+        const auto& apply = services().desktop_wallpaper;
+        return apply ? apply(path, style) : false;
+    } catch (...) {
+        return false;
+    }
+}
+
+}  // namespace platform

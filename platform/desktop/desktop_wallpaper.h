@@ -1,0 +1,30 @@
+#pragma once
+// The classic "set desktop wallpaper" call, done on Linux by the running
+// desktop's own tools.
+#include <string>
+#include <vector>
+
+#include "platform/core/services.h"
+
+namespace platform {
+
+inline constexpr unsigned SPI_SETDESKWALLPAPER = 20;
+inline constexpr unsigned SPIF_UPDATEINIFILE_SENDCHANGE = 3;
+
+// action 20: reads WallpaperStyle and TileWallpaper from the settings store,
+// records the path as its Wallpaper value and applies picture and style to the
+// running desktop through services().desktop_wallpaper. False when nothing
+// could apply it.
+bool SystemParametersInfoA(unsigned action, unsigned param, const std::string& path,
+                           unsigned flags);
+
+// The real desktop backend: picks the desktop from the environment
+// (XDG_CURRENT_DESKTOP, SWAYSOCK, DISPLAY) and runs its tools through the
+// runner, each with a time limit.
+bool apply_desktop_wallpaper(const std::string& path, WallpaperStyle style,
+                             const CommandRunner& run);
+
+// Runs a program with an argument vector (no shell) and a time limit.
+CommandResult run_program(const std::vector<std::string>& argv, int timeout_ms);
+
+}  // namespace platform

@@ -1,0 +1,406 @@
+// Files and folders over POSIX calls, with paths as byte strings.
+#include "platform/files/files.h"
+
+#include <QString>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <stdio.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+#include "platform/core/error.h"
+#include "platform/files/start_folder.h"
+
+#ifndef RENAME_NOREPLACE
+#define RENAME_NOREPLACE (1 << 0)
+#endif
+
+namespace platform {
+namespace {
+
+// Classic number for a move that would cross filesystems.
+constexpr int kRenameAcrossDrives = 74;
+
+std::string reason(int error_number) { return std::strerror(error_number); }
+
+char lower_ascii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+// One mask against a name: '*' any run of bytes, '?' exactly one byte.
+bool matches_mask(std::string_view name, std::string_view mask) {
+    std::size_t n = 0, m = 0;
+    std::size_t star = std::string_view::npos, star_n = 0;
+    while (n < name.size()) {
+        if (m < mask.size() && mask[m] == '*') {
+            star = m++;
+            star_n = n;
+        } else if (m < mask.size() && (mask[m] == '?' || lower_ascii(mask[m]) == lower_ascii(name[n]))) {
+            ++m;
+            ++n;
+        } else if (star != std::string_view::npos) {
+            m = star + 1;
+            n = ++star_n;
+        } else {
+            return false;
+        }
+    }
+    while (m < mask.size() && mask[m] == '*') ++m;
+    return m == mask.size();
+}
+
+std::string_view trim_spaces(std::string_view s) {
+    while (!s.empty() && s.front() == ' ') s.remove_prefix(1);
+    while (!s.empty() && s.back() == ' ') s.remove_suffix(1);
+    return s;
+}
+
+// Case-insensitive order, ties broken by the bytes so the order is stable.
+bool name_less(const std::string& a, const std::string& b) {
+    const std::size_t common = std::min(a.size(), b.size());
+    for (std::size_t i = 0; i < common; ++i) {
+        const unsigned char x = static_cast<unsigned char>(lower_ascii(a[i]));
+        const unsigned char y = static_cast<unsigned char>(lower_ascii(b[i]));
+        if (x != y) return x < y;
+    }
+    if (a.size() != b.size()) return a.size() < b.size();
+    return a < b;
+}
+
+enum class EntryKind { File, Folder, Other };
+
+// What a folder entry is, following symbolic links.
+EntryKind entry_kind(int dir_fd, const dirent* entry) {
+    switch (entry->d_type) {
+        case DT_REG: return EntryKind::File;
+        case DT_DIR: return EntryKind::Folder;
+        case DT_LNK:
+        case DT_UNKNOWN: break;
+        default: return EntryKind::Other;
+    }
+    struct stat st {};
+    if (::fstatat(dir_fd, entry->d_name, &st, 0) != 0) return EntryKind::Other;
+    if (S_ISREG(st.st_mode)) return EntryKind::File;
+    if (S_ISDIR(st.st_mode)) return EntryKind::Folder;
+    return EntryKind::Other;
+}
+
+// The visible entries of one kind in a folder, sorted.
+template <class Keep>
+std::vector<std::string> list_entries(const std::string& folder, EntryKind kind, Keep keep) {
+    DIR* dir = ::opendir(folder.c_str());
+    if (!dir) {
+        const int e = errno;
+        throw Error(err::kPathNotFound,
+                    "The folder " + display_text(folder) + " cannot be read: " + reason(e));
+    }
+    std::vector<std::string> names;
+    for (;;) {
+        errno = 0;
+        const dirent* entry = ::readdir(dir);
+        if (!entry) {
+            const int e = errno;
+            ::closedir(dir);
+            if (e != 0) {
+                throw Error(err::kPathNotFound,
+                            "The folder " + display_text(folder) + " cannot be read: " + reason(e));
+            }
+            break;
+        }
+        if (entry->d_name[0] == '.') continue;
+        if (entry_kind(::dirfd(dir), entry) != kind) continue;
+        std::string name(entry->d_name);
+        if (keep(name)) names.push_back(std::move(name));
+    }
+    std::sort(names.begin(), names.end(), name_less);
+    return names;
+}
+
+std::string parent_of_path(const std::string& path) {
+    const std::size_t slash = path.find_last_of('/');
+    if (slash == std::string::npos) return ".";
+    if (slash == 0) return "/";
+    return path.substr(0, slash);
+}
+
+// Creates a folder and its missing parents; errors surface later, when the
+// file inside cannot be created.
+void make_folders(const std::string& folder) {
+    if (folder.empty() || is_folder(folder)) return;
+    make_folders(parent_of_path(folder));
+    ::mkdir(folder.c_str(), 0777);
+}
+
+std::string last_part(const std::string& path) {
+    const std::size_t slash = path.find_last_of('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// A name as a message shows it: quoted, and shortened in the middle when it
+// is too long to read.
+std::string quoted_name(const std::string& name) {
+    QString text = QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
+    if (text.size() > 60) text = text.left(28) + QStringLiteral("\u2026") + text.right(28);
+    return "\"" + text.toStdString() + "\"";
+}
+
+[[noreturn]] void refuse_name(const std::string& name, const std::string& why) {
+    throw Error(err::kBadFileName, "The name " + quoted_name(name) + " cannot be used: " + why + ".");
+}
+
+// Why the kernel found a path too long: its last part, or the whole of it.
+[[noreturn]] void refuse_long_name(const std::string& new_path) {
+    const std::string name = last_part(new_path);
+    const std::size_t slash = new_path.find_last_of('/');
+    const std::string folder = slash == std::string::npos || slash == 0 ? "/" : new_path.substr(0, slash);
+    const long most = ::pathconf(folder.c_str(), _PC_NAME_MAX);
+    if (most > 0 && name.size() > static_cast<std::size_t>(most)) {
+        refuse_name(name, "it is " + std::to_string(name.size()) +
+                              " bytes long, and a name on this drive may hold at most " + std::to_string(most));
+    }
+    refuse_name(name, "the path it makes is longer than the system allows");
+}
+
+void check_new_name(const std::string& new_path) {
+    const std::string name = last_part(new_path);
+    const auto refuse = [&](const std::string& why) { refuse_name(name, why); };
+    if (name.empty()) refuse("the name is empty");
+    if (name == "." || name == "..") refuse("it names a folder, not a file");
+    for (const char c : name) {
+        const unsigned char u = static_cast<unsigned char>(c);
+        if (c == '*' || c == '?') refuse("it holds the wildcard character '" + std::string(1, c) + "'");
+        if (u < 0x20 || u == 0x7f) refuse("it holds a control character");
+    }
+}
+
+bool exists_no_follow(const std::string& path) {
+    struct stat st {};
+    return ::lstat(path.c_str(), &st) == 0;
+}
+
+[[noreturn]] void throw_rename_error(int e, const std::string& old_path, const std::string& new_path) {
+    const std::string what = display_text(old_path) + " cannot be renamed to " + display_text(new_path);
+    switch (e) {
+        case EEXIST:
+        case ENOTEMPTY:
+            throw Error(err::kFileExists, what + ": a file of that name already exists");
+        case ENOENT:
+        case ENOTDIR:
+            if (!exists_no_follow(old_path)) throw Error(err::kFileNotFound, what + ": " + reason(e));
+            throw Error(err::kPathNotFound, what + ": the new folder does not exist");
+        case EACCES:
+        case EPERM:
+            throw Error(err::kPermissionDenied, what + ": " + reason(e));
+        case EXDEV:
+            throw Error(kRenameAcrossDrives, what + ": a file cannot be moved to another drive");
+        case ENAMETOOLONG:
+            refuse_long_name(new_path);
+        default:
+            throw Error(err::kPathFileAccess, what + ": " + reason(e));
+    }
+}
+
+// For filesystems that refuse RENAME_NOREPLACE: a hard link fails when the
+// new name is taken, so no file is ever replaced.
+void rename_by_link(const std::string& old_path, const std::string& new_path) {
+    if (::link(old_path.c_str(), new_path.c_str()) != 0) {
+        const int e = errno;
+        if (e == EPERM || e == EOPNOTSUPP) {
+            throw Error(err::kPathFileAccess,
+                        display_text(old_path) + " cannot be renamed to " + display_text(new_path) +
+                            ": this drive cannot rename without the risk of replacing another file");
+        }
+        throw_rename_error(e, old_path, new_path);
+    }
+    if (::unlink(old_path.c_str()) != 0) {
+        const int e = errno;
+        ::unlink(new_path.c_str());  // undo: the file keeps its old name only
+        throw_rename_error(e, old_path, new_path);
+    }
+}
+
+// The file a chain of symbolic links ends at (a relative link counts from
+// its own folder); the path itself when it is no link.
+std::string link_target(std::string path) {
+    for (int hops = 0; hops < 40; ++hops) {
+        std::string buffer(4096, '\0');
+        const ssize_t n = ::readlink(path.c_str(), buffer.data(), buffer.size());
+        if (n < 0 || static_cast<std::size_t>(n) >= buffer.size()) return path;
+        buffer.resize(static_cast<std::size_t>(n));
+        path = buffer[0] == '/' ? buffer : join_path(parent_of_path(path), buffer);
+    }
+    return path;
+}
+
+// Fills the temporary file and flushes it to disk; 0 or the errno of the failure.
+int fill_file(int fd, const std::string& replaced_path, const std::string& bytes) {
+    // Keep the permissions of the file being replaced; a new file gets 0644.
+    struct stat old {};
+    const mode_t mode = ::stat(replaced_path.c_str(), &old) == 0 ? (old.st_mode & 07777) : 0644;
+    if (::fchmod(fd, mode) != 0) return errno;
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return errno;
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    if (::fsync(fd) != 0) return errno;
+    return 0;
+}
+
+}  // namespace
+
+std::string join_path(const std::string& folder, const std::string& name) { return folder + "/" + name; }
+
+bool matches_pattern(std::string_view name, std::string_view patterns) {
+    while (true) {
+        const std::size_t semi = patterns.find(';');
+        const std::string_view mask = trim_spaces(patterns.substr(0, semi));
+        // "*.*" is the classic spelling of "every file", dot or not.
+        if (mask == "*.*") return true;
+        if (!mask.empty() && matches_mask(name, mask)) return true;
+        if (semi == std::string_view::npos) return false;
+        patterns.remove_prefix(semi + 1);
+    }
+}
+
+std::vector<std::string> list_files(const std::string& folder, const std::string& patterns) {
+    return list_entries(folder, EntryKind::File,
+                        [&](const std::string& name) { return matches_pattern(name, patterns); });
+}
+
+std::vector<std::string> list_subfolders(const std::string& folder) {
+    return list_entries(folder, EntryKind::Folder, [](const std::string&) { return true; });
+}
+
+bool is_folder(const std::string& path) {
+    struct stat st {};
+    return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+std::string normalize_folder(const std::string& path) {
+    const std::string absolute = (!path.empty() && path[0] == '/') ? path : start_folder() + "/" + path;
+    std::vector<std::string> parts;
+    std::size_t start = 0;
+    while (start <= absolute.size()) {
+        std::size_t end = absolute.find('/', start);
+        if (end == std::string::npos) end = absolute.size();
+        const std::string part = absolute.substr(start, end - start);
+        if (part == "..") {
+            if (!parts.empty()) parts.pop_back();
+        } else if (!part.empty() && part != ".") {
+            parts.push_back(part);
+        }
+        start = end + 1;
+    }
+    if (parts.empty()) return "/";
+    std::string result;
+    for (const auto& part : parts) result += "/" + part;
+    return result;
+}
+
+std::string parent_folder(const std::string& folder) {
+    const std::size_t slash = folder.find_last_of('/');
+    if (slash == std::string::npos || slash == 0) return "/";
+    return folder.substr(0, slash);
+}
+
+std::string base_name(const std::string& path) {
+    std::size_t end = path.size();
+    while (end > 1 && path[end - 1] == '/') --end;
+    const std::string trimmed = path.substr(0, end);
+    if (trimmed == "/") return "/";
+    const std::size_t slash = trimmed.find_last_of('/');
+    return slash == std::string::npos ? trimmed : trimmed.substr(slash + 1);
+}
+
+void delete_file(const std::string& path) {
+    const std::string what = "The file " + display_text(path) + " cannot be deleted: ";
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0) {
+        const int e = errno;
+        if (e == ENOENT) throw Error(err::kFileNotFound, what + reason(e));
+        if (e == ENOTDIR) throw Error(err::kPathNotFound, what + reason(e));
+        throw Error(err::kPathFileAccess, what + reason(e));
+    }
+    if (S_ISDIR(st.st_mode)) throw Error(err::kPathFileAccess, what + "it is a folder");
+    if (!S_ISREG(st.st_mode) && !S_ISLNK(st.st_mode)) throw Error(err::kPathFileAccess, what + "it is not a file");
+    // A symbolic link's own mode bits say nothing; removing it leaves its target alone.
+    if (S_ISREG(st.st_mode) && (st.st_mode & 0222) == 0) throw Error(err::kPathFileAccess, what + "it is read-only");
+    if (::unlink(path.c_str()) != 0) {
+        const int e = errno;
+        if (e == ENOENT) throw Error(err::kFileNotFound, what + reason(e));
+        if (e == EACCES || e == EPERM) throw Error(err::kPermissionDenied, what + reason(e));
+        throw Error(err::kPathFileAccess, what + reason(e));
+    }
+}
+
+void rename_file_no_replace(const std::string& old_path, const std::string& new_path) {
+    check_new_name(new_path);
+    // The file may have been replaced by a folder since it was chosen.
+    struct stat st {};
+    if (::lstat(old_path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
+        throw Error(err::kPathFileAccess, "The file " + quoted_name(last_part(old_path)) +
+                                              " cannot be renamed: it is now a folder, not a file.");
+    }
+    if (::syscall(SYS_renameat2, AT_FDCWD, old_path.c_str(), AT_FDCWD, new_path.c_str(), RENAME_NOREPLACE) == 0) {
+        return;
+    }
+    const int e = errno;
+    if (e == EINVAL || e == ENOSYS) {
+        rename_by_link(old_path, new_path);
+        return;
+    }
+    throw_rename_error(e, old_path, new_path);
+}
+
+std::string display_text(const std::string& name) {
+    // Invalid sequences become U+FFFD, so the rest of the name stays readable.
+    return QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())).toStdString();
+}
+
+void write_file_atomically(const std::string& path, const std::string& bytes) {
+    // A symbolic link the user set up (a store kept in a dotfiles folder)
+    // stays: its target is replaced, in the target's own folder.
+    const std::string target = link_target(path);
+    const std::string folder = parent_of_path(target);
+    const auto fail = [&](const std::string& why) {
+        throw Error(err::kPathFileAccess, "The file " + display_text(path) + " cannot be written: " + why);
+    };
+    struct stat st {};
+    if (::stat(target.c_str(), &st) == 0) {
+        if (!S_ISREG(st.st_mode)) fail("it is not a regular file");
+        // As for delete: no write bit for anyone means read-only, even for root.
+        if ((st.st_mode & 0222) == 0 || ::access(target.c_str(), W_OK) != 0) fail("it is read-only");
+    }
+    make_folders(folder);
+    std::string temp = join_path(folder, "." + base_name(target) + ".XXXXXX");
+    const int fd = ::mkstemp(temp.data());
+    if (fd < 0) fail(reason(errno));
+    int e = fill_file(fd, target, bytes);
+    if (::close(fd) != 0 && e == 0) e = errno;
+    if (e != 0) {
+        ::unlink(temp.c_str());
+        fail(reason(e));
+    }
+    if (::rename(temp.c_str(), target.c_str()) != 0) {
+        const int e = errno;
+        ::unlink(temp.c_str());
+        fail(reason(e));
+    }
+    // Make the rename itself durable.
+    const int dir_fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir_fd >= 0) {
+        ::fsync(dir_fd);
+        ::close(dir_fd);
+    }
+}
+
+}  // namespace platform

@@ -1,0 +1,233 @@
+// Picture files decoded with Qt's image readers, opened by byte path.
+#include "platform/pictures/picture.h"
+
+#include <QBuffer>
+#include <QByteArray>
+#include <QFile>
+#include <QImageIOHandler>
+#include <QImageReader>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <mutex>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "platform/pictures/decode_budget.h"
+#include "platform/core/error.h"
+#include "platform/files/files.h"
+#include "platform/pictures/picture_data.h"
+
+namespace platform {
+namespace {
+
+// Larger pictures are refused before anything is allocated (16384 x 16384).
+constexpr qint64 kMaxPixels = 268'435'456;
+// Pictures above this size must come from files big enough to hold them.
+constexpr qint64 kBombCheckPixels = 16'000'000;
+// Enough for a 12,000 x 8,000 photo (384 MB) with room to spare.
+constexpr int kAllocationLimitMb = 1024;
+// Reduced copies of other formats than JPEG decode the whole picture first;
+// above this size those decodes take turns (see load_picture_fitting).
+constexpr qint64 kLargeFullDecodePixels = 4'000'000;
+
+qint64 pixels_of(QSize s) { return s.isValid() ? qint64(s.width()) * s.height() : 0; }
+
+[[noreturn]] void not_a_picture(const std::string& path, const std::string& why) {
+    throw Error(err::kInvalidPicture, "The file " + display_text(path) + " is not a picture that can be shown: " + why);
+}
+
+// One picture file opened for decoding: the file is opened by its bytes and
+// handed to the reader as a device, so any name works.
+class PictureFile {
+public:
+    explicit PictureFile(const std::string& path) : path_(path) {
+        const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+        if (fd < 0) {
+            const int e = errno;
+            throw Error(err::kFileNotFound, "The file " + display_text(path) + " cannot be opened: " + std::strerror(e));
+        }
+        struct stat st {};
+        if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+            const bool folder = S_ISDIR(st.st_mode);
+            ::close(fd);
+            if (folder) throw Error(err::kFileNotFound, "The file " + display_text(path) + " cannot be opened: it is a folder");
+            not_a_picture(path, "it is not a regular file");
+        }
+        // Non-blocking was only for the open (a FIFO must not hang us).
+        ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+        if (!file_.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+            ::close(fd);
+            throw Error(err::kFileNotFound, "The file " + display_text(path) + " cannot be opened");
+        }
+        reader_.setDevice(&file_);
+        reader_.setDecideFormatFromContent(true);
+        reader_.setAutoTransform(true);
+        if (!reader_.canRead()) not_a_picture(path, reader_.errorString().toStdString());
+        choose_largest_icon();
+        // The memory a decode reserves comes from this size, so a picture
+        // that does not tell it is not decoded. A top-down bitmap tells a
+        // negative height.
+        const QSize told = reader_.size();
+        const qint64 told_w = std::llabs(told.width()), told_h = std::llabs(told.height());
+        if (told_w == 0 || told_h == 0 || told.width() == -1 || told_w * told_h > kMaxPixels) {
+            not_a_picture(path, told_w * told_h > kMaxPixels
+                                    ? "it is too large (" + std::to_string(told_w) + " x " + std::to_string(told_h) + " pixels)"
+                                    : std::string("its size cannot be read"));
+        }
+        stored_size_ = QSize(int(told_w), int(told_h));
+        // A large picture from a file far too small to hold it is a
+        // decompression bomb or a lying header: no packing of the formats
+        // read here gets ten thousand pixels into one byte (deflate's best is
+        // about 1,032 bytes to one, 8 one-bit pixels a byte).
+        const qint64 pixels = pixels_of(stored_size_);
+        if (pixels > kBombCheckPixels && qint64(st.st_size) * 10000 < pixels) {
+            not_a_picture(path, "its header claims " + std::to_string(stored_size_.width()) + " x " +
+                                    std::to_string(stored_size_.height()) + " pixels in a file of " +
+                                    std::to_string(st.st_size) + " bytes");
+        }
+    }
+
+    PictureFile(const PictureFile&) = delete;
+    PictureFile& operator=(const PictureFile&) = delete;
+
+    bool is_jpeg() const { return reader_.format() == "jpeg"; }
+
+    // Holds, from the process's decode budget, what decoding this many
+    // pixels may allocate until this object goes: the decoded image and one
+    // turned or converted copy, 32 bits a pixel each (a 16-bit PNG decodes to
+    // 64). Waits while other decodes hold the memory; a picture that could
+    // never fit is refused.
+    void reserve(qint64 decoded_pixels) {
+        const std::uint64_t per_pixel = reader_.format() == "png" ? 12 : 8;
+        if (!decode_budget().reserve(std::uint64_t(decoded_pixels) * per_pixel, reservation_)) {
+            not_a_picture(path_, "it is too large (" + std::to_string(stored_size_.width()) + " x " +
+                                     std::to_string(stored_size_.height()) + " pixels) to decode in the memory set aside");
+        }
+    }
+
+    // The size as the picture is shown: EXIF rotation by a quarter turn swaps
+    // width and height.
+    QSize upright_size() {
+        return quarter_turned() ? stored_size_.transposed() : stored_size_;
+    }
+
+    // Decodes the chosen image; a valid upright target size makes the
+    // decoder scale while decoding.
+    QImage decode(QSize upright_target = QSize()) {
+        if (upright_target.isValid()) {
+            reader_.setScaledSize(quarter_turned() ? upright_target.transposed() : upright_target);
+        }
+        QImage image;
+        if (!reader_.read(&image) || image.isNull()) not_a_picture(path_, reader_.errorString().toStdString());
+        return image;
+    }
+
+private:
+    bool quarter_turned() { return (reader_.transformation() & QImageIOHandler::TransformationRotate90) != 0; }
+
+    // An icon file holds several images; Qt reads the first unless told.
+    void choose_largest_icon() {
+        const QByteArray format = reader_.format();
+        if (format != "ico" && format != "cur") return;
+        const int count = reader_.imageCount();
+        int best = -1;
+        qint64 best_area = -1;
+        for (int i = 0; i < count; ++i) {
+            if (!reader_.jumpToImage(i)) continue;
+            const QSize s = reader_.size();
+            const qint64 area = qint64(s.width()) * s.height();
+            if (s.isValid() && area > best_area) {
+                best = i;
+                best_area = area;
+            }
+        }
+        if (best >= 0) reader_.jumpToImage(best);
+    }
+
+    std::string path_;
+    QFile file_;
+    QImageReader reader_;
+    QSize stored_size_;
+    DecodeBudget::Reservation reservation_;
+};
+
+// A format that paints fast.
+QImage for_painting(const QImage& image) {
+    return image.convertToFormat(image.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied
+                                                         : QImage::Format_RGB32);
+}
+
+Picture make_picture(QImage image) {
+    auto data = std::make_shared<PictureData>();
+    data->image = for_painting(image);
+    return Picture(std::move(data));
+}
+
+// The largest size of the picture's aspect inside the box, never larger than
+// the picture itself, never below one pixel.
+QSize fitting_size(QSize picture, int box_width_px, int box_height_px) {
+    QSize target = picture.scaled(QSize(std::max(1, box_width_px), std::max(1, box_height_px)), Qt::KeepAspectRatio);
+    if (target.width() > picture.width() || target.height() > picture.height()) target = picture;
+    return QSize(std::max(1, target.width()), std::max(1, target.height()));
+}
+
+}  // namespace
+
+int Picture::width_px() const { return data_ ? data_->image.width() : 0; }
+
+int Picture::height_px() const { return data_ ? data_->image.height() : 0; }
+
+Picture load_picture(const std::string& path) {
+    PictureFile file(path);
+    file.reserve(pixels_of(file.upright_size()));
+    return make_picture(file.decode());
+}
+
+Picture load_picture_fitting(const std::string& path, int box_width_px, int box_height_px) {
+    // Other formats than JPEG decode in full before they are reduced: a
+    // folder of large ones would otherwise hold several full decodes at once
+    // for copies a few pixels wide. The turn is held until the memory is
+    // given back (the lock goes after the file).
+    static std::mutex large_decodes;
+    std::unique_lock one_at_a_time(large_decodes, std::defer_lock);
+    PictureFile file(path);
+    const QSize upright = file.upright_size();
+    if (file.is_jpeg()) {
+        const QSize target = fitting_size(upright, box_width_px, box_height_px);
+        const bool scaled = target != upright;
+        // A scaled JPEG decodes at the smallest eighth-scale at least as
+        // large as the target: at most twice its sides.
+        file.reserve(scaled ? std::min(pixels_of(upright), 4 * pixels_of(target)) : pixels_of(upright));
+        return make_picture(file.decode(scaled ? target : QSize()));
+    }
+    if (pixels_of(upright) > kLargeFullDecodePixels) one_at_a_time.lock();
+    file.reserve(pixels_of(upright));
+    const QImage full = file.decode();
+    const QSize target = fitting_size(full.size(), box_width_px, box_height_px);
+    if (target == full.size()) return make_picture(full);
+    return make_picture(full.scaled(target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+}
+
+void save_picture_bmp(const Picture& picture, const std::string& path) {
+    if (picture.empty() || picture.data()->image.isNull()) {
+        throw Error(err::kInvalidPicture, "There is no picture to save as " + display_text(path));
+    }
+    // RGB32 makes Qt write a plain 24-bit bitmap; transparency is dropped.
+    const QImage rgb = picture.data()->image.convertToFormat(QImage::Format_RGB32);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    if (!rgb.save(&buffer, "BMP")) {
+        throw Error(err::kPathFileAccess, "The picture cannot be saved as " + display_text(path) +
+                                              ": the bitmap could not be encoded");
+    }
+    write_file_atomically(path, std::string(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+}
+
+void configure_picture_decoding() { QImageReader::setAllocationLimit(kAllocationLimitMb); }
+
+}  // namespace platform

@@ -1,0 +1,149 @@
+#include "platform/pictures/picture_prefetch.h"
+
+#include <QThreadPool>
+
+#include <atomic>
+#include <condition_variable>
+#include <deque>
+#include <exception>
+#include <mutex>
+#include <optional>
+#include <unordered_map>
+#include <unordered_set>
+
+#include "platform/pictures/cell_picture.h"
+#include "platform/core/error.h"
+
+namespace platform {
+namespace {
+
+constexpr int kThreads = 2;
+
+std::atomic<long long> g_decodes{0};
+
+// One pool for the process, never destroyed, so that dropping a prefetch
+// never waits for a decode to end.
+QThreadPool& pool() {
+    static QThreadPool* p = [] {
+        auto* pool = new QThreadPool;
+        pool->setMaxThreadCount(kThreads);
+        return pool;
+    }();
+    return *p;
+}
+
+struct Outcome {
+    Picture picture;
+    std::optional<Error> error;
+};
+
+Outcome decode(const std::string& path, int box_w, int box_h) {
+    Outcome out;
+    try {
+        out.picture = load_cell_picture(path, box_w, box_h);
+    } catch (const Error& e) {
+        out.error = e;
+    } catch (const std::bad_alloc&) {
+        out.error = Error(err::kOutOfMemory, "Out of memory");
+    } catch (const std::exception& e) {
+        out.error = Error(err::kInvalidPicture, e.what());
+    }
+    ++g_decodes;
+    return out;
+}
+
+Picture deliver(Outcome&& out) {
+    if (out.error) throw *out.error;
+    return std::move(out.picture);
+}
+
+}  // namespace
+
+struct PicturePrefetch::State {
+    int box_w = 1, box_h = 1;
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::deque<PrefetchJob> queue;
+    std::unordered_map<int, Outcome> done;
+    std::unordered_multiset<int> running;
+    int workers = 0;
+    long long generation = 0;
+
+    bool room_ahead() const { return static_cast<int>(done.size() + running.size()) < kReadAhead; }
+
+    // Starts workers while there is queued work and room; call locked.
+    static void kick(const std::shared_ptr<State>& s) {
+        while (s->workers < kThreads && !s->queue.empty() && s->room_ahead()) {
+            ++s->workers;
+            pool().start([s] { work(s); });
+        }
+    }
+
+    static void work(const std::shared_ptr<State>& s) {
+        std::unique_lock lock(s->mutex);
+        while (!s->queue.empty() && s->room_ahead()) {
+            PrefetchJob job = std::move(s->queue.front());
+            s->queue.pop_front();
+            s->running.insert(job.index);
+            const long long generation = s->generation;
+            lock.unlock();
+            Outcome out = decode(job.path, s->box_w, s->box_h);
+            lock.lock();
+            s->running.erase(s->running.find(job.index));
+            if (generation == s->generation) s->done[job.index] = std::move(out);
+            s->changed.notify_all();
+        }
+        --s->workers;
+        s->changed.notify_all();
+    }
+};
+
+PicturePrefetch::PicturePrefetch(int box_width_px, int box_height_px) : state_(std::make_shared<State>()) {
+    state_->box_w = box_width_px;
+    state_->box_h = box_height_px;
+}
+
+PicturePrefetch::~PicturePrefetch() { cancel(); }
+
+void PicturePrefetch::enqueue(std::vector<PrefetchJob> jobs) {
+    std::lock_guard lock(state_->mutex);
+    for (auto& job : jobs) state_->queue.push_back(std::move(job));
+    State::kick(state_);
+}
+
+Picture PicturePrefetch::take(int index, const std::string& path) {
+    std::unique_lock lock(state_->mutex);
+    for (;;) {
+        if (auto it = state_->done.find(index); it != state_->done.end()) {
+            Outcome out = std::move(it->second);
+            state_->done.erase(it);
+            State::kick(state_);
+            lock.unlock();
+            return deliver(std::move(out));
+        }
+        if (state_->running.count(index) == 0) break;
+        state_->changed.wait(lock);
+    }
+    // Not decoded and not being decoded: do it here rather than wait for a
+    // worker to reach it.
+    std::erase_if(state_->queue, [index](const PrefetchJob& job) { return job.index == index; });
+    State::kick(state_);
+    lock.unlock();
+    return deliver(decode(path, state_->box_w, state_->box_h));
+}
+
+void PicturePrefetch::cancel() {
+    std::lock_guard lock(state_->mutex);
+    state_->queue.clear();
+    state_->done.clear();
+    ++state_->generation;
+}
+
+int PicturePrefetch::held() const {
+    std::lock_guard lock(state_->mutex);
+    return static_cast<int>(state_->done.size() + state_->running.size());
+}
+
+long long prefetch_decode_count() { return g_decodes.load(); }
+
+}  // namespace platform
