@@ -8,7 +8,7 @@ set -euo pipefail
 here="$(cd "$(dirname "$0")/.." && pwd)"
 build="${1:-$here/build}"
 if [ ! -x "$build/bench/bench_thumbnails" ]; then
-  cmake -S "$here" -B "$build" -G Ninja >/dev/null
+  cmake -S "$here" --preset release -B "$build" >/dev/null
   cmake --build "$build" --target bench_thumbnails >/dev/null
 fi
 bench="$build/bench/bench_thumbnails"
