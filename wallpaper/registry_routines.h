@@ -5,10 +5,9 @@
 #include <cstdint>
 #include <string>
 
-namespace Module1 {
+#include "wallpaper/registry_paths.h"
 
-// The predefined handle of a main key name (exact case), or 0.
-std::int32_t Main_Key_Handle(const std::string& name);
+namespace Module1 {
 
 // Splits a key path into its main key and the subkey path; the caller's
 // string is shortened in place to the subkey path. Refuses a path that does
@@ -19,8 +18,5 @@ void Split_Key_Path(std::string& key_path, std::int32_t& main_key);
 // Stores data as a string value: -1 when stored, 0 otherwise (the user has
 // been told why). Leaves key_path holding the subkey path only.
 std::int16_t Write_String_Value(std::string& key_path, std::string& value_name, std::string& data);
-
-// The text for a registry result code.
-std::string Registry_Error_Text(std::int32_t code);
 
 }  // namespace Module1

@@ -1,8 +1,6 @@
 // Files and folders over POSIX calls, with paths as byte strings.
 #include "platform/files/files.h"
 
-#include <QString>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -143,9 +141,7 @@ std::string last_part(const std::string& path) {
 // A name as a message shows it: quoted, and shortened in the middle when it
 // is too long to read.
 std::string quoted_name(const std::string& name) {
-    QString text = QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
-    if (text.size() > 60) text = text.left(28) + QStringLiteral("\u2026") + text.right(28);
-    return "\"" + text.toStdString() + "\"";
+    return "\"" + shortened_display_text(name) + "\"";
 }
 
 [[noreturn]] void refuse_name(const std::string& name, const std::string& why) {
@@ -361,39 +357,32 @@ void rename_file_no_replace(const std::string& old_path, const std::string& new_
     throw_rename_error(e, old_path, new_path);
 }
 
-std::string display_text(const std::string& name) {
-    // Invalid sequences become U+FFFD, so the rest of the name stays readable.
-    return QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())).toStdString();
-}
-
-void write_file_atomically(const std::string& path, const std::string& bytes) {
+int try_write_file_atomically(const std::string& path, const std::string& bytes, std::string* why) {
     // A symbolic link the user set up (a store kept in a dotfiles folder)
     // stays: its target is replaced, in the target's own folder.
     const std::string target = link_target(path);
     const std::string folder = parent_of_path(target);
-    const auto fail = [&](const std::string& why) {
-        throw Error(err::kPathFileAccess, "The file " + display_text(path) + " cannot be written: " + why);
+    const auto fail = [&](int e, const char* text = nullptr) {
+        if (why) *why = text ? text : reason(e);
+        return e;
     };
     struct stat st {};
     if (::stat(target.c_str(), &st) == 0) {
-        if (!S_ISREG(st.st_mode)) fail("it is not a regular file");
+        if (!S_ISREG(st.st_mode)) return fail(EINVAL, "it is not a regular file");
         // As for delete: no write bit for anyone means read-only, even for root.
-        if ((st.st_mode & 0222) == 0 || ::access(target.c_str(), W_OK) != 0) fail("it is read-only");
+        if ((st.st_mode & 0222) == 0 || ::access(target.c_str(), W_OK) != 0)
+            return fail(EACCES, "it is read-only");
     }
     make_folders(folder);
     std::string temp = join_path(folder, "." + base_name(target) + ".XXXXXX");
     const int fd = ::mkstemp(temp.data());
-    if (fd < 0) fail(reason(errno));
+    if (fd < 0) return fail(errno);
     int e = fill_file(fd, target, bytes);
     if (::close(fd) != 0 && e == 0) e = errno;
+    if (e == 0 && ::rename(temp.c_str(), target.c_str()) != 0) e = errno;
     if (e != 0) {
         ::unlink(temp.c_str());
-        fail(reason(e));
-    }
-    if (::rename(temp.c_str(), target.c_str()) != 0) {
-        const int e = errno;
-        ::unlink(temp.c_str());
-        fail(reason(e));
+        return fail(e);
     }
     // Make the rename itself durable.
     const int dir_fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -401,6 +390,13 @@ void write_file_atomically(const std::string& path, const std::string& bytes) {
         ::fsync(dir_fd);
         ::close(dir_fd);
     }
+    return 0;
+}
+
+void write_file_atomically(const std::string& path, const std::string& bytes) {
+    std::string why;
+    if (try_write_file_atomically(path, bytes, &why) != 0)
+        throw Error(err::kPathFileAccess, "The file " + display_text(path) + " cannot be written: " + why);
 }
 
 }  // namespace platform

@@ -50,8 +50,13 @@ void delete_file(const std::string& path);
 // part, empty, "." or "..", too long); the text of 52 says why.
 void rename_file_no_replace(const std::string& old_path, const std::string& new_path);
 
-// Text for showing a name to a person (invalid UTF-8 bytes made visible).
+// Text for showing a name to a person: each byte that is not part of valid
+// UTF-8 becomes U+FFFD, so the rest of the name stays readable.
 std::string display_text(const std::string& name);
+
+// The same, shortened in the middle to 28 + "\u2026" + 28 UTF-16 units when
+// longer than 60, for a name too long to read in a message.
+std::string shortened_display_text(const std::string& name);
 
 // Writes a file atomically: a temporary file in the same folder, then a
 // rename over the old one, so a reader never sees half a file. A symbolic
@@ -59,5 +64,11 @@ std::string display_text(const std::string& name);
 // file whose permission bits grant write to nobody, or that is no regular
 // file, is refused (75).
 void write_file_atomically(const std::string& path, const std::string& bytes);
+
+// The same, returning 0 or the errno of the failure instead of throwing:
+// EACCES for a file refused as read-only, EINVAL for one that is no regular
+// file; why, when given, receives the reason for a person.
+int try_write_file_atomically(const std::string& path, const std::string& bytes,
+                              std::string* why = nullptr);
 
 }  // namespace platform

@@ -2,8 +2,10 @@
 // The settings store behind the classic registry calls: a REGEDIT4 text file
 // (services().settings_store_path). Only what the program uses: open a key for
 // writing, set a string value, close. Results are the registry's codes:
-// 0 ok, 2 no such key, 5 access denied, 6 invalid handle, 87 invalid
-// parameter, 1009 the store is damaged.
+// 0 ok, 2 no such key, 5 access denied (the file's permissions, a read-only
+// store or file system), 6 invalid handle, 87 invalid parameter, 1009 the
+// store is damaged or no store, 1013 the store cannot be written otherwise
+// (a full disk, a file-size limit, a link loop, an I/O error).
 #include <cstdint>
 #include <optional>
 #include <string>

@@ -1,20 +1,15 @@
-// Fuzzes the registry routines that take a key path apart and name result
-// codes: Split_Key_Path, Main_Key_Handle and Registry_Error_Text. Message
-// boxes go to a recorder. The first four bytes of the input are a result
-// code, the rest is a key path.
+// Fuzzes the registry routines' pure parts that take a key path apart and
+// name result codes: split_key_path, Main_Key_Handle and Registry_Error_Text.
+// The first four bytes of the input are a result code, the rest is a key
+// path.
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <string>
-#include <vector>
 
-#include "platform/core/runtime.h"
-#include "platform/core/services.h"
-#include "wallpaper/registry_routines.h"
+#include "wallpaper/registry_paths.h"
 
 namespace {
-
-std::vector<platform::MessageBoxRequest> g_boxes;
 
 void check(bool ok) {
     if (!ok) std::abort();
@@ -29,17 +24,6 @@ bool is_main_key_name(const std::string& s) {
     for (const char* n : kMainKeyNames)
         if (s == n) return true;
     return false;
-}
-
-void install_recorder() {
-    platform::Services s;
-    s.settings_store_path = "/nonexistent/glimmerbox-fuzz/registry.reg";
-    s.message_box = [](const platform::MessageBoxRequest& r) {
-        g_boxes.push_back(r);
-        return platform::kAnswerOk;
-    };
-    s.end_program = [] { std::abort(); };
-    platform::install_services(std::move(s));
 }
 
 void fuzz_error_text(std::int32_t code) {
@@ -60,14 +44,11 @@ void fuzz_split(const std::string& path) {
     std::string key_path = path;
     const std::int32_t untouched = 0x5A5A5A5A;
     std::int32_t main_key = untouched;
-    g_boxes.clear();
-    Module1::Split_Key_Path(key_path, main_key);
+    const auto fault = Module1::split_key_path(key_path, main_key);
 
     const bool refused = path.rfind("HKEY_", 0) != 0 || path.back() == '\\';
     if (refused) {
-        // Nothing changed, and the user was told once.
-        check(key_path == path && main_key == untouched);
-        check(g_boxes.size() == 1 && g_boxes[0].text == "Incorrect Format:\r\n\r\n" + path);
+        check(fault == Module1::KeyPathFault::Format && key_path == path && main_key == untouched);
         return;
     }
     const auto slash = path.find('\\');
@@ -75,18 +56,12 @@ void fuzz_split(const std::string& path) {
     const std::string rest = slash == std::string::npos ? std::string() : path.substr(slash + 1);
     check(key_path == rest);
     check(main_key == Module1::Main_Key_Handle(main_name));
-    if (main_key == 0) {
-        check(g_boxes.size() == 1 && g_boxes[0].text == "Not a valid main key handle");
-    } else {
-        check(g_boxes.empty());
-    }
+    check(fault == (main_key == 0 ? Module1::KeyPathFault::MainKey : Module1::KeyPathFault::None));
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static const bool installed = (install_recorder(), true);
-    (void)installed;
     std::int32_t code = 0;
     const std::size_t code_bytes = size < 4 ? size : 4;
     std::memcpy(&code, data, code_bytes);

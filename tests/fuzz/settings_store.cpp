@@ -1,21 +1,19 @@
-// Fuzzes the settings store parser: the input is the store file. Opening the
-// desktop key, setting a value, closing and reading back must never crash; a
-// file that could not be parsed stays byte for byte as it was; a value that
-// was set reads back, and setting it again changes nothing.
-#include <fcntl.h>
-#include <stdlib.h>
-#include <unistd.h>
-
+// Fuzzes the settings store's text: the input is a store file. Parsing never
+// crashes; what parses renders to text that parses to the same lines; a
+// string value set (quotes, backslashes, line breaks in it) reads back after
+// a render and a re-parse, replaces a wrapped value without leaving its
+// continuation lines, leaves every other line as it was, and set twice
+// changes nothing.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <string>
 
-#include "platform/store/registry.h"
-#include "platform/core/services.h"
+#include "platform/store/store_text.h"
 
 namespace {
+
+using namespace platform::store_text;
 
 void check(bool ok, const char* what) {
     if (!ok) {
@@ -24,91 +22,66 @@ void check(bool ok, const char* what) {
     }
 }
 
-std::string g_folder;  // a private folder, removed at exit
-std::string g_store;   // the store file in it
-
-void remove_folder() {
-    ::unlink(g_store.c_str());
-    ::rmdir(g_folder.c_str());
+bool same_lines(const Store& a, const Store& b) {
+    if (a.lines.size() != b.lines.size()) return false;
+    for (std::size_t i = 0; i < a.lines.size(); ++i) {
+        const Line &x = a.lines[i], &y = b.lines[i];
+        if (x.text != y.text || x.kind != y.kind || x.key != y.key || x.name != y.name || x.value != y.value)
+            return false;
+    }
+    return true;
 }
 
-void set_up() {
-    // Every successful set writes and syncs the file: on a memory filesystem
-    // that costs little, so the fuzzer gets through many more inputs.
-    std::string folder = access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
-    folder += "/glimmerbox-fuzz-store.XXXXXX";
-    check(::mkdtemp(folder.data()) != nullptr, "no temporary folder");
-    g_folder = folder;
-    g_store = g_folder + "/registry.reg";
-    std::atexit(remove_folder);
-    platform::Services s;
-    s.settings_store_path = g_store;
-    s.message_box = [](const platform::MessageBoxRequest&) -> int { std::abort(); };
-    s.end_program = [] { std::abort(); };
-    platform::install_services(std::move(s));
+std::string lower(std::string s) {
+    for (char& c : s)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return s;
 }
 
-void write_store(const std::uint8_t* data, std::size_t size) {
-    FILE* f = std::fopen(g_store.c_str(), "wb");
-    check(f != nullptr, "cannot write the store");
-    check(size == 0 || std::fwrite(data, 1, size, f) == size, "short write");
-    check(std::fclose(f) == 0, "cannot close the store");
-}
-
-std::string read_store() {
-    std::string bytes;
-    FILE* f = std::fopen(g_store.c_str(), "rb");
-    if (!f) return bytes;
-    char buf[8192];
-    std::size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) bytes.append(buf, n);
-    std::fclose(f);
-    return bytes;
-}
-
-constexpr const char* kDesktop = "HKEY_CURRENT_USER\\Control Panel\\Desktop";
-
-long set_string(platform::HKEY key, const char* name, const std::string& value) {
-    return platform::RegSetValueExA(key, name, 0, platform::REG_SZ, value.c_str(),
-                                    static_cast<std::uint32_t>(value.size() + 1));
+Store reparsed(const Store& store, const char* what) {
+    const auto again = parse(render(store));
+    check(again.has_value(), what);
+    return *again;
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static const bool ready = (set_up(), true);
-    (void)ready;
-    const std::string original(reinterpret_cast<const char*>(data), size);
-    write_store(data, size);
+    const std::string bytes(reinterpret_cast<const char*>(data), size);
+    const auto parsed = parse(bytes);
+    if (!parsed) return 0;
+    check(same_lines(reparsed(*parsed, "a rendered store does not parse"), *parsed),
+          "a rendered store parses to other lines");
 
-    // Reading never changes the file.
-    (void)platform::read_string_value(kDesktop, "Wallpaper");
-    check(read_store() == original, "a read changed the store");
-
-    platform::HKEY key = 0;
-    const long opened =
-        platform::RegOpenKeyExA(platform::HKEY_CURRENT_USER, "Control Panel\\Desktop", 0,
-                                platform::KEY_WRITE, &key);
-    if (opened != 0) {
-        check(read_store() == original, "a failed open changed the store");
-        return 0;
+    const std::string key = "HKEY_CURRENT_USER\\Control Panel\\Desktop";
+    const std::string value = "C:\\pictures\\\"quoted\" \\n\r\n #%;[x]=@\\";
+    Store store = *parsed;
+    set_string_value(store, key, "Wallpaper", value);
+    const Store once = reparsed(store, "a store with the value set does not parse");
+    check(string_value(once, key, "Wallpaper") == value, "the value set does not read back");
+    for (std::size_t i = 0; i + 1 < store.lines.size(); ++i)
+        check(!(store.lines[i].kind == Line::StringValue && store.lines[i].value == value &&
+                store.lines[i + 1].kind == Line::Continuation),
+              "a replaced value keeps a continuation line");
+    // Every other line is still there, in its order.
+    std::size_t j = 0;
+    bool in_key = false, dropped = false;
+    for (const Line& line : parsed->lines) {
+        if (line.kind == Line::Section) in_key = lower(line.key) == lower(key);
+        const bool replaced = in_key && (line.kind == Line::StringValue || line.kind == Line::OtherValue) &&
+                              lower(line.name) == "wallpaper";
+        if (replaced || (dropped && line.kind == Line::Continuation)) {
+            dropped = true;
+            continue;
+        }
+        dropped = false;
+        while (j < once.lines.size() && once.lines[j].text != line.text) ++j;
+        check(j < once.lines.size(), "a line that is not the value's was changed or lost");
+        ++j;
     }
-    const std::string value = "C:\\pictures\\\"quoted\" \\n #%;[x]=@";
-    const long stored = set_string(key, "Wallpaper", value);
-    if (stored != 0) {
-        check(read_store() == original, "a failed set changed the store");
-        check(platform::RegCloseKey(key) == 0, "close of an open key failed");
-        return 0;
-    }
-    const auto back = platform::read_string_value(kDesktop, "Wallpaper");
-    check(back.has_value() && *back == value, "the value set does not read back");
-
-    // The rewritten file parses again, and the same value set twice leaves
-    // the same bytes.
-    const std::string first = read_store();
-    check(set_string(key, "Wallpaper", value) == 0, "the rewritten store cannot be set again");
-    check(read_store() == first, "setting the same value twice changed the store");
-    check(platform::RegCloseKey(key) == 0, "close of an open key failed");
-    check(platform::RegCloseKey(key) != 0, "a closed key closed again");
+    const std::string first = render(once);
+    Store twice = once;
+    set_string_value(twice, key, "Wallpaper", value);
+    check(render(twice) == first, "setting the same value twice changed the store");
     return 0;
 }

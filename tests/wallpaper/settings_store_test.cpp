@@ -1,5 +1,6 @@
-// The settings store file behind the registry calls: atomic replacement,
-// stores edited by hand or damaged, and files in its place that are no store.
+// The settings store file behind the registry calls: values round-trip,
+// stores edited by hand keep their lines, and a store that is no store or
+// cannot be written is refused with the right code and left as it was.
 #include <gtest/gtest.h>
 
 #include <sys/resource.h>
@@ -34,38 +35,29 @@ protected:
     }
 };
 
-TEST_F(SettingsStore, AFailedWriteLeavesTheOldFileWhole) {
-    ASSERT_EQ(set("Wallpaper", "/pics/a.bmp"), 0);
-    const std::string before = store();
-    // Files may not grow past 20 bytes: the new store fails part-way.
-    rlimit old{}, small{};
-    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
-    small = {20, old.rlim_max};
-    const auto old_handler = ::signal(SIGXFSZ, SIG_IGN);
-    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
-    const long rc = set("WallpaperStyle", "1");
-    ::setrlimit(RLIMIT_FSIZE, &old);
-    ::signal(SIGXFSZ, old_handler);
-    EXPECT_EQ(rc, 5);
-    EXPECT_EQ(store(), before);
-    EXPECT_EQ(test_support::entries_of(std::filesystem::path(store_path).parent_path().string()),
-              std::vector<std::string>{"registry.reg"}) << "no temporary file is left beside the store";
+TEST_F(SettingsStore, ValuesWithQuotesBackslashesAndLineBreaksReadBack) {
+    const std::string values[] = {"say \"hi\".bmp", "C:\\pics\\", "\\\"", "two\nlines\r\n", "[x]=@;#", ""};
+    for (const auto& value : values) {
+        ASSERT_EQ(set("Wallpaper", value), 0) << value;
+        EXPECT_EQ(read_string_value(kDesktop, "Wallpaper"), value);
+        ASSERT_EQ(set("WallpaperStyle", "1"), 0) << "the store still parses after " << value;
+    }
 }
 
 TEST_F(SettingsStore, HandEditedStoreKeepsForeignLinesAndTheirLineEnds) {
     // Edited with different tools: both kinds of line end, a comment ending in
-    // a stray carriage return, a wrapped value, no line end on the last line.
+    // a stray carriage return, wrapped values, no line end on the last line.
     const std::string head =
         "REGEDIT4\n; my notes\r\r\n\r\n"
         "[HKEY_CURRENT_USER\\Software\\Other]\r\n\"Blob\"=hex:01,02,\\\r\n  03\n@=\"default\"\r\n\r\n"
         "[HKEY_CURRENT_USER\\Control Panel\\Desktop]\r\n";
-    write_file(store_path,
-               head + "\"TileWallpaper\"=dword:00000001\r\n  \"WallpaperStyle\" = \"2\"  \r\n\"Keep\"=\"this\"");
+    write_file(store_path, head + "\"TileWallpaper\"=hex:01,\\\r\n  02,\\\n  03\r\n"
+                                  "  \"WallpaperStyle\" = \"2\"  \r\n\"Keep\"=\"this\"");
     EXPECT_EQ(read_string_value(kDesktop, "TileWallpaper"), std::nullopt) << "not a string";
     EXPECT_EQ(read_string_value(kDesktop, "WallpaperStyle"), "2");
     EXPECT_EQ(read_string_value("HKEY_CURRENT_USER\\Software\\Other", ""), "default");
     ASSERT_EQ(set("WallpaperStyle", "1"), 0);
-    ASSERT_EQ(set("TileWallpaper", "1"), 0);
+    ASSERT_EQ(set("TileWallpaper", "1"), 0);  // the wrapped value's continuation lines go with it
     ASSERT_EQ(set("Wallpaper", "/p.bmp"), 0);
     const std::string once = head +
         "\"TileWallpaper\"=\"1\"\r\n\"WallpaperStyle\"=\"1\"\r\n\"Keep\"=\"this\"\n\"Wallpaper\"=\"/p.bmp\"\n";
@@ -85,12 +77,47 @@ TEST_F(SettingsStore, StoreEndingInsideAWrappedValueTakesANewValueOnALineOfItsOw
     EXPECT_EQ(read_string_value(kDesktop, "Wallpaper"), "/pictures/hill.bmp");
 }
 
-TEST_F(SettingsStore, UnparseableStoreIsNeverOverwritten) {
-    for (const std::string bytes : {"REGEDIT4\n\n[HKEY_CURRENT_USER\\Control Panel\\Desktop]\ngarbage line\n",
-                                    "REGEDIT4\n\"Unclosed=\"1\"\n"}) {
-        write_file(store_path, bytes);
-        EXPECT_EQ(set("WallpaperStyle", "1"), 1009) << bytes;
-        EXPECT_EQ(store(), bytes);
+TEST_F(SettingsStore, StoreThatIsNoStoreOrCannotBeWrittenIsRefusedAndKept) {
+    const std::string folder = std::filesystem::path(store_path).parent_path().string();
+    std::filesystem::create_directories(folder);
+    ::signal(SIGXFSZ, SIG_IGN);  // a write past the limit fails instead of killing the test
+    const std::string desktop = "REGEDIT4\n\n[" + kDesktop + "]\n\"WallpaperStyle\"=\"0\"\n";
+    struct Case {
+        const char* what;
+        std::function<void()> make;
+        long code;
+        bool small_files = false;  // files may not grow past 20 bytes
+    };
+    const Case cases[] = {
+        {"garbage line", [&] { write_file(store_path, "REGEDIT4\n\n[" + kDesktop + "]\ngarbage line\n"); }, 1009},
+        {"unclosed quote", [&] { write_file(store_path, "REGEDIT4\n\"Unclosed=\"1\"\n"); }, 1009},
+        {"FIFO", [&] { ASSERT_EQ(::mkfifo(store_path.c_str(), 0644), 0); }, 1009},
+        {"link to /dev/zero", [&] { ASSERT_EQ(::symlink("/dev/zero", store_path.c_str()), 0); }, 1009},
+        {"over 1 MiB", [&] { write_file(store_path, "REGEDIT4\n\n; " + std::string(1 << 20, 'x') + "\n"); }, 1009},
+        // No write bit for anyone: read-only, even for root.
+        {"read-only", [&] { write_file(store_path, desktop), ::chmod(store_path.c_str(), 0444); }, 5},
+        {"link loop", [&] { ASSERT_EQ(::symlink("registry.reg", store_path.c_str()), 0); }, 1013},
+        {"file-size limit", [&] { write_file(store_path, desktop); }, 1013, true},
+    };
+    for (const auto& c : cases) {
+        c.make();
+        struct stat before {};
+        ASSERT_EQ(::lstat(store_path.c_str(), &before), 0);
+        const std::string bytes = S_ISREG(before.st_mode) ? store() : "";
+        rlimit old{};
+        ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
+        const rlimit limit{c.small_files ? 20 : old.rlim_cur, old.rlim_max};
+        ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limit), 0);
+        ::alarm(10);  // a store that blocks or never ends kills the test instead of hanging it
+        EXPECT_EQ(set("WallpaperStyle", "1"), c.code) << c.what;
+        ::alarm(0);
+        ::setrlimit(RLIMIT_FSIZE, &old);
+        struct stat after {};
+        ASSERT_EQ(::lstat(store_path.c_str(), &after), 0);
+        EXPECT_TRUE(after.st_ino == before.st_ino && after.st_mode == before.st_mode) << c.what << " was replaced";
+        EXPECT_EQ(S_ISREG(before.st_mode) ? store() : "", bytes) << c.what;
+        EXPECT_EQ(test_support::entries_of(folder), std::vector<std::string>{"registry.reg"}) << c.what;
+        std::filesystem::remove(store_path);
     }
     // An empty file holds nothing to lose: it is written afresh.
     write_file(store_path, "");
@@ -98,39 +125,11 @@ TEST_F(SettingsStore, UnparseableStoreIsNeverOverwritten) {
     EXPECT_EQ(read_string_value(kDesktop, "WallpaperStyle"), "0");
 }
 
-TEST_F(SettingsStore, WhatIsNoSettingsStoreIsRefusedAndKept) {
-    std::filesystem::create_directories(std::filesystem::path(store_path).parent_path());
-    const std::string big = "REGEDIT4\n\n; " + std::string(1 << 20, 'x') + "\n";
-    const std::vector<std::pair<const char*, std::function<void()>>> cases = {
-        {"FIFO", [&] { ASSERT_EQ(::mkfifo(store_path.c_str(), 0644), 0); }},
-        {"link to /dev/zero", [&] { ASSERT_EQ(::symlink("/dev/zero", store_path.c_str()), 0); }},
-        {"over 1 MiB", [&] { write_file(store_path, big); }},
-    };
-    for (const auto& [what, make] : cases) {
-        make();
-        struct stat before {};
-        ASSERT_EQ(::lstat(store_path.c_str(), &before), 0);
-        ::alarm(10);  // a store that blocks or never ends kills the test instead of hanging it
-        EXPECT_EQ(set("WallpaperStyle", "1"), 1009) << what;
-        EXPECT_EQ(read_string_value(kDesktop, "WallpaperStyle"), std::nullopt) << what;
-        ::alarm(0);
-        struct stat after {};
-        ASSERT_EQ(::lstat(store_path.c_str(), &after), 0);
-        EXPECT_TRUE(after.st_ino == before.st_ino && after.st_mode == before.st_mode) << what << " was replaced";
-        std::filesystem::remove(store_path);
-    }
-}
-
-TEST_F(SettingsStore, WritesGoThroughALinkToItsTargetAndAReadOnlyStoreIsRefused) {
-    // No write bit for anyone: refused, even for root, and left as it was.
-    write_file(store_path, "REGEDIT4\n");
-    ASSERT_EQ(::chmod(store_path.c_str(), 0444), 0);
-    EXPECT_EQ(set("WallpaperStyle", "0"), 5);
-    EXPECT_EQ(store(), "REGEDIT4\n");
-    std::filesystem::remove(store_path);
+TEST_F(SettingsStore, WritesGoThroughALinkToItsTarget) {
     // A store kept in a dotfiles folder, linked by a relative path.
     const std::string target = (dir / "dotfiles/glimmerbox.reg").string();
     write_file(target, "REGEDIT4\n");
+    std::filesystem::create_directories(std::filesystem::path(store_path).parent_path());
     ASSERT_EQ(::symlink("../../dotfiles/glimmerbox.reg", store_path.c_str()), 0);
     ASSERT_EQ(set("WallpaperStyle", "1"), 0);
     EXPECT_TRUE(std::filesystem::is_symlink(store_path));

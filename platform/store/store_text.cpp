@@ -1,0 +1,242 @@
+// Parsing, editing and rendering the settings store's REGEDIT4 text.
+#include "platform/store/store_text.h"
+
+#include <cstddef>
+
+namespace platform::store_text {
+namespace {
+
+constexpr std::string_view kDesktopKey = "HKEY_CURRENT_USER\\Control Panel\\Desktop";
+constexpr std::string_view kMainKeyNames[] = {
+    "HKEY_CLASSES_ROOT", "HKEY_CURRENT_USER",     "HKEY_LOCAL_MACHINE", "HKEY_USERS",
+    "HKEY_PERFORMANCE_DATA", "HKEY_CURRENT_CONFIG", "HKEY_DYN_DATA",
+};
+
+char lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool same_text(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (lower(a[i]) != lower(b[i])) return false;
+    return true;
+}
+
+// Parses a quoted string starting at text[pos] == '"'; on success pos is past
+// the closing quote.
+bool parse_quoted(const std::string& text, std::size_t& pos, std::string& out) {
+    out.clear();
+    for (++pos; pos < text.size(); ++pos) {
+        const char c = text[pos];
+        if (c == '"') {
+            ++pos;
+            return true;
+        }
+        if (c == '\\' && pos + 1 < text.size()) {
+            const char n = text[++pos];
+            if (n == '\\' || n == '"') out += n;
+            else if (n == 'n') out += '\n';
+            else if (n == 'r') out += '\r';
+            else {
+                out += '\\';
+                out += n;
+            }
+        } else {
+            out += c;
+        }
+    }
+    return false;
+}
+
+std::string quote(const std::string& s) {
+    std::string out = "\"";
+    for (char c : s) {
+        switch (c) {
+            case '\\': out += "\\\\"; break;
+            case '"': out += "\\\""; break;
+            case '\n': out += "\\n"; break;
+            case '\r': out += "\\r"; break;
+            default: out += c;
+        }
+    }
+    return out + "\"";
+}
+
+std::string_view trim(std::string_view s) {
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
+    return s;
+}
+
+// Classifies one line; false when it is none of the known kinds.
+bool classify(Line& line, bool continues) {
+    const std::string_view t = trim(line.text);
+    if (continues) {
+        line.kind = Line::Continuation;
+        return true;
+    }
+    if (t.empty()) {
+        line.kind = Line::Blank;
+    } else if (t.front() == ';' || t.front() == '#') {
+        line.kind = Line::Comment;
+    } else if (t.front() == '[') {
+        if (t.back() != ']') return false;
+        line.kind = Line::Section;
+        line.key = std::string(t.substr(1, t.size() - 2));
+    } else if (t.front() == '"' || t.front() == '@') {
+        std::string s(t);
+        std::size_t pos = 0;
+        if (s[0] == '@') {
+            pos = 1;
+            line.name.clear();
+        } else if (!parse_quoted(s, pos, line.name)) {
+            return false;
+        }
+        while (pos < s.size() && (s[pos] == ' ' || s[pos] == '\t')) ++pos;
+        if (pos >= s.size() || s[pos] != '=') return false;
+        ++pos;
+        while (pos < s.size() && (s[pos] == ' ' || s[pos] == '\t')) ++pos;
+        if (pos < s.size() && s[pos] == '"') {
+            if (!parse_quoted(s, pos, line.value)) return false;
+            if (!trim(std::string_view(s).substr(pos)).empty()) return false;
+            line.kind = Line::StringValue;
+        } else {
+            if (pos >= s.size()) return false;
+            line.kind = Line::OtherValue;  // dword:, hex:, hex(n):, "-" (delete)
+        }
+    } else {
+        return false;
+    }
+    return true;
+}
+
+// True when the next line of the file belongs to this line's value: a value
+// of another type wraps onto the next line after a backslash.
+bool continues_onto_next(const Line& line) {
+    const std::string_view t = trim(line.text);
+    return (line.kind == Line::OtherValue || line.kind == Line::Continuation) && !t.empty() &&
+           t.back() == '\\';
+}
+
+
+}  // namespace
+
+std::optional<Store> parse(std::string_view bytes) {
+    Store store;
+    std::size_t start = 0;
+    if (bytes.substr(0, 3) == "\xEF\xBB\xBF") start = 3;  // UTF-8 byte order mark
+    bool first = true;
+    bool continues = false;
+    while (start < bytes.size()) {
+        std::size_t end = bytes.find('\n', start);
+        if (end == std::string_view::npos) end = bytes.size();
+        Line line;
+        line.text = std::string(bytes.substr(start, end - start));
+        if (end < bytes.size()) line.eol = "\n";
+        if (!line.text.empty() && line.text.back() == '\r') {
+            line.text.pop_back();
+            line.eol = "\r" + line.eol;
+            if (first) store.crlf = true;
+        }
+        start = end + 1;
+        if (first) {
+            const std::string_view t = trim(line.text);
+            if (t != "REGEDIT4" && t != "Windows Registry Editor Version 5.00") return std::nullopt;
+            line.kind = Line::Header;
+            first = false;
+        } else if (!classify(line, continues)) {
+            return std::nullopt;
+        }
+        continues = continues_onto_next(line);
+        store.lines.push_back(std::move(line));
+    }
+    return store;
+}
+
+std::string render(const Store& store) {
+    const char* eol = store.crlf ? "\r\n" : "\n";
+    std::string out;
+    for (const auto& line : store.lines) {
+        out += line.text;
+        out += line.eol.empty() || line.eol == "\r" ? std::string(eol) : line.eol;
+    }
+    return out;
+}
+
+bool key_exists(const Store& store, std::string_view key) {
+    if (same_text(key, kDesktopKey)) return true;
+    for (const auto name : kMainKeyNames)
+        if (same_text(key, name)) return true;
+    for (const auto& line : store.lines) {
+        if (line.kind != Line::Section) continue;
+        // A key exists when it has a section or when one of its subkeys has.
+        if (same_text(line.key, key)) return true;
+        if (line.key.size() > key.size() && line.key[key.size()] == '\\' &&
+            same_text(std::string_view(line.key).substr(0, key.size()), key))
+            return true;
+    }
+    return false;
+}
+
+void set_string_value(Store& store, const std::string& key, const std::string& name,
+                      const std::string& value) {
+    const std::string text = (name.empty() ? std::string("@") : quote(name)) + "=" + quote(value);
+    if (store.lines.empty()) {
+        store.lines.push_back(Line{"REGEDIT4", Line::Header, {}, {}, {}, {}});
+        store.lines.push_back(Line{});
+    }
+    bool replaced = false;
+    std::size_t last_section_end = std::string::npos;
+    bool in_key = false;
+    for (std::size_t i = 0; i < store.lines.size(); ++i) {
+        Line& line = store.lines[i];
+        if (line.kind == Line::Section) {
+            in_key = same_text(line.key, key);
+            if (in_key) last_section_end = i + 1;
+            continue;
+        }
+        if (!in_key) continue;
+        if (line.kind != Line::Blank && line.kind != Line::Comment) last_section_end = i + 1;
+        if ((line.kind == Line::StringValue || line.kind == Line::OtherValue) &&
+            same_text(line.name, name)) {
+            line = Line{text, Line::StringValue, {}, name, value, line.eol};
+            // Drop the continuation lines of a value of another type.
+            while (i + 1 < store.lines.size() && store.lines[i + 1].kind == Line::Continuation)
+                store.lines.erase(store.lines.begin() + static_cast<std::ptrdiff_t>(i + 1));
+            replaced = true;
+        }
+    }
+    if (replaced) return;
+    Line value_line{text, Line::StringValue, {}, name, value, {}};
+    if (last_section_end != std::string::npos) {
+        auto at = store.lines.begin() + static_cast<std::ptrdiff_t>(last_section_end);
+        // A file that ends inside a wrapped value (its last line ends in a
+        // backslash) would take the new line as more of that value: an empty
+        // line ends the wrapping first.
+        if (continues_onto_next(store.lines[last_section_end - 1]))
+            at = store.lines.insert(at, Line{{}, Line::Continuation, {}, {}, {}, {}}) + 1;
+        store.lines.insert(at, value_line);
+        return;
+    }
+    if (!store.lines.empty() && store.lines.back().kind != Line::Blank &&
+        store.lines.back().kind != Line::Header)
+        store.lines.push_back(Line{});
+    if (store.lines.back().kind == Line::Header) store.lines.push_back(Line{});
+    store.lines.push_back(Line{"[" + key + "]", Line::Section, key, {}, {}, {}});
+    store.lines.push_back(value_line);
+}
+
+std::optional<std::string> string_value(const Store& store, std::string_view key,
+                                        std::string_view name) {
+    std::optional<std::string> found;
+    bool in_key = false;
+    for (const auto& line : store.lines) {
+        if (line.kind == Line::Section) in_key = same_text(line.key, key);
+        else if (in_key && same_text(line.name, name)) {
+            if (line.kind == Line::StringValue) found = line.value;
+            else if (line.kind == Line::OtherValue) found.reset();
+        }
+    }
+    return found;
+}
+
+}  // namespace platform::store_text
