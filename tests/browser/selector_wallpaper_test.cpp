@@ -5,7 +5,7 @@
 
 #include <sys/stat.h>
 
-#include "actions_fixture.h"
+#include "support/actions.h"
 #include "app/frame/mdi_form.h"
 #include "support/pictures.h"
 

@@ -13,7 +13,7 @@
 
 #include "platform/desktop/desktop_wallpaper.h"
 #include "platform/desktop/wallpaper_tools.h"
-#include "wallpaper_fixture.h"
+#include "wallpaper/wallpaper_fixture.h"
 
 using namespace platform;
 using namespace platform::wallpaper_tools;
