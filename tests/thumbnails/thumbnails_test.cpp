@@ -196,6 +196,10 @@ TEST_F(ThumbsTest, PagesLoadInOrderAnnouncingEachPictureAndAreNeverDecodedTwice)
     t.VScroll1.set_value(3);
     EXPECT_EQ(platform::prefetch_decode_count(), decodes);
     EXPECT_TRUE(messages.empty());
+    // A page among loaded ones shows a page's cells, not one more.
+    int shown = 0;
+    for (const auto& cell : t.Image1) shown += cell->visible();
+    EXPECT_EQ(shown, 56);
 }
 
 TEST_F(ThumbsTest, CancelWhileTheSixthPictureIsAnnouncedKeepsTheFiveBefore) {
