@@ -33,6 +33,7 @@
 #include "support/pictures.h"
 #include "thumbnails/frm_progress.h"
 #include "thumbnails/frm_thumbnails.h"
+#include "thumbnails/grid_constants.h"
 
 namespace {
 
@@ -100,6 +101,9 @@ protected:
         for (int k = 0; k < 3; ++k) QCoreApplication::processEvents();
     }
 
+    // The latest message seen; empty when there was none (a failure, not a crash).
+    std::string last_message() const { return messages.empty() ? std::string() : messages.back(); }
+
     std::function<void(const std::string& message)> on_pump;
     std::vector<std::string> messages;  // "Loading image" messages seen, in order
 
@@ -107,22 +111,27 @@ private:
     QTimer pump_;
 };
 
-// A browser's size and a file count, and what the grid and its scroll bar
-// become.
-struct Grid {
-    int files, view_w, view_h, rows, cols;
-    bool bar;
-    int max, large_change, bar_left;
-};
-
-TEST_F(ThumbsTest, GridRowsColumnsAndScrollBar) {
+// Rows and columns at the exact sizes where one more fits, and what a page
+// shows: as many cells as fit, every one of them and the bar inside the
+// browser's room, the bar right of the last column.
+TEST_F(ThumbsTest, PagesFillTheRoomExactlyAndTheBarOnlyWhenAPageIsNotEnough) {
+    using thumbs::kColumnPitch, thumbs::kMargin, thumbs::kRowPitch;
+    // Right of the columns: the first cell's designed left (360) and three
+    // widths of the bar (255).
+    const int bar_room = 360 + 3 * 255;
+    const auto empty_folder = [&] {
+        unload_thumbnails();
+        settle();
+        for (const auto& name : test_support::entries_of(pictures)) ::unlink((pictures + "/" + name).c_str());
+    };
+    const int w8 = bar_room + 8 * kColumnPitch, h7 = kMargin + 7 * kRowPitch;
+    struct Grid { int files, view_w, view_h, rows, cols, max; };
     const Grid grids[] = {
-        // 8 columns of 1290 and 7 rows of 1200; 12.5 rows need 6.5 rows of
-        // scrolling, halved to even.
-        {100, 12000, 9000, 7, 8, true, 6, 7, 10680},
-        {57, 12000, 9000, 7, 8, true, 1, 7, 10680},  // one file more than a page: one row of scrolling
-        {56, 12000, 9000, 7, 8, false, 0, 0, 0},     // exactly a page: no scroll bar
-        {3, 1000, 1000, 1, 1, true, 3, 1, 1650},      // smaller than a cell: still one row and one column
+        {100, w8, h7, 7, 8, 6},            // 12.5 rows: 6.5 rows of scrolling, halved to even
+        {57, w8, h7, 7, 8, 1},             // one file more than a page: one row of scrolling
+        {56, w8, h7, 7, 8, 0},             // exactly a page: no bar
+        {56, w8 - 1, h7 - 1, 6, 7, 3},     // a twip less: a row and a column less
+        {3, 1000, 1000, 1, 1, 3},          // smaller than a cell: still one row and one column
     };
     for (const Grid& g : grids) {
         SCOPED_TRACE(testing::Message() << g.files << " files in " << g.view_w << " x " << g.view_h);
@@ -130,16 +139,29 @@ TEST_F(ThumbsTest, GridRowsColumnsAndScrollBar) {
         frmThumbnails& t = open(g.view_w, g.view_h);
         EXPECT_EQ(t.rows_per_page, g.rows);
         EXPECT_EQ(t.cols_per_row, g.cols);
-        EXPECT_EQ(t.VScroll1.visible(), g.bar);
-        if (g.bar) {
+        EXPECT_EQ(t.VScroll1.visible(), g.max > 0);
+        if (g.max > 0) {
             EXPECT_EQ(t.VScroll1.max(), g.max);
-            EXPECT_EQ(t.VScroll1.large_change(), g.large_change);
-            EXPECT_EQ(t.VScroll1.left(), g.bar_left);  // right of the last column
         }
-        // Start again with an empty folder and no window.
-        unload_thumbnails();
-        settle();
-        for (const auto& name : test_support::entries_of(pictures)) ::unlink((pictures + "/" + name).c_str());
+        int shown = 0, right = 0, bottom = 0;
+        for (const auto& cell : t.Image1) {
+            if (!cell->visible()) continue;
+            ++shown;
+            right = std::max(right, int(cell->left() + cell->width()));
+            bottom = std::max(bottom, int(cell->top() + cell->height()));
+        }
+        EXPECT_EQ(shown, std::min(g.files, g.rows * g.cols));
+        if (g.rows > 1) {
+            EXPECT_LE(bottom, g.view_h);
+        }
+        if (g.max > 0) {
+            EXPECT_EQ(t.VScroll1.large_change(), g.rows);
+            EXPECT_GE(t.VScroll1.left(), right);
+            if (g.cols > 1) {
+                EXPECT_LE(t.VScroll1.left() + t.VScroll1.width(), g.view_w);
+            }
+        }
+        empty_folder();
     }
     // No picture the window lists: a message, and no window.
     home.write_file("pictures/drawing.wmf", "not listed");
@@ -174,6 +196,10 @@ TEST_F(ThumbsTest, PagesLoadInOrderAnnouncingEachPictureAndAreNeverDecodedTwice)
     t.VScroll1.set_value(3);
     EXPECT_EQ(platform::prefetch_decode_count(), decodes);
     EXPECT_TRUE(messages.empty());
+    // A page among loaded ones shows a page's cells, not one more.
+    int shown = 0;
+    for (const auto& cell : t.Image1) shown += cell->visible();
+    EXPECT_EQ(shown, 56);
 }
 
 TEST_F(ThumbsTest, CancelWhileTheSixthPictureIsAnnouncedKeepsTheFiveBefore) {
@@ -183,7 +209,7 @@ TEST_F(ThumbsTest, CancelWhileTheSixthPictureIsAnnouncedKeepsTheFiveBefore) {
     };
     start_browser().Filter1.set_list_index(4);  // "Thumbnail View"
     EXPECT_EQ(Module1::cancel_flag, -1);
-    EXPECT_EQ(messages.back(), loading(6));
+    EXPECT_EQ(last_message(), loading(6));
     ASSERT_TRUE(windows::thumbnails().loaded());
     frmThumbnails& t = windows::thumbnails()();
     // Cells 0 to 4 were made; the unload step then removed the extra images.
@@ -246,7 +272,7 @@ TEST_F(ThumbsTest, FiftyThousandPicturesOpenAndPagePastSixteenBitIndices) {
     t.VScroll1.set_value(4100);
     EXPECT_EQ(t.first_index, 32800);
     ASSERT_EQ(t.Image1.size(), 4107u * 8);
-    EXPECT_EQ(messages.back(), loading(32856));
+    EXPECT_EQ(last_message(), loading(32856));
     EXPECT_TRUE(t.Image1[32800]->visible());
     EXPECT_FALSE(t.Image1[32799]->visible());
     t.Image1_Click(32803);
@@ -348,7 +374,7 @@ TEST_F(ThumbsTest, ClosingWhileLoadingStopsTheLoopAndTheWindowGoesAfterwards) {
     EXPECT_FALSE(windows::thumbnails().loaded());
     ASSERT_TRUE(windows::main_browser_loaded());
     EXPECT_EQ(windows::main_browser().File1.path(), pictures);
-    EXPECT_EQ(messages.back(), loading(60));
+    EXPECT_EQ(last_message(), loading(60));
     on_pump = nullptr;
     settle();
     EXPECT_TRUE(window.isNull());  // gone once its loop had returned

@@ -1,5 +1,5 @@
 // The wallpaper slideshow, one tick at a time.
-#include "actions_fixture.h"
+#include "support/actions.h"
 #include "support/pictures.h"
 
 using namespace test_support;

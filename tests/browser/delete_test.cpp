@@ -2,7 +2,7 @@
 // and its bars, the last entry, and no selection.
 #include <QTest>
 
-#include "actions_fixture.h"
+#include "support/actions.h"
 #include "support/pictures.h"
 
 using namespace test_support;

@@ -32,12 +32,14 @@ TEST(Drives, PseudoFilesystemsLeftOutRootFirstEscapesDecoded) {
         "/dev/loop3 /snap/core22/1234 squashfs ro 0 0\n"
         "overlay /var/lib/docker/overlay2/abc/merged overlay rw 0 0\n"
         "/dev/sdf1 /mnt/usb vfat rw 0 0\n"
+        "/dev/sdi1 /devel ext4 rw 0 0\n"       // a system area's name as a prefix only
+        "/dev/sdj1 /dev/disk1 ext4 rw 0 0\n"
         "/dev/sdg1 /mnt/usb ext4 rw 0 0\n"
         "server:/export /net/share nfs4 rw 0 0\n"
         "/dev/sda1 " + dir.write_file("hosts", "") + " ext4 rw 0 0\n"
         "garbage line\n";
     const auto drives = platform::read_drives(dir.write_file("mounts", table));
-    EXPECT_EQ(spelled(drives), (Names{"/ [system]", "/home [home]", "/media/x [1] [x [1]]", "/mnt/usb [usb]",
+    EXPECT_EQ(spelled(drives), (Names{"/ [system]", "/devel [devel]", "/home [home]", "/media/x [1] [x [1]]", "/mnt/usb [usb]",
                                       "/net/share [share]", "/run/media/ana/CAMERA [CAMERA]"}));
     // Each spelling reads back as its drive, even with " [" in the mount point.
     for (const Drive& d : drives) {

@@ -5,7 +5,7 @@
 
 #include <sys/stat.h>
 
-#include "actions_fixture.h"
+#include "support/actions.h"
 #include "app/frame/mdi_form.h"
 #include "support/pictures.h"
 
@@ -48,6 +48,7 @@ TEST_F(SelectorTest, StyleStoredFirstAndOnlyGifAndJpgOfAnyCaseConvertedAtTheirOw
         b.Image1.load(at("other.bmp"));  // the file itself is read again
         choose(b, entry = 5 - entry);    // tiled and centred in turn
         const bool tiled = entry == 3;
+        ASSERT_FALSE(recorded.wallpapers.empty());
         EXPECT_EQ(recorded.wallpapers.back().second, tiled ? WallpaperStyle::Tiled : WallpaperStyle::Centered);
         EXPECT_EQ(stored, tiled ? "11" : "00");
         EXPECT_EQ(recorded.wallpapers.back().first, c.converted ? services.preview_bmp_path : at(c.name));

@@ -4,7 +4,12 @@
 
 #include <csignal>
 
+#include <linux/filter.h>
+#include <linux/seccomp.h>
+#include <sys/prctl.h>
 #include <sys/resource.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -31,6 +36,28 @@ int error_of(F&& f) {
         return e.number();
     }
     return 0;
+}
+
+// What a call gives (its error number, 0 when none) in a child process in
+// which renameat2 fails with EINVAL, as on a filesystem that refuses
+// RENAME_NOREPLACE.
+template <class F>
+int with_renameat2_refused(F&& f) {
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        sock_filter filter[] = {
+            BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, nr)),
+            BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, SYS_renameat2, 0, 1),
+            BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ERRNO | EINVAL),
+            BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW)};
+        sock_fprog program{static_cast<unsigned short>(std::size(filter)), filter};
+        if (::prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) != 0 || ::prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &program) != 0)
+            ::_exit(255);
+        ::_exit(error_of(f));
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 254;
 }
 
 TEST(Patterns, MasksMatchWithoutRegardToCase) {
@@ -92,8 +119,15 @@ TEST(Rename, RenamesIntoASubfolderAndRefusalsLeaveTheFilesAlone) {
     EXPECT_EQ(rename_to(dir.file("nope/x.jpg")), err::kPathNotFound);
     EXPECT_EQ(read_file_bytes(a), "first");
     EXPECT_EQ(read_file_bytes(dir.file("b.jpg")), "second");
+    // Where the flag is refused, a taken name is still never replaced.
+    EXPECT_EQ(with_renameat2_refused([&] { platform::rename_file_no_replace(a, dir.file("b.jpg")); }),
+              err::kFileExists);
+    EXPECT_EQ(read_file_bytes(a), "first");
+    EXPECT_EQ(read_file_bytes(dir.file("b.jpg")), "second");
+    EXPECT_EQ(with_renameat2_refused([&] { platform::rename_file_no_replace(a, dir.file("c.jpg")); }), 0);
+    EXPECT_EQ(entries_of(dir.path()), (std::vector<std::string>{"b.jpg", "c.jpg"}));
     dir.make_folder("sub");
-    platform::rename_file_no_replace(a, dir.file("sub/\xe9t\xe9 #1.jpg"));
+    platform::rename_file_no_replace(dir.file("c.jpg"), dir.file("sub/\xe9t\xe9 #1.jpg"));
     EXPECT_EQ(entries_of(dir.path()), (std::vector<std::string>{"b.jpg", "sub"}));
     EXPECT_EQ(read_file_bytes(dir.file("sub/\xe9t\xe9 #1.jpg")), "first");
 }

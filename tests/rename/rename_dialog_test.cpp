@@ -5,7 +5,7 @@
 
 #include <utility>
 
-#include "actions_fixture.h"
+#include "support/actions.h"
 #include "app/state/windows.h"
 #include "rename/frm_new_name.h"
 #include "thumbnails/frm_thumbnails.h"

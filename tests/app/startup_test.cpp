@@ -16,7 +16,7 @@
 
 #include "app/frame/mdi_form.h"
 #include "app/state/windows.h"
-#include "browser_actions/actions_fixture.h"
+#include "support/actions.h"
 #include "platform/core/runtime.h"
 #include "platform/files/start_folder.h"
 #include "rename/frm_new_name.h"

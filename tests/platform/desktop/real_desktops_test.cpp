@@ -15,7 +15,7 @@
 
 #include "platform/desktop/desktop_wallpaper.h"
 #include "support/pictures.h"
-#include "wallpaper_fixture.h"
+#include "wallpaper/wallpaper_fixture.h"
 
 using namespace platform;
 using wallpaper_test::ScopedEnv;
