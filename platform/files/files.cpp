@@ -327,9 +327,13 @@ void delete_file(const std::string& path) {
         throw Error(err::kPathFileAccess, what + reason(e));
     }
     if (S_ISDIR(st.st_mode)) throw Error(err::kPathFileAccess, Reason::NotAFile, what + "it is a folder");
-    if (!S_ISREG(st.st_mode) && !S_ISLNK(st.st_mode)) throw Error(err::kPathFileAccess, Reason::NotAFile, what + "it is not a file");
+    if (!S_ISREG(st.st_mode) && !S_ISLNK(st.st_mode)) {
+        throw Error(err::kPathFileAccess, Reason::NotAFile, what + "it is not a file");
+    }
     // A symbolic link's own mode bits say nothing; removing it leaves its target alone.
-    if (S_ISREG(st.st_mode) && (st.st_mode & 0222) == 0) throw Error(err::kPathFileAccess, Reason::ReadOnly, what + "it is read-only");
+    if (S_ISREG(st.st_mode) && (st.st_mode & 0222) == 0) {
+        throw Error(err::kPathFileAccess, Reason::ReadOnly, what + "it is read-only");
+    }
     if (::unlink(path.c_str()) != 0) {
         const int e = errno;
         if (e == ENOENT) throw Error(err::kFileNotFound, what + reason(e));
@@ -344,7 +348,8 @@ void rename_file_no_replace(const std::string& old_path, const std::string& new_
     struct stat st {};
     if (::lstat(old_path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
         throw Error(err::kPathFileAccess, Reason::NotAFile,
-                    "The file " + quoted_name(last_part(old_path)) + " cannot be renamed: it is now a folder, not a file.");
+                    "The file " + quoted_name(last_part(old_path)) +
+                        " cannot be renamed: it is now a folder, not a file.");
     }
     if (::syscall(SYS_renameat2, AT_FDCWD, old_path.c_str(), AT_FDCWD, new_path.c_str(), RENAME_NOREPLACE) == 0) {
         return;
