@@ -3,6 +3,7 @@
 #include "app/state/windows.h"
 #include "browser/frm_bmp_view.h"
 #include "platform/controls/controls.h"
+#include "platform/core/ascii.h"
 #include "platform/desktop/desktop_wallpaper.h"
 #include "platform/core/error.h"
 #include "platform/files/files.h"
@@ -23,9 +24,7 @@ void frmBMPView::Load_Wallpaper() {
     platform::skip_on_error([&] { windows::frame_form().set_caption(File1.file_name()); });
     platform::skip_on_error([&] {
         // GIF and JPG pictures go to the desktop as a bitmap.
-        std::string ext = path.size() >= 4 ? path.substr(path.size() - 4) : path;
-        for (char& c : ext)
-            if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+        const std::string ext = platform::lower_ascii(path.size() >= 4 ? path.substr(path.size() - 4) : path);
         if (ready && (ext == ".gif" || ext == ".jpg")) {
             const std::string preview = platform::services().preview_bmp_path;
             ready = false;

@@ -5,31 +5,7 @@
 #include "platform/core/error.h"
 #include "platform/files/files.h"
 #include "platform/core/runtime.h"
-
-namespace {
-
-// Why a rename was refused, in words for the person who typed the name.
-std::string refusal_text(const platform::Error& e, const std::string& typed, const std::string& old_name) {
-    const std::string name = "\"" + platform::display_text(typed) + "\"";
-    switch (e.number()) {
-        case platform::err::kFileExists:
-            return "A file named " + name + " already exists. Please choose another name.";
-        case platform::err::kBadFileName:
-            return e.what();  // the platform's own reason for this name
-        case platform::err::kFileNotFound:
-            return "The file " + platform::display_text(old_name) +
-                   " is no longer there, so it cannot be renamed.";
-        case platform::err::kPathNotFound:
-            return "The folder named in " + name + " does not exist.";
-        case platform::err::kPermissionDenied:
-        case platform::err::kPathFileAccess:
-            return "You do not have permission to rename this file.\n\n" + std::string(e.what());
-        default:
-            return "The file could not be renamed.\n\n" + std::string(e.what());
-    }
-}
-
-}  // namespace
+#include "rename/refusal_text.h"
 
 frmNewName::frmNewName()
     : form_(platform::FormKind::TopLevel),
@@ -89,7 +65,7 @@ void frmNewName::cmdOK_Click() {
             // with the names as they were before OK.
             Module1::old_name = name_;
             Module1::file_name = typed;
-            platform::msg_box(refusal_text(e, typed, name_), platform::MsgIcon::Exclamation);
+            platform::msg_box(rename_refusal_text(e, typed, name_), platform::MsgIcon::Exclamation);
             txtNewName.set_focus();
             return;
         }

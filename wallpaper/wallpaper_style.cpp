@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "platform/core/registry_keys.h"
 #include "wallpaper/registry_routines.h"
 
 namespace wallpaper_style {
@@ -10,12 +11,12 @@ namespace {
 // The writer shortens the key path it is given, so each value gets a freshly
 // set copy of the full path.
 void write_style(const std::string& style, const std::string& tile) {
-    std::string key_path = "HKEY_CURRENT_USER\\Control Panel\\Desktop";
+    std::string key_path = std::string(platform::kDesktopKeyPath);
     std::string value_name = "WallpaperStyle";
     std::string data = style;
     Module1::Write_String_Value(key_path, value_name, data);
 
-    key_path = "HKEY_CURRENT_USER\\Control Panel\\Desktop";
+    key_path = std::string(platform::kDesktopKeyPath);
     value_name = "TileWallpaper";
     data = tile;
     Module1::Write_String_Value(key_path, value_name, data);

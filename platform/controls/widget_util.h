@@ -12,11 +12,6 @@ namespace platform::detail {
 inline QString qs(const std::string& s) { return QString::fromUtf8(s.data(), static_cast<int>(s.size())); }
 inline std::string ss(const QString& s) { return s.toUtf8().toStdString(); }
 
-inline int twips_to_px_x(double twips) { return static_cast<int>(round_half_even(twips / twips_per_pixel_x())); }
-inline int twips_to_px_y(double twips) { return static_cast<int>(round_half_even(twips / twips_per_pixel_y())); }
-inline int px_to_twips_x(double px) { return static_cast<int>(round_half_even(px * twips_per_pixel_x())); }
-inline int px_to_twips_y(double px) { return static_cast<int>(round_half_even(px * twips_per_pixel_y())); }
-
 // Maps a toolkit key to the classic 16-bit key code (46 for Delete, ...).
 int classic_key_code(int qt_key);
 // Modifier state: 1 Shift, 2 Ctrl, 4 Alt.

@@ -69,28 +69,34 @@ int msg_box(const std::string& text, MsgIcon icon, MsgButtons buttons, const std
 
 namespace {
 QScreen* screen() { return QGuiApplication::primaryScreen(); }
+
+// A twip is 1/1440 inch.
+double twips_per_pixel_at(double dpi) { return 1440.0 / (dpi > 0 ? dpi : 96.0); }
 }  // namespace
 
 double twips_per_pixel_x() {
     QScreen* s = screen();
-    const double dpi = s ? s->logicalDotsPerInchX() : 96.0;
-    return 1440.0 / (dpi > 0 ? dpi : 96.0);
+    return twips_per_pixel_at(s ? s->logicalDotsPerInchX() : 96.0);
 }
 
 double twips_per_pixel_y() {
     QScreen* s = screen();
-    const double dpi = s ? s->logicalDotsPerInchY() : 96.0;
-    return 1440.0 / (dpi > 0 ? dpi : 96.0);
+    return twips_per_pixel_at(s ? s->logicalDotsPerInchY() : 96.0);
 }
+
+int twips_to_px_x(double twips) { return static_cast<int>(round_half_even(twips / twips_per_pixel_x())); }
+int twips_to_px_y(double twips) { return static_cast<int>(round_half_even(twips / twips_per_pixel_y())); }
+int px_to_twips_x(double px) { return static_cast<int>(round_half_even(px * twips_per_pixel_x())); }
+int px_to_twips_y(double px) { return static_cast<int>(round_half_even(px * twips_per_pixel_y())); }
 
 int screen_width_twips() {
     QScreen* s = screen();
-    return static_cast<int>(round_half_even((s ? s->geometry().width() : 0) * twips_per_pixel_x()));
+    return px_to_twips_x(s ? s->geometry().width() : 0);
 }
 
 int screen_height_twips() {
     QScreen* s = screen();
-    return static_cast<int>(round_half_even((s ? s->geometry().height() : 0) * twips_per_pixel_y()));
+    return px_to_twips_y(s ? s->geometry().height() : 0);
 }
 
 void end_program() { services().end_program(); }

@@ -51,6 +51,12 @@ int screen_height_twips();
 double twips_per_pixel_x();
 double twips_per_pixel_y();
 
+// Twips to whole pixels and back, rounded halves to even.
+int twips_to_px_x(double twips);
+int twips_to_px_y(double twips);
+int px_to_twips_x(double px);
+int px_to_twips_y(double px);
+
 // Ends the program at once; no unload step runs and nothing is saved.
 void end_program();
 

@@ -15,6 +15,9 @@
 #include <set>
 #include <string_view>
 
+#include "platform/core/ascii.h"
+#include "platform/core/error.h"
+#include "platform/core/registry_keys.h"
 #include "platform/store/registry.h"
 #include "platform/desktop/wallpaper_tools.h"
 
@@ -22,14 +25,8 @@ namespace platform {
 namespace wallpaper_tools {
 namespace {
 
-std::string upper(std::string s) {
-    for (char& c : s)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    return s;
-}
-
 Desktop desktop_named(const std::string& name) {
-    const std::string n = upper(name);
+    const std::string n = upper_ascii(name);
     if (n == "GNOME" || n == "UBUNTU" || n == "BUDGIE" || n == "UNITY" || n == "GNOME-CLASSIC" ||
         n == "GNOME-FLASHBACK")
         return Desktop::Gnome;
@@ -303,13 +300,12 @@ bool SystemParametersInfoA(unsigned action, unsigned /*param*/, const std::strin
                            unsigned flags) {
     if (action != SPI_SETDESKWALLPAPER || !readable_picture_file(path)) return false;
     try {
-        const std::string key = "HKEY_CURRENT_USER\\Control Panel\\Desktop";
-        const auto tile = read_string_value(key, "TileWallpaper");
+        const auto tile = read_string_value(std::string(kDesktopKeyPath), "TileWallpaper");
         const WallpaperStyle style =
             (tile && *tile == "1") ? WallpaperStyle::Tiled : WallpaperStyle::Centered;
         if (flags & 1u) {
             HKEY handle = 0;
-            if (RegOpenKeyExA(HKEY_CURRENT_USER, "Control Panel\\Desktop", 0, KEY_WRITE, &handle) == 0) {
+            if (RegOpenKeyExA(HKEY_CURRENT_USER, std::string(kDesktopSubkey), 0, KEY_WRITE, &handle) == 0) {
                 RegSetValueExA(handle, "Wallpaper", 0, REG_SZ, path.c_str(),
                                static_cast<std::uint32_t>(path.size() + 1));
                 RegCloseKey(handle);
@@ -317,7 +313,9 @@ bool SystemParametersInfoA(unsigned action, unsigned /*param*/, const std::strin
         }
         const auto& apply = services().desktop_wallpaper;
         return apply ? apply(path, style) : false;
-    } catch (...) {
+    } catch (const Error&) {
+        // A store or desktop that fails is no wallpaper; anything else is a
+        // fault and goes on to the guard.
         return false;
     }
 }

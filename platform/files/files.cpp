@@ -12,6 +12,7 @@
 #include <sys/syscall.h>
 #include <unistd.h>
 
+#include "platform/core/ascii.h"
 #include "platform/core/error.h"
 #include "platform/files/start_folder.h"
 
@@ -22,12 +23,7 @@
 namespace platform {
 namespace {
 
-// Classic number for a move that would cross filesystems.
-constexpr int kRenameAcrossDrives = 74;
-
 std::string reason(int error_number) { return std::strerror(error_number); }
-
-char lower_ascii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
 // One mask against a name: '*' any run of bytes, '?' exactly one byte.
 bool matches_mask(std::string_view name, std::string_view mask) {
@@ -192,7 +188,7 @@ bool exists_no_follow(const std::string& path) {
         case EPERM:
             throw Error(err::kPermissionDenied, what + ": " + reason(e));
         case EXDEV:
-            throw Error(kRenameAcrossDrives, what + ": a file cannot be moved to another drive");
+            throw Error(err::kRenameAcrossDrives, what + ": a file cannot be moved to another drive");
         case ENAMETOOLONG:
             refuse_long_name(new_path);
         default:
@@ -326,10 +322,14 @@ void delete_file(const std::string& path) {
         if (e == ENOTDIR) throw Error(err::kPathNotFound, what + reason(e));
         throw Error(err::kPathFileAccess, what + reason(e));
     }
-    if (S_ISDIR(st.st_mode)) throw Error(err::kPathFileAccess, what + "it is a folder");
-    if (!S_ISREG(st.st_mode) && !S_ISLNK(st.st_mode)) throw Error(err::kPathFileAccess, what + "it is not a file");
+    if (S_ISDIR(st.st_mode)) throw Error(err::kPathFileAccess, Reason::NotAFile, what + "it is a folder");
+    if (!S_ISREG(st.st_mode) && !S_ISLNK(st.st_mode)) {
+        throw Error(err::kPathFileAccess, Reason::NotAFile, what + "it is not a file");
+    }
     // A symbolic link's own mode bits say nothing; removing it leaves its target alone.
-    if (S_ISREG(st.st_mode) && (st.st_mode & 0222) == 0) throw Error(err::kPathFileAccess, what + "it is read-only");
+    if (S_ISREG(st.st_mode) && (st.st_mode & 0222) == 0) {
+        throw Error(err::kPathFileAccess, Reason::ReadOnly, what + "it is read-only");
+    }
     if (::unlink(path.c_str()) != 0) {
         const int e = errno;
         if (e == ENOENT) throw Error(err::kFileNotFound, what + reason(e));
@@ -343,8 +343,9 @@ void rename_file_no_replace(const std::string& old_path, const std::string& new_
     // The file may have been replaced by a folder since it was chosen.
     struct stat st {};
     if (::lstat(old_path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
-        throw Error(err::kPathFileAccess, "The file " + quoted_name(last_part(old_path)) +
-                                              " cannot be renamed: it is now a folder, not a file.");
+        throw Error(err::kPathFileAccess, Reason::NotAFile,
+                    "The file " + quoted_name(last_part(old_path)) +
+                        " cannot be renamed: it is now a folder, not a file.");
     }
     if (::syscall(SYS_renameat2, AT_FDCWD, old_path.c_str(), AT_FDCWD, new_path.c_str(), RENAME_NOREPLACE) == 0) {
         return;

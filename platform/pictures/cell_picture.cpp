@@ -20,14 +20,10 @@ double device_pixel_ratio() {
     return r > 0 ? r : 1.0;
 }
 
-int to_device_px(double twips, double twips_per_px) {
-    return std::max(1, static_cast<int>(round_half_even(twips / twips_per_px * device_pixel_ratio())));
-}
-
 }  // namespace
 
-int twips_to_device_px_x(double twips) { return to_device_px(twips, twips_per_pixel_x()); }
-int twips_to_device_px_y(double twips) { return to_device_px(twips, twips_per_pixel_y()); }
+int twips_to_device_px_x(double twips) { return std::max(1, twips_to_px_x(twips * device_pixel_ratio())); }
+int twips_to_device_px_y(double twips) { return std::max(1, twips_to_px_y(twips * device_pixel_ratio())); }
 
 Picture load_cell_picture(const std::string& path, int box_width_px, int box_height_px) {
     const int bw = std::max(1, box_width_px);
@@ -35,12 +31,7 @@ Picture load_cell_picture(const std::string& path, int box_width_px, int box_hei
     // A camera's own small copy is enough for a cell and ten times faster
     // than decoding the picture.
     const QImage exif = exif_thumbnail_covering(path, bw, bh);
-    if (!exif.isNull()) {
-        auto data = std::make_shared<PictureData>();
-        data->image = exif.scaled(bw, bh, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
-                          .convertToFormat(QImage::Format_RGB32);
-        return Picture(std::move(data));
-    }
+    if (!exif.isNull()) return picture_from_image(exif.scaled(bw, bh, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
     // Fitting into twice the box keeps both sides at least the box's for
     // pictures up to twice as wide as high (or the other way round), so the
     // final squeeze into the box only ever shrinks.
@@ -48,9 +39,7 @@ Picture load_cell_picture(const std::string& path, int box_width_px, int box_hei
     const QImage& image = fitted.data()->image;
     const QSize target(std::min(image.width(), bw), std::min(image.height(), bh));
     if (target == image.size()) return fitted;
-    auto data = std::make_shared<PictureData>();
-    data->image = image.scaled(target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-    return Picture(std::move(data));
+    return picture_from_image(image.scaled(target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
 }
 
 }  // namespace platform

@@ -155,18 +155,6 @@ private:
     DecodeBudget::Reservation reservation_;
 };
 
-// A format that paints fast.
-QImage for_painting(const QImage& image) {
-    return image.convertToFormat(image.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied
-                                                         : QImage::Format_RGB32);
-}
-
-Picture make_picture(QImage image) {
-    auto data = std::make_shared<PictureData>();
-    data->image = for_painting(image);
-    return Picture(std::move(data));
-}
-
 // The largest size of the picture's aspect inside the box, never larger than
 // the picture itself, never below one pixel.
 QSize fitting_size(QSize picture, int box_width_px, int box_height_px) {
@@ -177,6 +165,13 @@ QSize fitting_size(QSize picture, int box_width_px, int box_height_px) {
 
 }  // namespace
 
+Picture picture_from_image(const QImage& image) {
+    auto data = std::make_shared<PictureData>();
+    data->image = image.convertToFormat(image.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied
+                                                                : QImage::Format_RGB32);
+    return Picture(std::move(data));
+}
+
 int Picture::width_px() const { return data_ ? data_->image.width() : 0; }
 
 int Picture::height_px() const { return data_ ? data_->image.height() : 0; }
@@ -184,7 +179,7 @@ int Picture::height_px() const { return data_ ? data_->image.height() : 0; }
 Picture load_picture(const std::string& path) {
     PictureFile file(path);
     file.reserve(pixels_of(file.upright_size()));
-    return make_picture(file.decode());
+    return picture_from_image(file.decode());
 }
 
 Picture load_picture_fitting(const std::string& path, int box_width_px, int box_height_px) {
@@ -202,14 +197,14 @@ Picture load_picture_fitting(const std::string& path, int box_width_px, int box_
         // A scaled JPEG decodes at the smallest eighth-scale at least as
         // large as the target: at most twice its sides.
         file.reserve(scaled ? std::min(pixels_of(upright), 4 * pixels_of(target)) : pixels_of(upright));
-        return make_picture(file.decode(scaled ? target : QSize()));
+        return picture_from_image(file.decode(scaled ? target : QSize()));
     }
     if (pixels_of(upright) > kLargeFullDecodePixels) one_at_a_time.lock();
     file.reserve(pixels_of(upright));
     const QImage full = file.decode();
     const QSize target = fitting_size(full.size(), box_width_px, box_height_px);
-    if (target == full.size()) return make_picture(full);
-    return make_picture(full.scaled(target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+    if (target == full.size()) return picture_from_image(full);
+    return picture_from_image(full.scaled(target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
 }
 
 void save_picture_bmp(const Picture& picture, const std::string& path) {

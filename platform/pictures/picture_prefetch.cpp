@@ -34,26 +34,27 @@ QThreadPool& pool() {
 
 struct Outcome {
     Picture picture;
-    std::optional<Error> error;
+    std::exception_ptr error;
 };
 
-Outcome decode(const std::string& path, int box_w, int box_h) {
+// Whatever the decode throws is carried to the thread that takes the
+// picture and thrown there unchanged: a picture that does not decode is a
+// platform::Error, and anything else is no verdict on the file.
+Outcome decode(const PicturePrefetch::Decoder& decoder, const std::string& path, int box_w, int box_h) {
     Outcome out;
     try {
-        out.picture = load_cell_picture(path, box_w, box_h);
-    } catch (const Error& e) {
-        out.error = e;
+        out.picture = decoder(path, box_w, box_h);
     } catch (const std::bad_alloc&) {
-        out.error = Error(err::kOutOfMemory, "Out of memory");
-    } catch (const std::exception& e) {
-        out.error = Error(err::kInvalidPicture, e.what());
+        out.error = std::make_exception_ptr(Error(err::kOutOfMemory, "Out of memory"));
+    } catch (...) {
+        out.error = std::current_exception();
     }
     ++g_decodes;
     return out;
 }
 
 Picture deliver(Outcome&& out) {
-    if (out.error) throw *out.error;
+    if (out.error) std::rethrow_exception(out.error);
     return std::move(out.picture);
 }
 
@@ -61,6 +62,7 @@ Picture deliver(Outcome&& out) {
 
 struct PicturePrefetch::State {
     int box_w = 1, box_h = 1;
+    PicturePrefetch::Decoder decoder;
     std::mutex mutex;
     std::condition_variable changed;
     std::deque<PrefetchJob> queue;
@@ -87,7 +89,7 @@ struct PicturePrefetch::State {
             s->running.insert(job.index);
             const long long generation = s->generation;
             lock.unlock();
-            Outcome out = decode(job.path, s->box_w, s->box_h);
+            Outcome out = decode(s->decoder, job.path, s->box_w, s->box_h);
             lock.lock();
             s->running.erase(s->running.find(job.index));
             if (generation == s->generation) s->done[job.index] = std::move(out);
@@ -98,9 +100,11 @@ struct PicturePrefetch::State {
     }
 };
 
-PicturePrefetch::PicturePrefetch(int box_width_px, int box_height_px) : state_(std::make_shared<State>()) {
+PicturePrefetch::PicturePrefetch(int box_width_px, int box_height_px, Decoder decode)
+    : state_(std::make_shared<State>()) {
     state_->box_w = box_width_px;
     state_->box_h = box_height_px;
+    state_->decoder = decode ? std::move(decode) : Decoder(load_cell_picture);
 }
 
 PicturePrefetch::~PicturePrefetch() { cancel(); }
@@ -129,7 +133,7 @@ Picture PicturePrefetch::take(int index, const std::string& path) {
     std::erase_if(state_->queue, [index](const PrefetchJob& job) { return job.index == index; });
     State::kick(state_);
     lock.unlock();
-    return deliver(decode(path, state_->box_w, state_->box_h));
+    return deliver(decode(state_->decoder, path, state_->box_w, state_->box_h));
 }
 
 void PicturePrefetch::cancel() {

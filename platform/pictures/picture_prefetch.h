@@ -4,6 +4,7 @@
 // order and pace: it takes one picture at a time, waiting only for that one,
 // and the pool never holds more than a few finished pictures it has not
 // taken, so memory stays bounded however long the list is.
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -19,9 +20,11 @@ struct PrefetchJob {
 
 class PicturePrefetch {
 public:
-    // Pictures are reduced copies for a box of the given device pixels
-    // (see load_cell_picture).
-    PicturePrefetch(int box_width_px, int box_height_px);
+    // Decodes one file into a picture for a box of device pixels.
+    using Decoder = std::function<Picture(const std::string& path, int box_width_px, int box_height_px)>;
+    // Pictures are reduced copies for a box of the given device pixels,
+    // decoded by load_cell_picture unless a test gives its own decoder.
+    PicturePrefetch(int box_width_px, int box_height_px, Decoder decode = {});
     // Drops queued work; decodes already running finish on their own and
     // their results are thrown away. Never waits.
     ~PicturePrefetch();
@@ -32,7 +35,7 @@ public:
     void enqueue(std::vector<PrefetchJob> jobs);
     // The picture of a job: waits for it when it is being decoded, decodes it
     // on the calling thread when it was not queued (or is still queued).
-    // Throws the decoding's platform::Error.
+    // Throws what the decoding threw, on the calling thread.
     Picture take(int index, const std::string& path);
     // Drops every queued job and every finished picture not taken yet.
     void cancel();

@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/core/ascii.h"
 #include "platform/files/files.h"
 
 namespace {
@@ -15,12 +16,6 @@ void check(bool ok, const char* what) {
         std::fprintf(stderr, "pattern matcher: %s\n", what);
         std::abort();
     }
-}
-
-std::string upper_ascii(std::string s) {
-    for (char& c : s)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    return s;
 }
 
 bool has_wildcard_or_separator(std::string_view s) {
@@ -42,8 +37,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     check(platform::matches_pattern(name, "*"), "a name does not match *");
     check(platform::matches_pattern(name, patterns + ";*"), "a name does not match ...;*");
     // Case does not matter, on either side.
-    check(platform::matches_pattern(upper_ascii(name), patterns) == matched, "case of the name matters");
-    check(platform::matches_pattern(name, upper_ascii(patterns)) == matched, "case of the masks matters");
+    check(platform::matches_pattern(platform::upper_ascii(name), patterns) == matched, "case of the name matters");
+    check(platform::matches_pattern(name, platform::upper_ascii(patterns)) == matched, "case of the masks matters");
     // A list matches when one of its masks does, in any order.
     const std::size_t semi = patterns.find(';');
     if (semi != std::string::npos) {

@@ -93,6 +93,7 @@ TEST_F(RenameTest, AFileThatBecameAFolderIsNotRenamed) {
     ok_with("Beach.jpg");
     ASSERT_EQ(recorded.boxes.size(), 1u);
     EXPECT_NE(recorded.boxes[0].text.find("now a folder"), std::string::npos) << recorded.boxes[0].text;
+    EXPECT_EQ(recorded.boxes[0].text.find("permission"), std::string::npos) << recorded.boxes[0].text;
     EXPECT_EQ(entries_of(pictures), (Names{"Other.bmp", "Sunset.jpg"}));
     EXPECT_TRUE(dialog_open());
 }

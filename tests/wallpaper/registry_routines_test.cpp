@@ -5,6 +5,7 @@
 
 #include <sys/stat.h>
 
+#include "platform/core/error.h"
 #include "platform/desktop/desktop_wallpaper.h"
 #include "platform/store/registry.h"
 #include "wallpaper/registry_routines.h"
@@ -98,14 +99,20 @@ TEST_F(RegistryRoutines, WallpaperCallReadsTheStyleAndRecordsThePicture) {
         EXPECT_EQ(wallpapers.size(), 3u) << bad;
         EXPECT_EQ(platform::read_string_value(kDesktop, "Wallpaper"), c) << bad;
     }
-    // An unwritable store does not stop the wallpaper; a throwing backend is
-    // false; nothing is shown.
+    // An unwritable store does not stop the wallpaper; a backend that fails
+    // is false, and one with a fault lets it through to the guard; nothing
+    // is shown here.
     make_store_unwritable();
     EXPECT_TRUE(SystemParametersInfoA(20, 0, a, 3));
     EXPECT_EQ(wallpapers.size(), 4u);
-    services.desktop_wallpaper = [](const std::string&, WallpaperStyle) -> bool { throw std::runtime_error("no"); };
+    services.desktop_wallpaper = [](const std::string&, WallpaperStyle) -> bool {
+        throw platform::Error(platform::err::kPathFileAccess, "no");
+    };
     platform::install_services(services);
     EXPECT_FALSE(SystemParametersInfoA(20, 0, c, 3));
+    services.desktop_wallpaper = [](const std::string&, WallpaperStyle) -> bool { throw std::logic_error("bug"); };
+    platform::install_services(services);
+    EXPECT_THROW(SystemParametersInfoA(20, 0, c, 3), std::logic_error);
     EXPECT_TRUE(boxes.empty());
 }
 

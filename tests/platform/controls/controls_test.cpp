@@ -14,7 +14,9 @@
 
 #include "platform/core/error.h"
 #include "platform/controls/form.h"
+#include "platform/core/runtime.h"
 #include "platform/core/types.h"
+#include "platform/pictures/picture_prefetch.h"
 #include "support/app_env.h"
 
 using namespace platform;
@@ -91,6 +93,18 @@ TEST_F(ControlsTest, TheGuardShowsABoxAndKeepsRunning) {
     EXPECT_EQ(pressed, 2);
     ASSERT_EQ(recorded.boxes.size(), 1u);
     EXPECT_NE(recorded.boxes[0].text.find("The folder /x was not found."), std::string::npos);
+
+    // A decoder's unexpected exception says nothing about the picture: a
+    // step skipped on failure lets it through to the guard, whether it was
+    // decoded on a worker or on the taking thread.
+    PicturePrefetch prefetch(8, 8, [](const std::string&, int, int) -> Picture { throw std::logic_error("bug"); });
+    prefetch.enqueue({{0, "/a.jpg"}});
+    for (int index : {0, 1}) {
+        recorded.boxes.clear();
+        guarded([&] { skip_on_error([&] { prefetch.take(index, "/a.jpg"); }); });
+        ASSERT_EQ(recorded.boxes.size(), 1u) << index;
+        EXPECT_EQ(recorded.boxes[0].text, "Glimmerbox met an unexpected problem.\n\nbug") << index;
+    }
 }
 
 // A bar runs from its minimum toward its maximum, also when the maximum lies
