@@ -1,21 +1,14 @@
 #include "wallpaper/registry_paths.h"
 
+#include "platform/core/registry_keys.h"
+
 namespace Module1 {
 namespace {
 
-struct MainKeyName {
-    const char* name;
-    std::uint32_t handle;
-};
-constexpr MainKeyName kMainKeys[] = {
-    {"HKEY_CLASSES_ROOT", 0x80000000u},     {"HKEY_CURRENT_USER", 0x80000001u},
-    {"HKEY_LOCAL_MACHINE", 0x80000002u},    {"HKEY_USERS", 0x80000003u},
-    {"HKEY_PERFORMANCE_DATA", 0x80000004u}, {"HKEY_CURRENT_CONFIG", 0x80000005u},
-    {"HKEY_DYN_DATA", 0x80000006u},
-};
+using platform::kMainKeyNames;
 
 bool is_main_key(std::int32_t handle) {
-    for (const auto& k : kMainKeys)
+    for (const auto& k : kMainKeyNames)
         if (static_cast<std::int32_t>(k.handle) == handle) return true;
     return false;
 }
@@ -23,7 +16,7 @@ bool is_main_key(std::int32_t handle) {
 }  // namespace
 
 std::int32_t Main_Key_Handle(const std::string& name) {
-    for (const auto& k : kMainKeys)
+    for (const auto& k : kMainKeyNames)
         if (name == k.name) return static_cast<std::int32_t>(k.handle);
     return 0;
 }

@@ -13,6 +13,7 @@
 #include <map>
 #include <mutex>
 
+#include "platform/core/registry_keys.h"
 #include "platform/core/services.h"
 #include "platform/files/files.h"
 #include "platform/store/store_text.h"
@@ -30,14 +31,10 @@ constexpr long kInvalidParameter = 87;
 constexpr long kBadDatabase = 1009;
 constexpr long kCannotWrite = 1013;
 
-constexpr const char* kMainKeyNames[] = {
-    "HKEY_CLASSES_ROOT", "HKEY_CURRENT_USER",     "HKEY_LOCAL_MACHINE", "HKEY_USERS",
-    "HKEY_PERFORMANCE_DATA", "HKEY_CURRENT_CONFIG", "HKEY_DYN_DATA",
-};
-
 const char* main_key_name(HKEY key) {
-    return key >= HKEY_CLASSES_ROOT && key <= HKEY_DYN_DATA ? kMainKeyNames[key - HKEY_CLASSES_ROOT]
-                                                             : nullptr;
+    for (const auto& main_key : kMainKeyNames)
+        if (main_key.handle == key) return main_key.name.data();
+    return nullptr;
 }
 
 // Open keys: handle -> full key path. Handles are never reused within a run.

@@ -3,23 +3,13 @@
 
 #include <cstddef>
 
+#include "platform/core/ascii.h"
+#include "platform/core/registry_keys.h"
+
 namespace platform::store_text {
 namespace {
 
-constexpr std::string_view kDesktopKey = "HKEY_CURRENT_USER\\Control Panel\\Desktop";
-constexpr std::string_view kMainKeyNames[] = {
-    "HKEY_CLASSES_ROOT", "HKEY_CURRENT_USER",     "HKEY_LOCAL_MACHINE", "HKEY_USERS",
-    "HKEY_PERFORMANCE_DATA", "HKEY_CURRENT_CONFIG", "HKEY_DYN_DATA",
-};
-
-char lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool same_text(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (lower(a[i]) != lower(b[i])) return false;
-    return true;
-}
+bool same_text(std::string_view a, std::string_view b) { return equal_ignoring_ascii_case(a, b); }
 
 // Parses a quoted string starting at text[pos] == '"'; on success pos is past
 // the closing quote.
@@ -163,9 +153,9 @@ std::string render(const Store& store) {
 }
 
 bool key_exists(const Store& store, std::string_view key) {
-    if (same_text(key, kDesktopKey)) return true;
-    for (const auto name : kMainKeyNames)
-        if (same_text(key, name)) return true;
+    if (same_text(key, kDesktopKeyPath)) return true;
+    for (const auto& main_key : kMainKeyNames)
+        if (same_text(key, main_key.name)) return true;
     for (const auto& line : store.lines) {
         if (line.kind != Line::Section) continue;
         // A key exists when it has a section or when one of its subkeys has.
