@@ -60,27 +60,22 @@ TEST_F(DesktopCommands, EachDesktopGetsItsOwnArguments) {
                             "/backdrop/screen0/monitorV-1/" + ws + key, "-n", "-t", type, "-s", value});
     const std::string quoted_uri =
         "'file:///home/ana/My%20Pics/sun%20%231%20100%25%20it\\'s%20%22hi%22%20%5C.bmp'";
-    struct Row {
-        const char* desktop;
-        const char* swaysock;
-        std::string centred, tiled;  // what "@" stands for below
-        Commands expected;
-    };
+    struct Row { const char* desktop; std::string centred, tiled; /* what "@" stands for */ Commands expected; };
     const Row rows[] = {
-        {"ubuntu:GNOME", nullptr, "'centered'", "'wallpaper'",
+        {"ubuntu:GNOME", "'centered'", "'wallpaper'",
          gs("org.gnome.desktop.background",
             {{"picture-uri", quoted_uri}, {"picture-uri-dark", quoted_uri}, {"picture-options", "@"}})},
-        {"X-Cinnamon", nullptr, "'centered'", "'wallpaper'",
+        {"X-Cinnamon", "'centered'", "'wallpaper'",
          gs("org.cinnamon.desktop.background", {{"picture-uri", quoted_uri}, {"picture-options", "@"}})},
-        {"mate", nullptr, "'centered'", "'wallpaper'",
+        {"mate", "'centered'", "'wallpaper'",
          gs("org.mate.background", {{"picture-filename", "'/home/ana/My Pics/sun #1 100% it\\'s \"hi\" \\\\.bmp'"},
                                     {"picture-options", "@"}})},
-        {"XFCE", nullptr, "1", "2", xfce},
-        {"LXQt", nullptr, "--wallpaper-mode=center", "--wallpaper-mode=tile",
+        {"XFCE", "1", "2", xfce},
+        {"LXQt", "--wallpaper-mode=center", "--wallpaper-mode=tile",
          {{"pcmanfm-qt", "--set-wallpaper=" + kOdd, "@"}}},
-        {"LXDE", nullptr, "--wallpaper-mode=center", "--wallpaper-mode=tile",
+        {"LXDE", "--wallpaper-mode=center", "--wallpaper-mode=tile",
          {{"pcmanfm", "--set-wallpaper=" + kOdd, "@"}}},
-        {"openbox", nullptr, "--bg-center", "--bg-tile", {{"feh", "--no-fehbg", "@", kOdd}}},
+        {"openbox", "--bg-center", "--bg-tile", {{"feh", "--no-fehbg", "@", kOdd}}},
     };
     for (const Row& row : rows) {
         for (const auto style : {WallpaperStyle::Centered, WallpaperStyle::Tiled}) {
@@ -88,7 +83,7 @@ TEST_F(DesktopCommands, EachDesktopGetsItsOwnArguments) {
             for (auto& argv : expected)
                 for (auto& arg : argv)
                     if (arg == "@") arg = style == WallpaperStyle::Tiled ? row.tiled : row.centred;
-            EXPECT_TRUE(apply(row.desktop, style, kOdd, row.swaysock)) << row.desktop;
+            EXPECT_TRUE(apply(row.desktop, style)) << row.desktop;
             EXPECT_EQ(commands, expected) << row.desktop;
         }
     }
@@ -128,7 +123,8 @@ std::string path_given(const Argv& argv) {
 
 bool same_file(const std::string& a, const std::string& b) {
     struct stat x {}, y {};
-    return ::stat(a.c_str(), &x) == 0 && ::stat(b.c_str(), &y) == 0 && x.st_ino == y.st_ino && x.st_dev == y.st_dev;
+    return ::stat(a.c_str(), &x) == 0 && ::stat(b.c_str(), &y) == 0 && x.st_ino == y.st_ino &&
+           x.st_dev == y.st_dev;
 }
 
 TEST_F(DesktopCommands, HostileNamesReachEveryToolAsThatVeryFile) {
@@ -136,15 +132,11 @@ TEST_F(DesktopCommands, HostileNamesReachEveryToolAsThatVeryFile) {
     EXPECT_FALSE(apply(nullptr, WallpaperStyle::Centered, "--bg-fill/glimmerbox/preview.bmp"));
     EXPECT_TRUE(commands.empty());
     const std::string folder = (dir / wallpaper_test::kHostileFolder).string();
-    struct Row {
-        const char* desktop;
-        const char* swaysock;
-        const char* tool;  // the program that gets the path
-    };
-    const Row rows[] = {{"GNOME", nullptr, "gsettings"},    {"X-Cinnamon", nullptr, "gsettings"},
-                        {"MATE", nullptr, "gsettings"},     {"XFCE", nullptr, "xfconf-query"},
-                        {"LXQt", nullptr, "pcmanfm-qt"},    {"LXDE", nullptr, "pcmanfm"},
-                        {nullptr, "/run/sway", "swaymsg"},  {nullptr, nullptr, "feh"}};
+    struct Row { const char* desktop; const char* swaysock; const char* tool; /* gets the path */ };
+    const Row rows[] = {{"GNOME", nullptr, "gsettings"}, {"X-Cinnamon", nullptr, "gsettings"},
+                        {"MATE", nullptr, "gsettings"},  {"XFCE", nullptr, "xfconf-query"},
+                        {"LXQt", nullptr, "pcmanfm-qt"}, {"LXDE", nullptr, "pcmanfm"},
+                        {nullptr, "/run/sway", "swaymsg"}, {nullptr, nullptr, "feh"}};
     for (const std::string& name : wallpaper_test::kHostileNames) {
         const std::string path = folder + "/" + name;
         write_file(path, "BM " + name);
@@ -197,11 +189,12 @@ TEST_F(DesktopCommands, RepeatedPreviewGetsAFreshLinkEachTime) {
         ASSERT_TRUE(apply("LXQt", WallpaperStyle::Centered, preview));
         EXPECT_EQ(wallpaper_test::read_file_bytes(handed.back()), content);
     }
+    // The names alternate, the older link is removed, other files are handed as they are.
     EXPECT_NE(handed[0], handed[1]);
-    EXPECT_EQ(handed[2], handed[0]) << "the names alternate";
-    EXPECT_FALSE(std::filesystem::exists(handed[1])) << "the older link is removed";
+    EXPECT_EQ(handed[2], handed[0]);
+    EXPECT_FALSE(std::filesystem::exists(handed[1]));
     ASSERT_TRUE(apply("LXQt", WallpaperStyle::Centered, "/pics/own.bmp"));
-    EXPECT_EQ(handed.back(), "/pics/own.bmp") << "other files are handed as they are";
+    EXPECT_EQ(handed.back(), "/pics/own.bmp");
 }
 
 TEST(RunProgram, GivesUpOnMissingOrSlowPrograms) {

@@ -43,10 +43,8 @@ TEST(Drives, PseudoFilesystemsLeftOutRootFirstEscapesDecoded) {
                                       "/net/share [share]", "/run/media/ana/CAMERA [CAMERA]"}));
     // Each spelling reads back as its drive, even with " [" in the mount point.
     for (const Drive& d : drives) {
-        const auto back = platform::parse_drive(d.spelled());
-        ASSERT_TRUE(back) << d.spelled();
-        EXPECT_EQ(back->mount_point, d.mount_point);
-        EXPECT_EQ(back->label, d.label);
+        const auto back = platform::parse_drive(d.spelled()).value_or(Drive{});
+        EXPECT_EQ(std::pair(back.mount_point, back.label), std::pair(d.mount_point, d.label));
     }
     EXPECT_FALSE(platform::parse_drive("/home [home"));
     // The root is there even when it is an overlay.

@@ -51,7 +51,8 @@ int with_renameat2_refused(F&& f) {
             BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ERRNO | EINVAL),
             BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW)};
         sock_fprog program{static_cast<unsigned short>(std::size(filter)), filter};
-        if (::prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) != 0 || ::prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &program) != 0)
+        if (::prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) != 0 ||
+            ::prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &program) != 0)
             ::_exit(255);
         ::_exit(error_of(f));
     }
@@ -93,7 +94,7 @@ TEST(Delete, RemovesFilesRefusesReadOnlyMissingAndFolders) {
     TempDir dir;
     const std::string ro = dir.write_file("ro.jpg", "keep me");
     ASSERT_EQ(::chmod(ro.c_str(), 0444), 0);
-    EXPECT_EQ(error_of([&] { platform::delete_file(ro); }), err::kPathFileAccess) << "even for root";
+    EXPECT_EQ(error_of([&] { platform::delete_file(ro); }), err::kPathFileAccess);  // even for root
     EXPECT_EQ(read_file_bytes(ro), "keep me");
     ASSERT_EQ(::chmod(ro.c_str(), 0424), 0);  // one write bit for anyone is enough
     platform::delete_file(dir.path() + "//ro.jpg");
@@ -115,15 +116,12 @@ TEST(Rename, RenamesIntoASubfolderAndRefusalsLeaveTheFilesAlone) {
     EXPECT_EQ(rename_to(dir.file("b.jpg")), err::kFileExists);
     EXPECT_EQ(rename_to(a), err::kFileExists);
     for (const char* bad : {"*.jpg", "wh?t.jpg", "tab\there.jpg", "new\nline.jpg", "", ".", ".."})
-        EXPECT_EQ(rename_to(dir.file(bad)), err::kBadFileName) << "name: " << bad;
+        EXPECT_EQ(rename_to(dir.file(bad)), err::kBadFileName) << bad;
     EXPECT_EQ(rename_to(dir.file("nope/x.jpg")), err::kPathNotFound);
-    EXPECT_EQ(read_file_bytes(a), "first");
-    EXPECT_EQ(read_file_bytes(dir.file("b.jpg")), "second");
     // Where the flag is refused, a taken name is still never replaced.
     EXPECT_EQ(with_renameat2_refused([&] { platform::rename_file_no_replace(a, dir.file("b.jpg")); }),
               err::kFileExists);
-    EXPECT_EQ(read_file_bytes(a), "first");
-    EXPECT_EQ(read_file_bytes(dir.file("b.jpg")), "second");
+    EXPECT_EQ(read_file_bytes(a) + read_file_bytes(dir.file("b.jpg")), "firstsecond");
     EXPECT_EQ(with_renameat2_refused([&] { platform::rename_file_no_replace(a, dir.file("c.jpg")); }), 0);
     EXPECT_EQ(entries_of(dir.path()), (std::vector<std::string>{"b.jpg", "c.jpg"}));
     dir.make_folder("sub");
@@ -152,8 +150,7 @@ TEST(AtomicWrite, ReplacesContentKeepsModeAndSurvivesAFailedWrite) {
     platform::write_file_atomically(path, "new");
     EXPECT_EQ(read_file_bytes(path), "new");
     struct stat st {};
-    ASSERT_EQ(::stat(path.c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 0777, 0600u);
+    EXPECT_EQ(::stat(path.c_str(), &st) == 0 ? st.st_mode & 0777 : 0, 0600u);
     EXPECT_EQ(entries_of(dir.file("deep/er")), (std::vector<std::string>{"store.reg"}));  // no temporary left
 }
 
