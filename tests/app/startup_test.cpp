@@ -113,7 +113,6 @@ TEST(DisplayCheck, OnlyAnX11DisplayThatCannotBeOpenedIsAProblem) {
     const Case cases[] = {
         {"offscreen", nullptr, nullptr, std::nullopt},
         {nullptr, "wayland-0", nullptr, std::nullopt},  // the toolkit picks in a Wayland session
-        {nullptr, nullptr, nullptr, "cannot open X display (DISPLAY is not set)"},
         {"xcb", "wayland-0", ":bogus", "cannot open X display \":bogus\""},
     };
     for (const Case& c : cases) {

@@ -27,6 +27,7 @@ protected:
         return windows::new_name().loaded();
     }
     static void ok_with(const std::string& name) {
+        ASSERT_TRUE(windows::new_name().loaded());
         dialog().txtNewName.set_text(name);
         dialog().cmdOK.press();
     }

@@ -236,6 +236,7 @@ TEST_F(ThumbsTest, FiftyThousandPicturesOpenAndPagePastSixteenBitIndices) {
     // Cell 9999 is a cell like any other: while it is enlarged, no other
     // thumbnail enlarges.
     t.VScroll1.set_value(1249);  // cells 9992 to 10047
+    ASSERT_GE(t.Image1.size(), 10048u);
     t.Image1_Click(9999);
     EXPECT_EQ(t.zoom_index, 9999);
     t.Image1_Click(9998);
