@@ -1,13 +1,12 @@
 // The wallpaper slideshow, one tick at a time.
-#include "support/actions.h"
+#include "support/app_env.h"
 #include "support/pictures.h"
 
 using namespace test_support;
 
-namespace actions_test {
 namespace {
 
-class AutoShowTest : public ActionsTest {};
+using AutoShowTest = AppTest;
 
 TEST_F(AutoShowTest, FromTheSecondEntryItWrapsAndPassesOverAnUnreadableFile) {
     home.write_file("pictures/a.bmp", bmp_bytes(10, 5));
@@ -38,4 +37,3 @@ TEST_F(AutoShowTest, FromTheSecondEntryItWrapsAndPassesOverAnUnreadableFile) {
 }
 
 }  // namespace
-}  // namespace actions_test

@@ -1,16 +1,16 @@
 // Delete in the file list: the entry that takes the place of the deleted one
 // and its bars, the last entry, and no selection.
+#include <QListWidget>
 #include <QTest>
 
-#include "support/actions.h"
+#include "support/app_env.h"
 #include "support/pictures.h"
 
 using namespace test_support;
 
-namespace actions_test {
 namespace {
 
-class DeleteTest : public ActionsTest {};
+using DeleteTest = AppTest;
 
 TEST_F(DeleteTest, ClickingTheNextEntryBringsItsBarsBackAndAfterTheLastNothingIsSelected) {
     home.write_file("pictures/a.bmp", bmp_bytes(11, 5));
@@ -41,4 +41,3 @@ TEST_F(DeleteTest, ClickingTheNextEntryBringsItsBarsBackAndAfterTheLastNothingIs
 }
 
 }  // namespace
-}  // namespace actions_test

@@ -14,7 +14,7 @@ using namespace test_support;
 
 namespace {
 
-class ImageDisplayTest : public AppTest {};
+using ImageDisplayTest = AppTest;
 
 TEST_F(ImageDisplayTest, BarsOnlyBeyondTheRoomAndAnOverflowingMaximumKeepsThePreviousOne) {
     start_program(pictures);
@@ -77,8 +77,7 @@ TEST_F(ImageDisplayTest, OwnSizeAtHomeAndUnreadableFilesLeaveThePreviousPictureS
 }
 
 TEST_F(ImageDisplayTest, TheBarsFollowTheSelectorInTheTabOrderAndTheirKeysScroll) {
-    home.write_file("pictures/big.bmp", bmp_bytes(platform::screen_width_twips() / 15 + 100,
-                                                  platform::screen_height_twips() / 15 + 100));
+    home.write_file("pictures/big.bmp", bmp_bytes(beyond_w(100), beyond_h(100)));
     start_program(pictures);
     frmBMPView& b = start_browser();
     select_file(b, "big.bmp");
@@ -95,8 +94,7 @@ TEST_F(ImageDisplayTest, TheBarsFollowTheSelectorInTheTabOrderAndTheirKeysScroll
 }
 
 TEST_F(ImageDisplayTest, OddNamesAreListedAndShown) {
-    const std::vector<std::string> names = {"quote\"s' #1.bmp", "100%.bmp", "new\nline.bmp", "-dash.bmp",
-                                            "bad\xff\xfe.bmp"};
+    const Names names = {"quote\"s' #1.bmp", "100%.bmp", "new\nline.bmp", "-dash.bmp", "bad\xff\xfe.bmp"};
     int width = 1;
     for (const auto& n : names) home.write_file("pictures/" + n, bmp_bytes(width++, 5));
     start_program(pictures);

@@ -11,7 +11,6 @@
 #include "support/pictures.h"
 
 using namespace test_support;
-using Names = std::vector<std::string>;
 
 namespace {
 

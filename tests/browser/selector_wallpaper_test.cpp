@@ -5,17 +5,16 @@
 
 #include <sys/stat.h>
 
-#include "support/actions.h"
+#include "support/app_env.h"
 #include "app/frame/mdi_form.h"
 #include "support/pictures.h"
 
 using namespace test_support;
 using platform::WallpaperStyle;
 
-namespace actions_test {
 namespace {
 
-class SelectorTest : public ActionsTest {
+class SelectorTest : public AppTest {
 protected:
     QSize preview_size() const {
         QImageReader reader(QString::fromStdString(services.preview_bmp_path));
@@ -52,9 +51,7 @@ TEST_F(SelectorTest, StyleStoredFirstAndOnlyGifAndJpgOfAnyCaseConvertedAtTheirOw
         EXPECT_EQ(recorded.wallpapers.back().second, tiled ? WallpaperStyle::Tiled : WallpaperStyle::Centered);
         EXPECT_EQ(stored, tiled ? "11" : "00");
         EXPECT_EQ(recorded.wallpapers.back().first, c.converted ? services.preview_bmp_path : at(c.name));
-        if (c.converted) {
-            EXPECT_EQ(preview_size(), c.size);
-        }
+        EXPECT_EQ(c.converted ? preview_size() : QSize(), c.size);
         EXPECT_EQ(frame().form().caption(), c.name);
     }
     EXPECT_TRUE(recorded.boxes.empty());
@@ -84,4 +81,3 @@ TEST_F(SelectorTest, NothingIsHandedOverUnlessTheChosenPictureWasLoadedAndConver
 }
 
 }  // namespace
-}  // namespace actions_test

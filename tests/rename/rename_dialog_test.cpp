@@ -3,20 +3,17 @@
 
 #include <unistd.h>
 
-#include <utility>
-
-#include "support/actions.h"
 #include "app/state/windows.h"
 #include "rename/frm_new_name.h"
 #include "thumbnails/frm_thumbnails.h"
+#include "support/app_env.h"
 #include "support/pictures.h"
 
 using namespace test_support;
 
-namespace actions_test {
 namespace {
 
-class RenameTest : public ActionsTest {
+class RenameTest : public AppTest {
 protected:
     frmBMPView& two_files() {
         home.write_file("pictures/Sunset.jpg", jpeg_bytes(16, 8));
@@ -30,6 +27,7 @@ protected:
         return windows::new_name().loaded();
     }
     static void ok_with(const std::string& name) {
+        ASSERT_TRUE(windows::new_name().loaded());
         dialog().txtNewName.set_text(name);
         dialog().cmdOK.press();
     }
@@ -92,11 +90,11 @@ TEST_F(RenameTest, AFileThatBecameAFolderIsNotRenamed) {
     home.make_folder("pictures/Sunset.jpg");
     ok_with("Beach.jpg");
     ASSERT_EQ(recorded.boxes.size(), 1u);
-    EXPECT_NE(recorded.boxes[0].text.find("now a folder"), std::string::npos) << recorded.boxes[0].text;
-    EXPECT_EQ(recorded.boxes[0].text.find("permission"), std::string::npos) << recorded.boxes[0].text;
+    const std::string& text = recorded.boxes[0].text;
+    EXPECT_NE(text.find("now a folder"), std::string::npos) << text;
+    EXPECT_EQ(text.find("permission"), std::string::npos) << text;
     EXPECT_EQ(entries_of(pictures), (Names{"Other.bmp", "Sunset.jpg"}));
     EXPECT_TRUE(dialog_open());
 }
 
 }  // namespace
-}  // namespace actions_test

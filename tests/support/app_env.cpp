@@ -1,46 +1,29 @@
 #include "support/app_env.h"
 
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QListWidget>
 
 #include <unistd.h>
-
-#include <fstream>
 
 #include "app/frame/mdi_form.h"
 #include "app/frame/startup.h"
 #include "app/state/module1.h"
 #include "app/state/windows.h"
 #include "browser/frm_bmp_view.h"
+#include "platform/core/runtime.h"
 #include "platform/files/start_folder.h"
-#include "platform/desktop/real_services.h"
+#include "platform/store/registry.h"
 
 namespace test_support {
 
-AppTest::AppTest() {
+AppTest::AppTest() : pictures(home.make_folder("pictures")) {
     wire_windows();
-    pictures = home.make_folder("pictures");
     char buf[4096];
     old_cwd_ = ::getcwd(buf, sizeof buf) ? buf : "/";
-    services.message_box = [this](const platform::MessageBoxRequest& r) {
-        recorded.boxes.push_back(r);
-        return platform::kAnswerOk;
-    };
-    services.desktop_wallpaper = [this](const std::string& path, platform::WallpaperStyle style) {
-        recorded.wallpapers.emplace_back(path, style);
-        return true;
-    };
-    services.run_command = [this](const std::vector<std::string>& argv, int) {
-        recorded.commands.push_back(argv);
-        return platform::CommandResult{};
-    };
-    services.settings_store_path = home.file(".config/glimmerbox/registry.reg");
-    services.preview_bmp_path = home.file(".local/share/glimmerbox/preview.bmp");
-    services.end_program = [this] { ++recorded.end_program_calls; };
-    set_mounts({});
 }
 
-AppTest::~AppTest() {
+void AppTest::TearDown() {
     windows::reset_all();
     Module1::cur_dir.clear();
     Module1::cur_drive.clear();
@@ -52,21 +35,11 @@ AppTest::~AppTest() {
     // Windows released during the test are destroyed by posted events.
     QCoreApplication::processEvents();
     [[maybe_unused]] int rc = ::chdir(old_cwd_.c_str());
-    platform::install_services(platform::real_services());
-}
-
-void AppTest::set_mounts(const std::vector<std::string>& extra_mount_points) {
-    const std::string table = home.file("mounts");
-    std::ofstream out(table, std::ios::trunc);
-    out << "proc /proc proc rw 0 0\n/dev/vda / ext4 rw,relatime 0 0\n";
-    for (const auto& m : extra_mount_points) out << "/dev/sdz1 " << m << " vfat rw 0 0\n";
-    out.close();
-    services.mount_table_path = table;
-    platform::install_services(services);
+    RecordingTest::TearDown();
 }
 
 void AppTest::start_program(const std::string& folder) {
-    platform::install_services(services);
+    install();
     if (::chdir(folder.c_str()) != 0) FAIL() << "cannot enter " << folder;
     platform::settle_start_folder();
     windows::frame().MDIForm_Load();
@@ -77,8 +50,8 @@ void AppTest::start_program(const std::string& folder) {
 frmBMPView& AppTest::start_browser() { return *windows::frame().start_browser(); }
 MDIForm1& AppTest::frame() { return windows::frame(); }
 
-std::vector<std::string> AppTest::listed(const frmBMPView& browser) {
-    std::vector<std::string> names;
+Names AppTest::listed(const frmBMPView& browser) {
+    Names names;
     for (int i = 0; i < browser.File1.list_count(); ++i) names.push_back(browser.File1.list(i));
     return names;
 }
@@ -86,12 +59,36 @@ std::vector<std::string> AppTest::listed(const frmBMPView& browser) {
 void AppTest::select_file(frmBMPView& browser, const std::string& name) {
     for (int i = 0; i < browser.File1.list_count(); ++i) {
         if (browser.File1.list(i) == name) {
-            // Through the widget, as a click of the user would.
             static_cast<QListWidget*>(browser.File1.widget())->setCurrentRow(i);
             return;
         }
     }
     ADD_FAILURE() << "no entry " << name;
 }
+
+void AppTest::double_click(frmBMPView& browser, const std::string& name) {
+    select_file(browser, name);
+    auto* list = static_cast<QListWidget*>(browser.File1.widget());
+    if (list->currentItem()) emit list->itemDoubleClicked(list->currentItem());
+}
+
+void AppTest::choose(frmBMPView& browser, int entry) {
+    auto* combo = static_cast<QComboBox*>(browser.Filter1.widget());
+    combo->setCurrentIndex(entry);
+    emit combo->activated(entry);
+}
+
+std::optional<std::string> AppTest::style_value(const std::string& name) {
+    return platform::read_string_value("HKEY_CURRENT_USER\\Control Panel\\Desktop", name);
+}
+
+Names AppTest::wallpaper_paths() const {
+    Names paths;
+    for (const auto& w : recorded.wallpapers) paths.push_back(w.first);
+    return paths;
+}
+
+int AppTest::beyond_w(int px) { return platform::screen_width_twips() / 15 + px; }
+int AppTest::beyond_h(int px) { return platform::screen_height_twips() / 15 + px; }
 
 }  // namespace test_support

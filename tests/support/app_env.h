@@ -1,33 +1,23 @@
 #pragma once
-// A test's view of the running program: recording services installed in
-// place of the real ones, a temporary home with a picture folder as the
-// process's current folder, and the windows torn down afterwards.
-#include <gtest/gtest.h>
-
-#include <memory>
+// The running program on top of the recording services: a picture folder
+// inside the temporary home as the process's current folder, the browser's
+// verbs driven as a person would, and the windows torn down afterwards.
+#include <optional>
 #include <string>
-#include <utility>
 #include <vector>
 
-#include "platform/core/services.h"
-#include "support/temp_dir.h"
-
-class MDIForm1;
-class frmBMPView;
+#include "app/frame/mdi_form.h"
+#include "browser/frm_bmp_view.h"
+#include "support/recording.h"
 
 namespace test_support {
 
-struct Recorded {
-    std::vector<platform::MessageBoxRequest> boxes;
-    std::vector<std::pair<std::string, platform::WallpaperStyle>> wallpapers;
-    std::vector<std::vector<std::string>> commands;
-    int end_program_calls = 0;
-};
+using Names = std::vector<std::string>;
 
-class AppTest : public ::testing::Test {
+class AppTest : public RecordingTest {
 protected:
     AppTest();
-    ~AppTest() override;
+    void TearDown() override;
 
     // Starts the program as its executable does: the frame and the first
     // browser, with `folder` as the process's current folder.
@@ -35,18 +25,21 @@ protected:
     frmBMPView& start_browser();
     MDIForm1& frame();
 
-    // The mount table the drive lists read: "/" plus the given mount points.
-    void set_mounts(const std::vector<std::string>& extra_mount_points);
-
     // The file list entries of a browser.
-    static std::vector<std::string> listed(const frmBMPView& browser);
+    static Names listed(const frmBMPView& browser);
     // Selects a file by name as a click of the user would.
     static void select_file(frmBMPView& browser, const std::string& name);
+    static void double_click(frmBMPView& browser, const std::string& name);
+    // Chooses an entry of the action selector.
+    static void choose(frmBMPView& browser, int entry);
+    static std::optional<std::string> style_value(const std::string& name);
+    Names wallpaper_paths() const;
+    std::string at(const std::string& name) const { return pictures + "/" + name; }
+    // Pixels beyond the screen, in each direction.
+    static int beyond_w(int px);
+    static int beyond_h(int px);
 
-    TempDir home;
     std::string pictures;  // a folder inside home, empty at first
-    Recorded recorded;
-    platform::Services services;
 
 private:
     std::string old_cwd_;

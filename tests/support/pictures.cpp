@@ -73,11 +73,9 @@ std::string icon_dib(const QImage& image) {
 
 QImage pattern_image(int width, int height) {
     QImage image(width, height, QImage::Format_RGB32);
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) {
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
             image.setPixel(x, y, qRgb(width > 1 ? x * 255 / (width - 1) : 0, height > 1 ? y * 255 / (height - 1) : 0, 96));
-        }
-    }
     return image;
 }
 
@@ -102,13 +100,11 @@ std::string bmp_bytes(int width, int height) { return encode_with_qt(pattern_ima
 std::string gif_bytes(int width, int height) {
     const QImage image = pattern_image(width, height);
     std::vector<unsigned char> indices;
-    indices.reserve(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
-    for (int y = 0; y < height; ++y) {
+    for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x) {
             const QRgb p = image.pixel(x, y);
             indices.push_back(static_cast<unsigned char>((qRed(p) >> 5) << 5 | (qGreen(p) >> 5) << 2 | qBlue(p) >> 6));
         }
-    }
     return gif_file(width, height, indices);
 }
 

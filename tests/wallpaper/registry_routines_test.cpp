@@ -40,17 +40,18 @@ TEST_F(RegistryRoutines, WriteStringValueCases) {
         {kDesktop, "Control Panel\\Desktop", -1, "", "", MsgIcon::None},
     };
     for (const Case& c : cases) {
-        boxes.clear();
+        recorded.boxes.clear();
         std::string key_path = c.key_path, name = "WallpaperStyle", data = "1";
         EXPECT_EQ(Module1::Write_String_Value(key_path, name, data), c.result) << c.key_path;
         EXPECT_EQ(key_path, c.left_path);
         if (c.text.empty()) {
-            EXPECT_TRUE(boxes.empty()) << c.key_path;
+            EXPECT_TRUE(recorded.boxes.empty()) << c.key_path;
             continue;
         }
-        ASSERT_EQ(boxes.size(), 1u) << c.key_path;
-        EXPECT_EQ(std::tie(boxes[0].text, boxes[0].title, boxes[0].icon), std::tie(c.text, c.title, c.icon));
-        EXPECT_EQ(boxes[0].buttons, platform::MsgButtons::Ok);
+        ASSERT_EQ(recorded.boxes.size(), 1u) << c.key_path;
+        const auto& box = recorded.boxes[0];
+        EXPECT_EQ(std::tie(box.text, box.title, box.icon, box.buttons),
+                  std::make_tuple(c.text, c.title, c.icon, platform::MsgButtons::Ok));
         EXPECT_FALSE(std::filesystem::exists(store_path)) << "refused before anything was written";
     }
     EXPECT_EQ(store(), "REGEDIT4\n\n[HKEY_CURRENT_USER]\n\"WallpaperStyle\"=\"1\"\n\n"
@@ -67,14 +68,13 @@ TEST_F(RegistryRoutines, UnwritableStoreShowsOneBoxPerStyleValueWithItsReason) {
     };
     for (const auto& [make, text] : cases) {
         make();
-        boxes.clear();
+        recorded.boxes.clear();
         wallpaper_style::write_tiled();
-        ASSERT_EQ(boxes.size(), 2u) << text;
-        for (const auto& box : boxes)
+        ASSERT_EQ(recorded.boxes.size(), 2u) << text;
+        for (const auto& box : recorded.boxes)
             EXPECT_EQ(std::tie(box.title, box.text, box.icon),
                       std::make_tuple(std::string("Registry Write Error"), text, MsgIcon::Critical));
     }
-    EXPECT_EQ(Module1::Registry_Error_Text(6), "Undefined Error Code:   6");
 }
 
 TEST_F(RegistryRoutines, WallpaperCallReadsTheStyleAndRecordsThePicture) {
@@ -84,7 +84,7 @@ TEST_F(RegistryRoutines, WallpaperCallReadsTheStyleAndRecordsThePicture) {
     EXPECT_TRUE(SystemParametersInfoA(20, 0, a, 3));
     wallpaper_style::write_centred();
     EXPECT_TRUE(SystemParametersInfoA(20, 0, c, 3));
-    EXPECT_EQ(wallpapers, (std::vector<std::pair<std::string, WallpaperStyle>>{
+    EXPECT_EQ(recorded.wallpapers, (std::vector<std::pair<std::string, WallpaperStyle>>{
                               {a, WallpaperStyle::Tiled}, {c, WallpaperStyle::Centered}}));
     EXPECT_EQ(platform::read_string_value(kDesktop, "Wallpaper"), c);
     // Without the "update the profile" flag nothing is recorded.
@@ -96,7 +96,7 @@ TEST_F(RegistryRoutines, WallpaperCallReadsTheStyleAndRecordsThePicture) {
     for (const std::string& bad : {(dir / "pics").string(), (dir / "pics/").string(), (dir / "fifo.bmp").string(),
                                   std::string("/dev/zero"), (dir / "gone.bmp").string(), std::string("c.bmp")}) {
         EXPECT_FALSE(SystemParametersInfoA(20, 0, bad, 3)) << bad;
-        EXPECT_EQ(wallpapers.size(), 3u) << bad;
+        EXPECT_EQ(recorded.wallpapers.size(), 3u) << bad;
         EXPECT_EQ(platform::read_string_value(kDesktop, "Wallpaper"), c) << bad;
     }
     // An unwritable store does not stop the wallpaper; a backend that fails
@@ -104,16 +104,16 @@ TEST_F(RegistryRoutines, WallpaperCallReadsTheStyleAndRecordsThePicture) {
     // is shown here.
     make_store_unwritable();
     EXPECT_TRUE(SystemParametersInfoA(20, 0, a, 3));
-    EXPECT_EQ(wallpapers.size(), 4u);
+    EXPECT_EQ(recorded.wallpapers.size(), 4u);
     services.desktop_wallpaper = [](const std::string&, WallpaperStyle) -> bool {
         throw platform::Error(platform::err::kPathFileAccess, "no");
     };
-    platform::install_services(services);
+    install();
     EXPECT_FALSE(SystemParametersInfoA(20, 0, c, 3));
     services.desktop_wallpaper = [](const std::string&, WallpaperStyle) -> bool { throw std::logic_error("bug"); };
-    platform::install_services(services);
+    install();
     EXPECT_THROW(SystemParametersInfoA(20, 0, c, 3), std::logic_error);
-    EXPECT_TRUE(boxes.empty());
+    EXPECT_TRUE(recorded.boxes.empty());
 }
 
 }  // namespace

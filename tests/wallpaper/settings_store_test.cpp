@@ -138,7 +138,7 @@ TEST_F(SettingsStore, WritesGoThroughALinkToItsTarget) {
 }
 
 TEST(ServicePaths, RelativeXdgFoldersAreIgnored) {
-    wallpaper_test::ScopedEnv home("HOME", "/home/ana");
+    test_support::ScopedEnv home("HOME", "/home/ana");
     struct Case {
         const char *config, *data;
         std::string store, preview;
@@ -150,7 +150,7 @@ TEST(ServicePaths, RelativeXdgFoldersAreIgnored) {
         {nullptr, "", "/home/ana/.config/glimmerbox/registry.reg", "/home/ana/.local/share/glimmerbox/preview.bmp"},
     };
     for (const auto& c : cases) {
-        wallpaper_test::ScopedEnv config("XDG_CONFIG_HOME", c.config), data("XDG_DATA_HOME", c.data);
+        test_support::ScopedEnv config("XDG_CONFIG_HOME", c.config), data("XDG_DATA_HOME", c.data);
         const Services s = real_services();
         EXPECT_EQ(s.settings_store_path, c.store) << c.data;
         EXPECT_EQ(s.preview_bmp_path, c.preview) << c.data;

@@ -1,0 +1,102 @@
+#pragma once
+// The one fixture for the platform seams: message boxes, desktop wallpaper
+// calls and commands run are recorded, the store, the preview bitmap and the
+// mount table live in a temporary home, and the services in force before the
+// test are put back after it.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <functional>
+#include <map>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/core/services.h"
+#include "support/temp_dir.h"
+
+namespace test_support {
+
+using Argv = std::vector<std::string>;
+
+// Sets (or, given nullptr, clears) an environment variable while it lives.
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const char* value) : name_(name) {
+        if (const char* old = std::getenv(name)) old_ = old;
+        value ? ::setenv(name, value, 1) : ::unsetenv(name);
+    }
+    ~ScopedEnv() { old_ ? ::setenv(name_.c_str(), old_->c_str(), 1) : ::unsetenv(name_.c_str()); }
+
+private:
+    std::string name_;
+    std::optional<std::string> old_;
+};
+
+struct Recorded {
+    std::vector<platform::MessageBoxRequest> boxes;
+    std::vector<std::pair<std::string, platform::WallpaperStyle>> wallpapers;
+    std::vector<Argv> commands;
+    int end_program_calls = 0;
+};
+
+class RecordingTest : public ::testing::Test {
+protected:
+    RecordingTest() {
+        services.settings_store_path = store_path = home.file(".config/glimmerbox/registry.reg");
+        services.preview_bmp_path = home.file(".local/share/glimmerbox/preview.bmp");
+        services.mount_table_path = home.write_file("mounts", kRootOnly);
+        services.message_box = [this](const platform::MessageBoxRequest& r) {
+            recorded.boxes.push_back(r);
+            return platform::kAnswerOk;
+        };
+        services.desktop_wallpaper = [this](const std::string& path, platform::WallpaperStyle style) {
+            recorded.wallpapers.emplace_back(path, style);
+            return true;
+        };
+        // Plays gsettings, or any program given an answer in `programs`.
+        services.run_command = [this](const Argv& argv, int) {
+            recorded.commands.push_back(argv);
+            if (const auto it = programs.find(argv.at(0)); it != programs.end()) return it->second(argv);
+            platform::CommandResult r{true, false, 0, ""};
+            if (argv[0] == "gsettings" && argv[1] == "set") gsettings[argv[2] + argv[3]] = argv.at(4);
+            if (argv[0] == "gsettings" && argv[1] == "get") r.output = gsettings[argv[2] + argv[3]] + "\n";
+            return r;
+        };
+        services.end_program = [this] { ++recorded.end_program_calls; };
+    }
+    // Also when a derived fixture's TearDown does not call this one.
+    ~RecordingTest() override { restore(); }
+    void SetUp() override {
+        saved_ = platform::services();
+        install();
+    }
+    void TearDown() override { restore(); }
+
+    void install() { platform::install_services(services); }
+    // The mount table the drive lists read: "/" plus the given mount points.
+    void set_mounts(const std::vector<std::string>& extra_mount_points) {
+        std::string table = kRootOnly;
+        for (const auto& m : extra_mount_points) table += "/dev/sdz1 " + m + " vfat rw 0 0\n";
+        home.write_file("mounts", table);
+        install();
+    }
+
+    TempDir home;
+    std::string store_path;
+    Recorded recorded;
+    std::map<std::string, std::function<platform::CommandResult(const Argv&)>> programs;
+    std::map<std::string, std::string> gsettings;
+    platform::Services services;
+
+private:
+    static constexpr const char* kRootOnly = "proc /proc proc rw 0 0\n/dev/vda / ext4 rw,relatime 0 0\n";
+    void restore() {
+        if (saved_) platform::install_services(*saved_);
+        saved_.reset();
+    }
+    std::optional<platform::Services> saved_;
+};
+
+}  // namespace test_support
