@@ -42,7 +42,9 @@ TEST(DisplayChoice, XServerWhenOneOpensUnlessTheUserChose) {
         const std::string trace = std::string(row.qpa) + "|" + row.wayland + "|" + row.display;
         EXPECT_EQ(choice.use_x11, row.use_x11) << trace;
         EXPECT_EQ(choice.problem, row.problem) << trace;
-        if (*row.display && choice.use_x11) EXPECT_EQ(asked, row.display) << trace;
+        if (*row.display && choice.use_x11) {
+            EXPECT_EQ(asked, row.display) << trace;
+        }
     }
 }
 
