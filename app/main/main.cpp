@@ -12,7 +12,7 @@ int main(int argc, char** argv) {
     // Recorded before anything else, while the current folder is the one the
     // program was started in.
     platform::settle_start_folder();
-    if (const auto problem = platform::display_problem()) {
+    if (const auto problem = platform::settle_display()) {
         std::fprintf(stderr, "glimmerbox: %s\n", problem->c_str());
         return 1;
     }

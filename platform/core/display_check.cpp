@@ -1,5 +1,5 @@
-// Whether an X display can be opened, asked before the toolkit is started:
-// the toolkit aborts when it cannot open one.
+// Which windowing platform the toolkit runs on, settled before the toolkit is
+// started: the toolkit aborts when it cannot open its display.
 #include <xcb/xcb.h>
 
 #include <cstdlib>
@@ -15,20 +15,38 @@ std::string_view env(const char* name) {
     return v ? std::string_view(v) : std::string_view();
 }
 
+bool x_display_opens(const std::string& display) {
+    xcb_connection_t* connection = xcb_connect(display.c_str(), nullptr);
+    const bool opened = xcb_connection_has_error(connection) == 0;
+    xcb_disconnect(connection);
+    return opened;
+}
+
+DisplayChoice choice_from_environment() {
+    return choose_display(env("QT_QPA_PLATFORM"), env("WAYLAND_DISPLAY"), env("DISPLAY"), x_display_opens);
+}
+
 }  // namespace
 
-std::optional<std::string> display_problem() {
-    const std::string_view platform_name = env("QT_QPA_PLATFORM");
-    if (!platform_name.empty() && platform_name != "xcb" && !platform_name.starts_with("xcb:")) return std::nullopt;
-    // In a Wayland session the toolkit picks Wayland or X11 for itself.
-    if (platform_name.empty() && !env("WAYLAND_DISPLAY").empty()) return std::nullopt;
-    const std::string display(env("DISPLAY"));
-    if (display.empty()) return "cannot open X display (DISPLAY is not set)";
-    xcb_connection_t* connection = xcb_connect(display.c_str(), nullptr);
-    const bool failed = xcb_connection_has_error(connection) != 0;
-    xcb_disconnect(connection);
-    if (failed) return "cannot open X display \"" + display + "\"";
-    return std::nullopt;
+DisplayChoice choose_display(std::string_view qpa_platform, std::string_view wayland_display,
+                             std::string_view display, const std::function<bool(const std::string&)>& x_opens) {
+    const bool user_chose = !qpa_platform.empty();
+    // A platform the user asked for other than X11 is left to the toolkit.
+    if (user_chose && qpa_platform != "xcb" && !qpa_platform.starts_with("xcb:")) return {};
+    const std::string x(display);
+    if (!x.empty() && x_opens(x)) return {!user_chose, std::nullopt};
+    // No X server: a Wayland session runs natively, unless X11 was asked for.
+    if (!user_chose && !wayland_display.empty()) return {};
+    if (x.empty()) return {false, "cannot open X display (DISPLAY is not set)"};
+    return {false, "cannot open X display \"" + x + "\""};
+}
+
+std::optional<std::string> display_problem() { return choice_from_environment().problem; }
+
+std::optional<std::string> settle_display() {
+    const DisplayChoice choice = choice_from_environment();
+    if (choice.use_x11) ::setenv("QT_QPA_PLATFORM", "xcb", 1);
+    return choice.problem;
 }
 
 }  // namespace platform

@@ -6,16 +6,30 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "platform/core/services.h"
 
 namespace platform {
 
-// Why the toolkit could not show a window, in one line ("cannot open X
-// display \":1\""); nothing when it can. Only an X11 display is checked, and
-// only when the toolkit would use X11: another platform asked for through
-// QT_QPA_PLATFORM, or a Wayland session, is left to the toolkit.
+// Which platform the toolkit is to run on, and why it could not show a window
+// ("cannot open X display \":1\""). Auto Show must see the frame minimised,
+// which only X11 tells a client: whenever an X server opens (XWayland
+// included) the program runs through it, unless the user set
+// QT_QPA_PLATFORM. A Wayland session with no X server runs natively; any
+// other platform the user asked for is left to the toolkit.
+struct DisplayChoice {
+    bool use_x11 = false;  // set QT_QPA_PLATFORM=xcb before the toolkit starts
+    std::optional<std::string> problem;
+};
+DisplayChoice choose_display(std::string_view qpa_platform, std::string_view wayland_display,
+                             std::string_view display, const std::function<bool(const std::string&)>& x_opens);
+
+// choose_display on the environment: the problem, if any.
 std::optional<std::string> display_problem();
+// The same, and sets QT_QPA_PLATFORM when X11 is chosen. Call before
+// Application.
+std::optional<std::string> settle_display();
 
 // Owns the toolkit's application object and settles the start folder.
 // Create one before any window. The toolkit sees only the program's name:

@@ -5,7 +5,6 @@
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QString>
-#include <QUrl>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -59,9 +58,47 @@ Desktop detect_desktop(const char* current_desktop, const char* swaysock, const 
     return Desktop::None;
 }
 
-std::string file_uri(const std::string& path) {
-    const QByteArray encoded = QUrl::fromLocalFile(QString::fromLocal8Bit(path)).toEncoded();
-    return std::string(encoded.constData(), static_cast<std::size_t>(encoded.size()));
+std::string file_uri(const std::string& path, std::string_view also_kept) {
+    // Byte by byte: a name that is not UTF-8 keeps its own bytes.
+    static const char hex[] = "0123456789ABCDEF";
+    std::string uri = "file://";
+    for (const char c : path) {
+        const auto u = static_cast<unsigned char>(c);
+        const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+        if (plain || std::string_view("/-._~").find(c) != std::string_view::npos ||
+            (c != '\0' && also_kept.find(c) != std::string_view::npos)) {
+            uri += c;
+        } else {
+            uri += '%';
+            uri += hex[u >> 4];
+            uri += hex[u & 15];
+        }
+    }
+    return uri;
+}
+
+bool valid_utf8(std::string_view text) {
+    for (std::size_t i = 0; i < text.size();) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        std::size_t n = 0;
+        char32_t cp = 0;
+        if (c < 0x80) { ++i; continue; }
+        if (c >= 0xC2 && c <= 0xDF) { n = 1; cp = c & 0x1F; }
+        else if (c >= 0xE0 && c <= 0xEF) { n = 2; cp = c & 0x0F; }
+        else if (c >= 0xF0 && c <= 0xF4) { n = 3; cp = c & 0x07; }
+        else return false;
+        if (i + n >= text.size()) return false;
+        for (std::size_t k = 1; k <= n; ++k) {
+            const auto t = static_cast<unsigned char>(text[i + k]);
+            if ((t & 0xC0) != 0x80) return false;
+            cp = (cp << 6) | (t & 0x3F);
+        }
+        // Overlong forms, UTF-16 surrogates and code points past U+10FFFF.
+        if ((n == 2 && cp < 0x800) || (n == 3 && cp < 0x10000) || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
+            return false;
+        i += n + 1;
+    }
+    return true;
 }
 
 std::string gvariant_quote(const std::string& text) {
@@ -109,21 +146,9 @@ bool sway_safe(const std::string& path) {
 }
 
 std::string plasma_script(const std::string& path, bool tiled) {
-    // Built from the bytes, so that no quote, backslash or line break of the
-    // name reaches the script.
-    static const char hex[] = "0123456789ABCDEF";
-    std::string uri = "file://";
-    for (const char c : path) {
-        const auto u = static_cast<unsigned char>(c);
-        const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
-        if (plain || c == '/' || c == '.' || c == '_' || c == '~' || c == '-') {
-            uri += c;
-        } else {
-            uri += '%';
-            uri += hex[u >> 4];
-            uri += hex[u & 15];
-        }
-    }
+    // Nothing but unreserved characters and '/' kept, so that no quote,
+    // backslash or line break of the name reaches the script.
+    const std::string uri = file_uri(path, "");
     return "var ds = desktops();\n"
            "for (var i = 0; i < ds.length; i++) {\n"
            "    var d = ds[i];\n"
@@ -226,6 +251,9 @@ bool apply_to(Desktop desktop, const std::string& path, bool tiled, const Comman
             return apply_gsettings(run, "org.cinnamon.desktop.background", "picture-uri",
                                    file_uri(path), false, tiled);
         case Desktop::Mate:
+            // A settings string must be UTF-8 (gsettings crashes on anything
+            // else, measured): MATE cannot take such a name.
+            if (!valid_utf8(path)) return false;
             return apply_gsettings(run, "org.mate.background", "picture-filename", path, false, tiled);
         case Desktop::Xfce: return apply_xfce(run, path, tiled);
         case Desktop::Kde: return apply_kde(path, tiled);

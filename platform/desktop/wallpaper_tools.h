@@ -4,6 +4,7 @@
 // alternating links that make a desktop reload a file it already shows or
 // give a tool that expands its argument a name of our own.
 #include <string>
+#include <string_view>
 
 namespace platform::wallpaper_tools {
 
@@ -13,8 +14,13 @@ enum class Desktop { Gnome, Cinnamon, Mate, Xfce, Kde, Lxqt, Lxde, Sway, X11, No
 // name wins), then SWAYSOCK, then DISPLAY. Null pointers mean unset.
 Desktop detect_desktop(const char* current_desktop, const char* swaysock, const char* display);
 
-// The file:// URI of a local path, percent-encoded as GIO makes it.
-std::string file_uri(const std::string& path);
+// The file:// URI of a local path, encoded from its bytes: letters, digits,
+// "/-._~" and the characters of also_kept stay, every other byte becomes %XX.
+// The default keeps what GLib keeps, so the URI is the one GIO makes.
+std::string file_uri(const std::string& path, std::string_view also_kept = "!$&'()*+,:=@");
+
+// True when the bytes are well-formed UTF-8.
+bool valid_utf8(std::string_view text);
 
 // A string in GVariant text form, as gsettings reads and prints it.
 std::string gvariant_quote(const std::string& text);

@@ -1,0 +1,51 @@
+// Which platform the program runs on: through an X server whenever one opens,
+// unless the user chose; natively on Wayland without one; one clear line when
+// nothing can show a window.
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+
+#include "platform/core/runtime.h"
+
+namespace {
+
+TEST(DisplayChoice, XServerWhenOneOpensUnlessTheUserChose) {
+    struct Row {
+        const char* qpa;
+        const char* wayland;
+        const char* display;
+        bool x_opens;
+        bool use_x11;
+        std::optional<std::string> problem;
+    };
+    const std::string no_display = "cannot open X display (DISPLAY is not set)";
+    const Row rows[] = {
+        {"", "", ":0", true, true, std::nullopt},                       // plain X11 session
+        {"", "wayland-0", ":0", true, true, std::nullopt},              // XWayland on GNOME, KDE
+        {"", "wayland-0", ":0", false, false, std::nullopt},            // X server gone: native
+        {"", "wayland-0", "", false, false, std::nullopt},              // no X server: native
+        {"wayland", "wayland-0", ":0", true, false, std::nullopt},      // the user's choice holds
+        {"offscreen", "", "", false, false, std::nullopt},
+        {"xcb", "", ":0", true, false, std::nullopt},                   // already X11
+        {"xcb:nograb", "wayland-0", ":1", false, false, "cannot open X display \":1\""},
+        {"xcb", "wayland-0", "", false, false, no_display},
+        {"", "", "", false, false, no_display},
+        {"", "", ":bogus", false, false, "cannot open X display \":bogus\""},
+    };
+    for (const Row& row : rows) {
+        std::string asked;
+        const auto choice = platform::choose_display(row.qpa, row.wayland, row.display, [&](const std::string& d) {
+            asked = d;
+            return row.x_opens;
+        });
+        const std::string trace = std::string(row.qpa) + "|" + row.wayland + "|" + row.display;
+        EXPECT_EQ(choice.use_x11, row.use_x11) << trace;
+        EXPECT_EQ(choice.problem, row.problem) << trace;
+        if (*row.display && choice.use_x11) {
+            EXPECT_EQ(asked, row.display) << trace;
+        }
+    }
+}
+
+}  // namespace
