@@ -7,6 +7,7 @@
 #include <cerrno>
 
 #include "platform/desktop/wallpaper_tools.h"
+#include "platform/files/files.h"
 
 namespace platform::wallpaper_tools {
 namespace {
@@ -23,16 +24,6 @@ std::string plain_extension(const std::string& path) {
         if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'))) return {};
     }
     return ext;
-}
-
-// Creates a folder and its missing parents; a failure shows when the alias
-// cannot be made inside it.
-void make_folders(const std::string& folder) {
-    struct stat st {};
-    if (folder.empty() || ::stat(folder.c_str(), &st) == 0) return;
-    const auto slash = folder.find_last_of('/');
-    if (slash != std::string::npos && slash > 0) make_folders(folder.substr(0, slash));
-    ::mkdir(folder.c_str(), 0777);
 }
 
 bool write_all(int fd, const char* data, std::size_t size) {

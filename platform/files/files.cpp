@@ -121,14 +121,6 @@ std::string parent_of_path(const std::string& path) {
     return path.substr(0, slash);
 }
 
-// Creates a folder and its missing parents; errors surface later, when the
-// file inside cannot be created.
-void make_folders(const std::string& folder) {
-    if (folder.empty() || is_folder(folder)) return;
-    make_folders(parent_of_path(folder));
-    ::mkdir(folder.c_str(), 0777);
-}
-
 std::string last_part(const std::string& path) {
     const std::size_t slash = path.find_last_of('/');
     return slash == std::string::npos ? path : path.substr(slash + 1);
@@ -356,6 +348,12 @@ void rename_file_no_replace(const std::string& old_path, const std::string& new_
         return;
     }
     throw_rename_error(e, old_path, new_path);
+}
+
+void make_folders(const std::string& folder) {
+    if (folder.empty() || is_folder(folder)) return;
+    make_folders(parent_of_path(folder));
+    ::mkdir(folder.c_str(), 0777);
 }
 
 int try_write_file_atomically(const std::string& path, const std::string& bytes, std::string* why) {

@@ -58,6 +58,10 @@ std::string display_text(const std::string& name);
 // longer than 60, for a name too long to read in a message.
 std::string shortened_display_text(const std::string& name);
 
+// Creates a folder and its missing parents; errors surface later, when a
+// file inside cannot be created.
+void make_folders(const std::string& folder);
+
 // Writes a file atomically: a temporary file in the same folder, then a
 // rename over the old one, so a reader never sees half a file. A symbolic
 // link is written through to its target, in the target's folder; an existing
