@@ -31,9 +31,11 @@ Services environment_services() {
     Services s;
     const std::string config = xdg_folder("XDG_CONFIG_HOME", home_folder() + "/.config");
     const std::string data = xdg_folder("XDG_DATA_HOME", home_folder() + "/.local/share");
+    const std::string cache = xdg_folder("XDG_CACHE_HOME", home_folder() + "/.cache");
     s.settings_store_path = config + "/glimmerbox/registry.reg";
     s.preview_bmp_path = data + "/glimmerbox/preview.bmp";
     s.mount_table_path = "/proc/self/mounts";
+    s.thumbnail_cache_folder = cache + "/thumbnails";
     // Nothing is saved and no unload step runs: leave at once.
     s.end_program = [] { ::_exit(0); };
     return s;

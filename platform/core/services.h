@@ -49,6 +49,9 @@ struct Services {
     std::string mount_table_path;
     // Where GIF and JPG pictures are converted for the wallpaper.
     std::string preview_bmp_path;
+    // The desktop's shared thumbnail cache ($XDG_CACHE_HOME/thumbnails, with
+    // normal/, large/ and fail/ below it); empty: no cache is read or written.
+    std::string thumbnail_cache_folder;
     // Ends the program at once, without unload steps. Never returns in the
     // real program; a test records the call.
     std::function<void()> end_program;

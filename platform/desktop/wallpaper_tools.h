@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/files/file_uri.h"
+
 namespace platform::wallpaper_tools {
 
 enum class Desktop { Gnome, Cinnamon, Mate, Xfce, Kde, Lxqt, Lxde, Sway, X11, None };
@@ -14,10 +16,8 @@ enum class Desktop { Gnome, Cinnamon, Mate, Xfce, Kde, Lxqt, Lxde, Sway, X11, No
 // name wins), then SWAYSOCK, then DISPLAY. Null pointers mean unset.
 Desktop detect_desktop(const char* current_desktop, const char* swaysock, const char* display);
 
-// The file:// URI of a local path, encoded from its bytes: letters, digits,
-// "/-._~" and the characters of also_kept stay, every other byte becomes %XX.
-// The default keeps what GLib keeps, so the URI is the one GIO makes.
-std::string file_uri(const std::string& path, std::string_view also_kept = "!$&'()*+,:=@");
+// The file:// URI of a local path, as GIO makes it (platform/files).
+using platform::file_uri;
 
 // True when the bytes are well-formed UTF-8.
 bool valid_utf8(std::string_view text);

@@ -16,7 +16,9 @@ int twips_to_device_px_y(double twips);
 // given device pixels: never larger than the box in either direction and
 // never larger than the picture. The copy holds what the cell shows, so it
 // follows the box's shape, not the picture's. Same errors as load_picture.
-// Safe to call from any thread.
+// Safe to call from any thread. With a thumbnail cache in the services, a
+// valid cached thumbnail that serves the box is used instead of the picture,
+// and a picture that is decoded leaves its thumbnail there for next time.
 Picture load_cell_picture(const std::string& path, int box_width_px, int box_height_px);
 
 }  // namespace platform

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/core/runtime.h"
+#include "platform/core/services.h"
 #include "platform/files/start_folder.h"
 #include "platform/pictures/picture.h"
 
@@ -16,5 +17,10 @@ int main(int argc, char** argv) {
     platform::settle_start_folder();
     platform::Application app(argv[0]);
     platform::configure_picture_decoding();
+    // Tests never read or fill the user's thumbnail cache; the cache's own
+    // tests name a folder of their own.
+    platform::Services services = platform::services();
+    services.thumbnail_cache_folder.clear();
+    platform::install_services(services);
     return RUN_ALL_TESTS();
 }

@@ -150,10 +150,14 @@ TEST(ServicePaths, RelativeXdgFoldersAreIgnored) {
         {nullptr, "", "/home/ana/.config/glimmerbox/registry.reg", "/home/ana/.local/share/glimmerbox/preview.bmp"},
     };
     for (const auto& c : cases) {
-        test_support::ScopedEnv config("XDG_CONFIG_HOME", c.config), data("XDG_DATA_HOME", c.data);
+        // The cache folder takes the data folder's value: absolute or ignored alike.
+        test_support::ScopedEnv config("XDG_CONFIG_HOME", c.config), data("XDG_DATA_HOME", c.data),
+            cache("XDG_CACHE_HOME", c.data);
         const Services s = real_services();
         EXPECT_EQ(s.settings_store_path, c.store) << c.data;
         EXPECT_EQ(s.preview_bmp_path, c.preview) << c.data;
+        const std::string cache_home = c.data && c.data[0] == '/' ? c.data : "/home/ana/.cache";
+        EXPECT_EQ(s.thumbnail_cache_folder, cache_home + "/thumbnails") << c.data;
     }
 }
 

@@ -1,0 +1,192 @@
+// The shared thumbnail cache, read and written by byte paths.
+#include "platform/pictures/thumbnail_cache.h"
+
+#include <QBuffer>
+#include <QByteArray>
+#include <QCryptographicHash>
+#include <QFile>
+#include <QImageReader>
+#include <QString>
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "platform/files/file_uri.h"
+#include "platform/files/files.h"
+#include "platform/pictures/decode_budget.h"
+
+namespace platform {
+namespace {
+
+// A thumbnail is a few tens of kilobytes; anything far larger is not one.
+constexpr off_t kMaxThumbnailBytes = 1 << 20;
+constexpr int kLargeThumbnailPx = 256;
+// The folder of this program's failures under fail/.
+constexpr const char* kFailFolder = "fail/glimmerbox";
+
+// Doubled separators collapsed, as a URI spells the path.
+std::string collapsed(const std::string& path) {
+    std::string out;
+    for (const char c : path)
+        if (!(c == '/' && !out.empty() && out.back() == '/')) out += c;
+    if (out.size() > 1 && out.back() == '/') out.pop_back();
+    return out;
+}
+
+bool inside(const std::string& path, const std::string& folder) {
+    return path.size() > folder.size() && path.compare(0, folder.size(), folder) == 0 && path[folder.size()] == '/';
+}
+
+std::string real_path(const std::string& path) {
+    char* r = ::realpath(path.c_str(), nullptr);
+    if (!r) return {};
+    std::string out(r);
+    std::free(r);
+    return out;
+}
+
+// Decodes one cache entry when it is valid for the key: a regular file of
+// sane size, opened without blocking or following a link, a PNG no larger
+// than the folder's side, with the key's URI and MTime.
+QImage read_entry(const std::string& file, const ThumbnailKey& key, int folder_px,
+                  const std::function<bool(QSize, int)>& usable, bool* valid) {
+    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW);
+    if (fd < 0) return {};
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size <= 0 || st.st_size > kMaxThumbnailBytes) {
+        ::close(fd);
+        return {};
+    }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    QFile device;
+    if (!device.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return {};
+    }
+    QImageReader reader(&device, "png");
+    reader.setDecideFormatFromContent(false);
+    const QSize size = reader.size();
+    if (!reader.canRead() || !size.isValid() || size.isEmpty() || size.width() > folder_px ||
+        size.height() > folder_px)
+        return {};
+    const auto matches = [&](const QString& uri, const QString& mtime) {
+        return uri.toUtf8().toStdString() == key.uri && mtime.toUtf8().toStdString() == key.mtime;
+    };
+    // The keys normally come before the pixels; a file that puts them after
+    // is checked once decoded.
+    const QString told_uri = reader.text("Thumb::URI");
+    const bool told = !told_uri.isEmpty();
+    if (told && !matches(told_uri, reader.text("Thumb::MTime"))) return {};
+    if (told && valid) *valid = true;
+    if (!usable(size, folder_px)) return {};
+    // A 16-bit PNG decodes to 64 bits a pixel, and one converted copy.
+    DecodeBudget::Reservation reservation;
+    if (!decode_budget().reserve(std::uint64_t(size.width()) * size.height() * 12, reservation)) return {};
+    QImage image;
+    if (!reader.read(&image) || image.isNull() || image.size() != size) return {};
+    if (!told) {
+        if (!matches(image.text("Thumb::URI"), image.text("Thumb::MTime"))) return {};
+        if (valid) *valid = true;
+    }
+    return image;
+}
+
+// Makes each missing folder of the path, private to the user.
+bool make_private_folders(const std::string& folder) {
+    for (std::size_t end = folder.find('/', 1);; end = folder.find('/', end + 1)) {
+        if (::mkdir(folder.substr(0, end).c_str(), 0700) != 0 && errno != EEXIST) return false;
+        if (end == std::string::npos) break;
+    }
+    struct stat st {};
+    return ::stat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+// Writes the PNG under the name in the folder, replacing what was there at once.
+bool write_entry(const std::string& folder, const std::string& name, const QByteArray& png) {
+    if (png.isEmpty() || !make_private_folders(folder)) return false;
+    std::string temp = join_path(folder, name + ".XXXXXX");
+    const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
+    if (fd < 0) return false;
+    bool ok = ::fchmod(fd, 0600) == 0;
+    for (qsizetype done = 0; ok && done < png.size();) {
+        const ssize_t n = ::write(fd, png.constData() + done, static_cast<std::size_t>(png.size() - done));
+        if (n < 0 && errno == EINTR) continue;
+        ok = n > 0;
+        done += n > 0 ? n : 0;
+    }
+    ok = ok && ::fsync(fd) == 0;
+    ok = (::close(fd) == 0) && ok;
+    ok = ok && ::rename(temp.c_str(), join_path(folder, name).c_str()) == 0;
+    if (!ok) ::unlink(temp.c_str());
+    return ok;
+}
+
+QByteArray encoded(QImage image, const ThumbnailKey& key) {
+    image.setText("Thumb::URI", QString::fromUtf8(key.uri.data(), qsizetype(key.uri.size())));
+    image.setText("Thumb::MTime", QString::fromStdString(key.mtime));
+    image.setText("Software", "Glimmerbox");
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    if (!image.save(&buffer, "PNG")) return {};
+    return bytes;
+}
+
+}  // namespace
+
+std::string thumbnail_file_name(const std::string& uri) {
+    const QByteArray md5 = QCryptographicHash::hash(QByteArray(uri.data(), qsizetype(uri.size())),
+                                                    QCryptographicHash::Md5);
+    return md5.toHex().toStdString() + ".png";
+}
+
+std::optional<ThumbnailKey> thumbnail_key(const std::string& cache_folder, const std::string& path) {
+    if (cache_folder.empty() || cache_folder[0] != '/' || path.empty() || path[0] != '/') return std::nullopt;
+    const std::string file = collapsed(path);
+    if (inside(file, collapsed(cache_folder))) return std::nullopt;
+    // Also when the cache is reached through a link, or the file through one.
+    const std::string real_cache = real_path(cache_folder);
+    if (!real_cache.empty() && inside(real_path(file), real_cache)) return std::nullopt;
+    struct stat st {};
+    if (::stat(file.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
+    ThumbnailKey key;
+    key.uri = file_uri(file);
+    key.mtime = std::to_string(static_cast<long long>(st.st_mtime));
+    key.name = thumbnail_file_name(key.uri);
+    return key;
+}
+
+QImage read_thumbnail(const std::string& cache_folder, const ThumbnailKey& key,
+                      const std::function<bool(QSize, int)>& usable, bool* valid_entry) {
+    if (valid_entry) *valid_entry = false;
+    QImage image = read_entry(join_path(cache_folder, "normal/" + key.name), key, kNormalThumbnailPx, usable,
+                              valid_entry);
+    if (!image.isNull()) return image;
+    return read_entry(join_path(cache_folder, "large/" + key.name), key, kLargeThumbnailPx, usable, nullptr);
+}
+
+bool write_thumbnail(const std::string& cache_folder, const ThumbnailKey& key, const QImage& thumbnail) {
+    if (thumbnail.isNull() || thumbnail.width() > kNormalThumbnailPx || thumbnail.height() > kNormalThumbnailPx)
+        return false;
+    return write_entry(join_path(cache_folder, "normal"), key.name, encoded(thumbnail, key));
+}
+
+bool has_failed_before(const std::string& cache_folder, const ThumbnailKey& key) {
+    bool valid = false;
+    read_entry(join_path(cache_folder, std::string(kFailFolder) + "/" + key.name), key, kNormalThumbnailPx,
+               [](QSize, int) { return true; }, &valid);
+    return valid;
+}
+
+bool record_failure(const std::string& cache_folder, const ThumbnailKey& key) {
+    QImage empty(1, 1, QImage::Format_ARGB32);
+    empty.fill(Qt::transparent);
+    return write_entry(join_path(cache_folder, kFailFolder), key.name, encoded(empty, key));
+}
+
+}  // namespace platform
