@@ -25,6 +25,7 @@ void frmBMPView::Filter1_Click() {
     Timer1.set_interval(0);
     switch (Filter1.list_index()) {
         case 0:
+            neighbour_pictures.clear();
             // The folder is read again even when the pattern stays: files
             // come and go.
             if (File1.pattern() == kPicturePattern) {
