@@ -15,7 +15,6 @@ void frmBMPView::File1_KeyDown(std::int16_t& KeyCode, int /*Shift*/) {
     // deleted.
     const std::string path = platform::join_path(File1.path(), File1.file_name());
     file_index = File1.list_index();
-    neighbour_pictures.forget(path);
     skip_on_error([&] { platform::delete_file(path); });
     skip_on_error([&] { File1.refresh(); });
     skip_on_error([&] { File1.set_list_index(file_index); });

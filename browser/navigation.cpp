@@ -6,7 +6,6 @@
 using platform::skip_on_error;
 
 void frmBMPView::Drive1_Change() {
-    neighbour_pictures.clear();
     Timer1.set_interval(0);
     file_index = 0;
     Dir1.set_path(Drive1.drive());
@@ -15,7 +14,6 @@ void frmBMPView::Drive1_Change() {
 }
 
 void frmBMPView::Dir1_Change() {
-    neighbour_pictures.clear();
     Timer1.set_interval(0);
     file_index = 0;
     File1.set_path(Dir1.path());
@@ -26,7 +24,6 @@ void frmBMPView::Dir1_Change() {
 // A single click only highlights a folder: the file list re-reads the folder
 // it already shows.
 void frmBMPView::Dir1_Click() {
-    neighbour_pictures.clear();
     Timer1.set_interval(0);
     file_index = 0;
     File1.refresh();
@@ -38,7 +35,6 @@ void frmBMPView::Dir1_Click() {
 // fail outward; a saved folder that is gone leaves the lists where the
 // earlier steps got to.
 void frmBMPView::Restore_Dir() {
-    neighbour_pictures.clear();
     Drive1.set_drive(Module1::cur_drive);
     skip_on_error([&] { Drive1.refresh(); });
     skip_on_error([&] { Dir1.set_path(Drive1.drive()); });

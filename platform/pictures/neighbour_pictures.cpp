@@ -113,6 +113,8 @@ Picture NeighbourPictures::take(const std::string& path) {
     // A decode of this very file is not done twice: wait for it. Decodes of
     // other files are never waited for.
     state_->changed.wait(lock, [&] { return state_->running != path; });
+    // Queued but not started: it is decoded here, and only here.
+    std::erase(state_->wanted, path);
     auto it = std::find_if(state_->held.begin(), state_->held.end(), [&](const Held& h) { return h.path == path; });
     if (it != state_->held.end()) {
         Held h = std::move(*it);
@@ -133,13 +135,6 @@ void NeighbourPictures::decode_ahead(std::vector<std::string> paths) {
     std::erase_if(state_->held, [&](const Held& h) { return !contains(state_->wanted, h.path); });
     std::erase_if(state_->skipped, [&](const std::string& p) { return !contains(state_->wanted, p); });
     State::kick(state_);
-}
-
-void NeighbourPictures::forget(const std::string& path) {
-    std::lock_guard lock(state_->mutex);
-    std::erase(state_->wanted, path);
-    std::erase(state_->skipped, path);
-    std::erase_if(state_->held, [&](const Held& h) { return h.path == path; });
 }
 
 void NeighbourPictures::clear() {

@@ -35,8 +35,7 @@ public:
     // for another path. A file that fails, or whose decode would not fit in
     // the budget left, is not kept and not tried again while it stays wanted.
     void decode_ahead(std::vector<std::string> paths);
-    // Drops what is held or wanted for one path, or for every path.
-    void forget(const std::string& path);
+    // Drops everything held or wanted.
     void clear();
 
     // For tests: paths held decoded, their bytes, and waiting until no decode

@@ -88,12 +88,39 @@ TEST_F(Neighbours, ThePictureBeingDecodedIsWaitedForAndErrorsComeAsOnDemand) {
                                 return platform::load_picture_within(p, max, opened);
                             });
     ahead.decode_ahead({path});
+    while (loads.load() == 0) std::this_thread::yield();  // the decode ahead has begun
     auto taken = std::async(std::launch::async, [&] { return ahead.take(path); });
     // Let the taker reach the wait before the decode may end.
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
     gate.set_value();
     EXPECT_EQ(taken.get().width_px(), 6);
     EXPECT_EQ(loads.load(), 1);
+    // Queued and not begun (the one decoding thread is busy elsewhere): the
+    // taker decodes it, and nothing decodes it again afterwards.
+    std::promise<void> busy_gate;
+    std::shared_future<void> busy_open = busy_gate.get_future().share();
+    std::atomic<bool> busy_started{false};
+    NeighbourPictures busy(NeighbourPictures::kDefaultBudgetBytes,
+                           [&](const std::string& p, std::uint64_t max, platform::FileStamp& opened) {
+                               busy_started = true;
+                               busy_open.wait();
+                               return platform::load_picture_within(p, max, opened);
+                           });
+    busy.decode_ahead({path});
+    while (!busy_started.load()) std::this_thread::yield();
+    const std::string other = dir_.write_file("b.bmp", ts::bmp_bytes(7, 4));
+    std::atomic<int> other_loads{0};
+    NeighbourPictures queued(NeighbourPictures::kDefaultBudgetBytes,
+                             [&](const std::string& p, std::uint64_t max, platform::FileStamp& opened) {
+                                 ++other_loads;
+                                 return platform::load_picture_within(p, max, opened);
+                             });
+    queued.decode_ahead({other});
+    EXPECT_EQ(queued.take(other).width_px(), 7);
+    busy_gate.set_value();
+    busy.wait_idle();
+    queued.wait_idle();
+    EXPECT_EQ(other_loads.load(), 1);
 
     // A file that does not decode ahead keeps nothing, and taking it throws
     // what load_picture throws.
