@@ -25,6 +25,9 @@ void frmBMPView::Filter1_Click() {
     Timer1.set_interval(0);
     switch (Filter1.list_index()) {
         case 0:
+            // Every folder or drive change, and the return from a rename,
+            // come through here: pictures decoded ahead for the old list go.
+            neighbour_pictures.clear();
             // The folder is read again even when the pattern stays: files
             // come and go.
             if (File1.pattern() == kPicturePattern) {

@@ -6,6 +6,7 @@
 
 #include "platform/controls/form.h"
 #include "platform/core/types.h"
+#include "platform/pictures/neighbour_pictures.h"
 
 class frmBMPView {
 public:
@@ -62,9 +63,12 @@ public:
     std::int32_t pic_width = 0;
     std::int32_t pic_height = 0;
     platform::Bool16 full_window = platform::kFalse;
+    // The entries after and before the one shown, decoded ahead.
+    platform::NeighbourPictures neighbour_pictures;
 
 private:
     void Tile_Wallpaper();
     void Center_Wallpaper();
     void show_thumbnail_view();
+    void decode_neighbours();
 };

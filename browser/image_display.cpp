@@ -20,7 +20,7 @@ void frmBMPView::File1_Click() {
     // From here on a failing step is skipped: an unreadable file leaves the
     // previous picture, which goes back home with bars computed for it.
     skip_on_error([&] { Module1::file_name = platform::join_path(File1.path(), File1.file_name()); });
-    skip_on_error([&] { Image1.load(Module1::file_name); });
+    skip_on_error([&] { Image1.set_picture(neighbour_pictures.take(Module1::file_name)); });
     skip_on_error([&] { Image1.set_top(image_top); });
     skip_on_error([&] { Image1.set_left(image_left); });
     skip_on_error([&] {
@@ -51,6 +51,18 @@ void frmBMPView::File1_Click() {
             HScroll1.set_visible(false);
             HScroll1.set_value(HScroll1.min());
         }
+    });
+    decode_neighbours();
+}
+
+// The next entry first: it is the one a key most often brings.
+void frmBMPView::decode_neighbours() {
+    skip_on_error([&] {
+        std::vector<std::string> paths;
+        for (const int i : {file_index + 1, file_index - 1}) {
+            if (i >= 0 && i < File1.list_count()) paths.push_back(platform::join_path(File1.path(), File1.list(i)));
+        }
+        neighbour_pictures.decode_ahead(std::move(paths));
     });
 }
 

@@ -79,6 +79,9 @@ public:
                                     : std::string("its size cannot be read"));
         }
         stored_size_ = QSize(int(told_w), int(told_h));
+        stamp_ = FileStamp{std::uint64_t(st.st_dev), std::uint64_t(st.st_ino), std::int64_t(st.st_size),
+                           std::int64_t(st.st_mtim.tv_sec) * 1'000'000'000 + st.st_mtim.tv_nsec,
+                           std::int64_t(st.st_ctim.tv_sec) * 1'000'000'000 + st.st_ctim.tv_nsec};
         // A large picture from a file far too small to hold it is a
         // decompression bomb or a lying header: no packing of the formats
         // read here gets ten thousand pixels into one byte (deflate's best is
@@ -95,15 +98,22 @@ public:
     PictureFile& operator=(const PictureFile&) = delete;
 
     bool is_jpeg() const { return reader_.format() == "jpeg"; }
+    // The file as it was when opened.
+    const FileStamp& stamp() const { return stamp_; }
+
+    // What decoding this many pixels may allocate: the decoded image and one
+    // turned or converted copy, 32 bits a pixel each (a 16-bit PNG decodes
+    // to 64).
+    std::uint64_t decode_bytes(qint64 decoded_pixels) const {
+        const std::uint64_t per_pixel = reader_.format() == "png" ? 12 : 8;
+        return std::uint64_t(decoded_pixels) * per_pixel;
+    }
 
     // Holds, from the process's decode budget, what decoding this many
-    // pixels may allocate until this object goes: the decoded image and one
-    // turned or converted copy, 32 bits a pixel each (a 16-bit PNG decodes to
-    // 64). Waits while other decodes hold the memory; a picture that could
-    // never fit is refused.
+    // pixels may allocate until this object goes. Waits while other decodes
+    // hold the memory; a picture that could never fit is refused.
     void reserve(qint64 decoded_pixels) {
-        const std::uint64_t per_pixel = reader_.format() == "png" ? 12 : 8;
-        if (!decode_budget().reserve(std::uint64_t(decoded_pixels) * per_pixel, reservation_)) {
+        if (!decode_budget().reserve(decode_bytes(decoded_pixels), reservation_)) {
             not_a_picture(path_, "it is too large (" + std::to_string(stored_size_.width()) + " x " +
                                      std::to_string(stored_size_.height()) + " pixels) to decode in the memory set aside");
         }
@@ -152,6 +162,7 @@ private:
     QFile file_;
     QImageReader reader_;
     QSize stored_size_;
+    FileStamp stamp_;
     DecodeBudget::Reservation reservation_;
 };
 
@@ -180,6 +191,24 @@ Picture load_picture(const std::string& path) {
     PictureFile file(path);
     file.reserve(pixels_of(file.upright_size()));
     return picture_from_image(file.decode());
+}
+
+Picture load_picture_within(const std::string& path, std::uint64_t max_decode_bytes, FileStamp& opened) {
+    PictureFile file(path);
+    opened = file.stamp();
+    const qint64 pixels = pixels_of(file.upright_size());
+    if (file.decode_bytes(pixels) > max_decode_bytes) return Picture();
+    file.reserve(pixels);
+    return picture_from_image(file.decode());
+}
+
+bool file_stamp(const std::string& path, FileStamp& out) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+    out = FileStamp{std::uint64_t(st.st_dev), std::uint64_t(st.st_ino), std::int64_t(st.st_size),
+                    std::int64_t(st.st_mtim.tv_sec) * 1'000'000'000 + st.st_mtim.tv_nsec,
+                    std::int64_t(st.st_ctim.tv_sec) * 1'000'000'000 + st.st_ctim.tv_nsec};
+    return true;
 }
 
 Picture load_picture_fitting(const std::string& path, int box_width_px, int box_height_px) {

@@ -3,6 +3,7 @@
 // applied, an icon's largest image, a GIF's first frame. Every decode first
 // reserves its memory from one budget shared by all threads (decode_budget.h),
 // so a decompression bomb is refused instead of allocated.
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -26,6 +27,25 @@ private:
 // Loads a picture file at its own size. Throws 53 when the file cannot be
 // opened and 481 when it is not a picture that can be decoded.
 Picture load_picture(const std::string& path);
+
+// Which file a path named at one moment: a file replaced under the same
+// name, or written in place, gives another stamp.
+struct FileStamp {
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+    std::int64_t size = 0;
+    std::int64_t modified_ns = 0;
+    std::int64_t changed_ns = 0;  // also moves when the modification time is set back
+    bool operator==(const FileStamp&) const = default;
+};
+
+// The stamp of the regular file at the path now; false when there is none.
+bool file_stamp(const std::string& path, FileStamp& out);
+
+// load_picture for decoding ahead: also tells the stamp of the file it
+// opened, and gives an empty picture, decoding nothing, when the decode
+// would take more than max_decode_bytes. Same errors. Safe on any thread.
+Picture load_picture_within(const std::string& path, std::uint64_t max_decode_bytes, FileStamp& opened);
 
 // Loads a reduced copy that fits a box of the given pixels, keeping the
 // aspect and never enlarging; JPEG decodes at reduced scale. Same errors.

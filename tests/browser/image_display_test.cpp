@@ -1,6 +1,8 @@
 // Showing the selected picture at its own size, and the scroll-bar rules at
 // their boundaries.
 #include <QApplication>
+
+#include <cstdio>
 #include <QTest>
 
 #include "app/frame/mdi_form.h"
@@ -105,6 +107,33 @@ TEST_F(ImageDisplayTest, OddNamesAreListedAndShown) {
         select_file(b, n);
         EXPECT_EQ(b.Image1.width(), 15 * width++) << n;
     }
+}
+
+TEST_F(ImageDisplayTest, NeighboursDecodedAheadAreNeverShownStaleAndGoWithTheirFolder) {
+    for (int i = 0; i < 4; ++i) home.write_file("pictures/" + std::string(1, char('a' + i)) + ".bmp", bmp_bytes(10 + i, 5));
+    home.make_folder("pictures/sub");
+    start_program(pictures);
+    frmBMPView& b = start_browser();
+    const auto held = [&] {
+        b.neighbour_pictures.wait_idle();
+        return b.neighbour_pictures.held_paths();
+    };
+    select_file(b, "b.bmp");
+    EXPECT_EQ(held(), (Names{at("c.bmp"), at("a.bmp")}));  // the next first
+    // c is replaced under its name before the key: the new picture shows.
+    std::rename(home.write_file("pictures/new.bmp.tmp", bmp_bytes(30, 5)).c_str(), at("c.bmp").c_str());
+    QTest::keyClick(b.File1.widget(), Qt::Key_Down);
+    EXPECT_EQ(b.Image1.width(), 15 * 30);
+    EXPECT_EQ(held(), (Names{at("d.bmp"), at("b.bmp")}));
+    // Delete shows the next entry and keeps nothing of the deleted file.
+    QTest::keyClick(b.File1.widget(), Qt::Key_Delete);
+    ASSERT_EQ(b.File1.file_name(), "d.bmp");
+    EXPECT_EQ(b.Image1.width(), 15 * 13);
+    EXPECT_EQ(held(), Names{at("b.bmp")});
+    // Another folder drops it all.
+    b.Dir1.set_path(pictures + "/sub");
+    EXPECT_TRUE(held().empty());
+    EXPECT_TRUE(recorded.boxes.empty());
 }
 
 }  // namespace

@@ -1,0 +1,163 @@
+// Pictures decoded ahead: never handed out for a file that changed since,
+// the one being decoded waited for rather than decoded twice, errors as on
+// demand, and the byte budget.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include <atomic>
+#include <cstdio>
+#include <future>
+#include <thread>
+
+#include "platform/core/error.h"
+#include "platform/pictures/neighbour_pictures.h"
+#include "platform/pictures/picture_data.h"
+#include "support/pictures.h"
+#include "support/temp_dir.h"
+
+using platform::NeighbourPictures;
+using platform::Picture;
+namespace ts = test_support;
+
+namespace {
+
+class Neighbours : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { platform::configure_picture_decoding(); }
+    ts::TempDir dir_;
+};
+
+QRgb first_pixel(const Picture& p) { return p.data()->image.pixel(0, 0); }
+
+TEST_F(Neighbours, AFileChangedAfterItsDecodeIsDecodedAgain) {
+    const std::string red = ts::encode_with_qt(ts::solid_image(8, 8, Qt::red), "BMP");
+    const std::string blue = ts::encode_with_qt(ts::solid_image(8, 8, Qt::blue), "BMP");
+    ASSERT_EQ(red.size(), blue.size());
+    struct Case {
+        const char* what;
+        void (*change)(const ts::TempDir& dir, const std::string& path, const std::string& bytes);
+    };
+    const Case cases[] = {
+        {"replaced under the same name",
+         [](const ts::TempDir& dir, const std::string& path, const std::string& bytes) {
+             std::rename(dir.write_file("new.bmp", bytes).c_str(), path.c_str());
+         }},
+        // Same length, and the modification time put back: only the change
+        // time tells.
+        {"written in place, same length and time",
+         [](const ts::TempDir& dir, const std::string& path, const std::string& bytes) {
+             struct stat before {};
+             ::stat(path.c_str(), &before);
+             std::this_thread::sleep_for(std::chrono::milliseconds(30));
+             dir.write_file("p.bmp", bytes);
+             const struct timespec times[2] = {before.st_atim, before.st_mtim};
+             ::utimensat(AT_FDCWD, path.c_str(), times, 0);
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::string path = dir_.write_file("p.bmp", red);
+        NeighbourPictures ahead;
+        ahead.decode_ahead({path});
+        ahead.wait_idle();
+        ASSERT_EQ(ahead.held_paths(), std::vector<std::string>{path});
+        c.change(dir_, path, blue);
+        EXPECT_EQ(first_pixel(ahead.take(path)), QColor(Qt::blue).rgb());
+        EXPECT_TRUE(ahead.held_paths().empty());
+    }
+    // Unchanged, it is the same picture, handed out once.
+    const std::string path = dir_.write_file("p.bmp", red);
+    NeighbourPictures ahead;
+    ahead.decode_ahead({path});
+    ahead.wait_idle();
+    EXPECT_EQ(first_pixel(ahead.take(path)), QColor(Qt::red).rgb());
+    EXPECT_TRUE(ahead.held_paths().empty());
+}
+
+TEST_F(Neighbours, ThePictureBeingDecodedIsWaitedForAndErrorsComeAsOnDemand) {
+    const std::string path = dir_.write_file("a.bmp", ts::bmp_bytes(6, 4));
+    std::promise<void> gate;
+    std::shared_future<void> open = gate.get_future().share();
+    std::atomic<int> loads{0};
+    NeighbourPictures ahead(NeighbourPictures::kDefaultBudgetBytes,
+                            [&](const std::string& p, std::uint64_t max, platform::FileStamp& opened) {
+                                ++loads;
+                                open.wait();
+                                return platform::load_picture_within(p, max, opened);
+                            });
+    ahead.decode_ahead({path});
+    while (loads.load() == 0) std::this_thread::yield();  // the decode ahead has begun
+    auto taken = std::async(std::launch::async, [&] { return ahead.take(path); });
+    // Let the taker reach the wait before the decode may end.
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    gate.set_value();
+    EXPECT_EQ(taken.get().width_px(), 6);
+    EXPECT_EQ(loads.load(), 1);
+    // Queued and not begun (the one decoding thread is busy elsewhere): the
+    // taker decodes it, and nothing decodes it again afterwards.
+    std::promise<void> busy_gate;
+    std::shared_future<void> busy_open = busy_gate.get_future().share();
+    std::atomic<bool> busy_started{false};
+    NeighbourPictures busy(NeighbourPictures::kDefaultBudgetBytes,
+                           [&](const std::string& p, std::uint64_t max, platform::FileStamp& opened) {
+                               busy_started = true;
+                               busy_open.wait();
+                               return platform::load_picture_within(p, max, opened);
+                           });
+    busy.decode_ahead({path});
+    while (!busy_started.load()) std::this_thread::yield();
+    const std::string other = dir_.write_file("b.bmp", ts::bmp_bytes(7, 4));
+    std::atomic<int> other_loads{0};
+    NeighbourPictures queued(NeighbourPictures::kDefaultBudgetBytes,
+                             [&](const std::string& p, std::uint64_t max, platform::FileStamp& opened) {
+                                 ++other_loads;
+                                 return platform::load_picture_within(p, max, opened);
+                             });
+    queued.decode_ahead({other});
+    EXPECT_EQ(queued.take(other).width_px(), 7);
+    busy_gate.set_value();
+    busy.wait_idle();
+    queued.wait_idle();
+    EXPECT_EQ(other_loads.load(), 1);
+
+    // A file that does not decode ahead keeps nothing, and taking it throws
+    // what load_picture throws.
+    const std::string bad = dir_.write_file("bad.jpg", "\xff\xd8\xff\xe0 not really");
+    NeighbourPictures plain;
+    plain.decode_ahead({bad});
+    plain.wait_idle();
+    EXPECT_TRUE(plain.held_paths().empty());
+    EXPECT_THROW(
+        {
+            try {
+                plain.take(bad);
+            } catch (const platform::Error& e) {
+                EXPECT_EQ(e.number(), platform::err::kInvalidPicture);
+                throw;
+            }
+        },
+        platform::Error);
+}
+
+TEST_F(Neighbours, PicturesBeyondTheBudgetAreDecodedOnDemandNotKept) {
+    const std::string next = dir_.write_file("next.bmp", ts::bmp_bytes(100, 100));
+    const std::string prev = dir_.write_file("prev.bmp", ts::bmp_bytes(100, 100));
+    // A decode reserves 8 bytes a pixel and keeps 4: room for the next one
+    // only, and then not for the decode of the previous one.
+    NeighbourPictures ahead(100'000);
+    ahead.decode_ahead({next, prev});
+    ahead.wait_idle();
+    EXPECT_EQ(ahead.held_paths(), std::vector<std::string>{next});
+    EXPECT_EQ(ahead.held_bytes(), 40'000u);
+    EXPECT_EQ(ahead.take(prev).width_px(), 100);
+
+    NeighbourPictures tiny(1000);
+    tiny.decode_ahead({next});
+    tiny.wait_idle();
+    EXPECT_EQ(tiny.held_bytes(), 0u);
+    EXPECT_EQ(tiny.take(next).width_px(), 100);
+}
+
+}  // namespace
