@@ -97,6 +97,42 @@ std::string gvariant_quote(const std::string& text) {
     return out + "'";
 }
 
+namespace {
+
+void append_utf8(char32_t cp, std::string& out) {
+    if (cp < 0x80) {
+        out += static_cast<char>(cp);
+    } else if (cp < 0x800) {
+        out += static_cast<char>(0xC0 | (cp >> 6));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else if (cp < 0x10000) {
+        out += static_cast<char>(0xE0 | (cp >> 12));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (cp >> 18));
+        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    }
+}
+
+// The code point of `digits` hexadecimal digits at s[at]; false when they are not there.
+bool hex_at(const std::string& s, std::size_t at, std::size_t digits, char32_t& cp) {
+    if (at + digits > s.size()) return false;
+    cp = 0;
+    for (std::size_t k = at; k < at + digits; ++k) {
+        const char c = s[k];
+        const int v = (c >= '0' && c <= '9') ? c - '0' : (c >= 'a' && c <= 'f') ? c - 'a' + 10
+                    : (c >= 'A' && c <= 'F') ? c - 'A' + 10 : -1;
+        if (v < 0) return false;
+        cp = (cp << 4) | static_cast<char32_t>(v);
+    }
+    return cp <= 0x10FFFF;
+}
+
+}  // namespace
+
 bool gvariant_unquote(const std::string& printed, std::string& text) {
     std::string s = printed;
     while (!s.empty() && (s.back() == '\n' || s.back() == '\r' || s.back() == ' ')) s.pop_back();
@@ -104,15 +140,36 @@ bool gvariant_unquote(const std::string& printed, std::string& text) {
     const char q = s.front();
     if ((q != '\'' && q != '"') || s.back() != q) return false;
     text.clear();
-    for (std::size_t i = 1; i + 1 < s.size(); ++i) {
+    const std::size_t end = s.size() - 1;
+    for (std::size_t i = 1; i < end; ++i) {
         char c = s[i];
-        if (c == '\\' && i + 2 < s.size()) {
-            c = s[++i];
-            if (c == 'n') c = '\n';
-            else if (c == 'r') c = '\r';
-            else if (c == 't') c = '\t';
+        if (c == q) return false;  // more than one string
+        if (c != '\\') {
+            text += c;
+            continue;
         }
-        text += c;
+        if (++i >= end) return false;
+        // GLib prints what is not printable as C escapes or \uXXXX / \UXXXXXXXX.
+        c = s[i];
+        char32_t cp = 0;
+        switch (c) {
+            case 'a': text += '\a'; break;
+            case 'b': text += '\b'; break;
+            case 'f': text += '\f'; break;
+            case 'n': text += '\n'; break;
+            case 'r': text += '\r'; break;
+            case 't': text += '\t'; break;
+            case 'v': text += '\v'; break;
+            case 'u':
+            case 'U': {
+                const std::size_t digits = c == 'u' ? 4 : 8;
+                if (i + digits >= end || !hex_at(s, i + 1, digits, cp)) return false;
+                append_utf8(cp, text);
+                i += digits;
+                break;
+            }
+            default: text += c;
+        }
     }
     return true;
 }
@@ -137,7 +194,25 @@ std::string plasma_script(const std::string& path, bool tiled) {
            "    d.currentConfigGroup = ['Wallpaper', 'org.kde.image', 'General'];\n"
            "    d.writeConfig('Image', '" + uri + "');\n"
            "    d.writeConfig('FillMode', " + (tiled ? "3" : "6") + ");\n"
+           "    print(d.readConfig('Image', '') + '\\n');\n"
            "}\n";
+}
+
+bool plasma_shows(const std::string& printed, const std::string& path) {
+    const std::string uri = file_uri(path, "");
+    std::size_t desktops = 0;
+    std::size_t start = 0;
+    while (start < printed.size()) {
+        std::size_t end = printed.find('\n', start);
+        if (end == std::string::npos) end = printed.size();
+        std::string line = printed.substr(start, end - start);
+        start = end + 1;
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (line.empty()) continue;  // print() may end each line itself
+        if (line != uri) return false;
+        ++desktops;
+    }
+    return desktops > 0;
 }
 
 }  // namespace wallpaper_tools
@@ -154,12 +229,20 @@ bool run_ok(const CommandRunner& run, const std::vector<std::string>& argv) {
     return succeeded(run(argv, kTimeLimitMs));
 }
 
-// gsettings exits 0 even when it could not reach the settings daemon, so each
-// key is read back.
+// gsettings and xfconf-query print through GLib, which turns what the
+// locale's character set cannot show into '?': values are read in UTF-8
+// whatever the user's locale, so that they compare byte for byte.
+std::vector<std::string> read_in_utf8(std::vector<std::string> argv) {
+    argv.insert(argv.begin(), {"env", "LC_ALL=C.UTF-8"});
+    return argv;
+}
+
+// Each key is read back: gsettings exits 0 even when it could not reach the
+// settings daemon, and a desktop may keep something other than what we sent.
 bool gsettings_set(const CommandRunner& run, const std::string& schema, const std::string& key,
                    const std::string& value) {
     if (!run_ok(run, {"gsettings", "set", schema, key, gvariant_quote(value)})) return false;
-    const CommandResult r = run({"gsettings", "get", schema, key}, kTimeLimitMs);
+    const CommandResult r = run(read_in_utf8({"gsettings", "get", schema, key}), kTimeLimitMs);
     std::string read;
     return succeeded(r) && gvariant_unquote(r.output, read) && read == value;
 }
@@ -195,13 +278,21 @@ std::vector<std::string> xfce_backdrops(const CommandRunner& run) {
     return {prefixes.begin(), prefixes.end()};
 }
 
+// One property set and read back: xfconfd keeps only UTF-8 text, and
+// xfconf-query prints the value it holds on a line of its own.
+bool xfconf_set(const CommandRunner& run, const std::string& property, const char* type,
+                const std::string& value) {
+    if (!run_ok(run, {"xfconf-query", "-c", "xfce4-desktop", "-p", property, "-n", "-t", type, "-s", value}))
+        return false;
+    const CommandResult r = run(read_in_utf8({"xfconf-query", "-c", "xfce4-desktop", "-p", property}), kTimeLimitMs);
+    return succeeded(r) && r.output == value + "\n";
+}
+
 bool apply_xfce(const CommandRunner& run, const std::string& path, bool tiled) {
     bool ok = true;
     for (const auto& p : xfce_backdrops(run)) {
-        ok = run_ok(run, {"xfconf-query", "-c", "xfce4-desktop", "-p", p + "last-image", "-n", "-t",
-                          "string", "-s", path}) && ok;
-        ok = run_ok(run, {"xfconf-query", "-c", "xfce4-desktop", "-p", p + "image-style", "-n", "-t",
-                          "int", "-s", tiled ? "2" : "1"}) && ok;
+        ok = xfconf_set(run, p + "last-image", "string", path) && ok;
+        ok = xfconf_set(run, p + "image-style", "int", tiled ? "2" : "1") && ok;
     }
     return ok;
 }
@@ -213,7 +304,10 @@ bool apply_kde(const std::string& path, bool tiled) {
         "org.kde.plasmashell", "/PlasmaShell", "org.kde.PlasmaShell", "evaluateScript");
     call << QString::fromStdString(plasma_script(path, tiled));
     const QDBusMessage reply = bus.call(call, QDBus::Block, kTimeLimitMs);
-    return reply.type() == QDBusMessage::ReplyMessage;
+    // The script prints what each desktop now holds; a desktop that is
+    // missing or refused the setting shows up here.
+    return reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty() &&
+           plasma_shows(reply.arguments().constFirst().toString().toStdString(), path);
 }
 
 bool apply_root_window(const CommandRunner& run, const std::string& path, bool tiled) {

@@ -32,10 +32,14 @@ bool gvariant_unquote(const std::string& printed, std::string& text);
 // digits and "/._+,@%=:-".
 bool sway_safe(const std::string& path);
 
-// The Plasma shell script that sets the picture on every desktop. The picture
-// goes in as a file URI percent-encoded from its bytes, so the script's string
-// holds nothing but letters, digits and "%/:._~-".
+// The Plasma shell script that sets the picture on every desktop and prints
+// each desktop's picture back, one a line. The picture goes in as a file URI
+// percent-encoded from its bytes, so the script's string holds nothing but
+// letters, digits and "%/:._~-".
 std::string plasma_script(const std::string& path, bool tiled);
+// True when the script's printout names at least one desktop and every one
+// holds the picture's URI.
+bool plasma_shows(const std::string& printed, const std::string& path);
 
 // A hard link to the file (a copy where no link can be made) under alternating
 // names "<stem>-a<ext>", then "<stem>-b<ext>", ..., where ext is the file's own

@@ -55,13 +55,22 @@ protected:
             recorded.wallpapers.emplace_back(path, style);
             return true;
         };
-        // Plays gsettings, or any program given an answer in `programs`.
-        services.run_command = [this](const Argv& argv, int) {
-            recorded.commands.push_back(argv);
+        // Plays gsettings and xfconf-query, or any program given an answer in
+        // `programs`. A program run through "env VAR=value" is answered as
+        // itself and recorded as run.
+        services.run_command = [this](const Argv& run, int) {
+            recorded.commands.push_back(run);
+            Argv argv = run;
+            if (argv.at(0) == "env")
+                while (argv.at(0) == "env" || argv.at(0).find('=') != std::string::npos) argv.erase(argv.begin());
             if (const auto it = programs.find(argv.at(0)); it != programs.end()) return it->second(argv);
             platform::CommandResult r{true, false, 0, ""};
             if (argv[0] == "gsettings" && argv[1] == "set") gsettings[argv[2] + argv[3]] = argv.at(4);
             if (argv[0] == "gsettings" && argv[1] == "get") r.output = gsettings[argv[2] + argv[3]] + "\n";
+            if (argv[0] == "xfconf-query" && argv.size() == 10) xfconf[argv[4]] = argv[9];
+            if (argv[0] == "xfconf-query" && argv.size() == 5) r.output = xfconf[argv[4]] + "\n";
+            if (argv[0] == "xfconf-query" && argv.back() == "-l")
+                for (const auto& [property, value] : xfconf) r.output += property + "\n";
             return r;
         };
         services.end_program = [this] { ++recorded.end_program_calls; };
@@ -88,6 +97,7 @@ protected:
     Recorded recorded;
     std::map<std::string, std::function<platform::CommandResult(const Argv&)>> programs;
     std::map<std::string, std::string> gsettings;
+    std::map<std::string, std::string> xfconf;  // property -> value
     platform::Services services;
 
 private:

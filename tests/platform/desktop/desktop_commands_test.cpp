@@ -36,28 +36,29 @@ protected:
     }
 };
 
-// Each key set, then read back.
+// Each key set, then read back in UTF-8.
 Commands gs(const std::string& schema, const std::vector<std::pair<std::string, std::string>>& keys) {
     Commands out;
     for (const auto& [key, value] : keys) {
         out.push_back({"gsettings", "set", schema, key, value});
-        out.push_back({"gsettings", "get", schema, key});
+        out.push_back({"env", "LC_ALL=C.UTF-8", "gsettings", "get", schema, key});
     }
     return out;
 }
 
 TEST_F(DesktopCommands, EachDesktopGetsItsOwnArguments) {
     // Every monitor and workspace listed under the backdrop, once each.
-    programs["xfconf-query"] = [](const Argv& argv) {
-        return CommandResult{true, false, 0, argv.back() != "-l" ? "" :
-            "/backdrop/screen0/monitorV-1/workspace1/color-style\n/desktop-icons/style\n"
-            "/backdrop/screen0/monitorV-1/workspace0/last-image\n/backdrop/screen0/monitorA/B/workspace0/last-image\n"};
-    };
+    for (const char* property : {"/backdrop/screen0/monitorV-1/workspace1/color-style", "/desktop-icons/style",
+                                 "/backdrop/screen0/monitorV-1/workspace0/last-image",
+                                 "/backdrop/screen0/monitorA/B/workspace0/last-image"})
+        xfconf[property] = "";
     Commands xfce = {{"xfconf-query", "-c", "xfce4-desktop", "-l"}};
     for (const std::string ws : {"workspace0/", "workspace1/"})
-        for (const auto& [key, type, value] : {std::tuple{"last-image", "string", kOdd}, {"image-style", "int", "@"}})
-            xfce.push_back({"xfconf-query", "-c", "xfce4-desktop", "-p",
-                            "/backdrop/screen0/monitorV-1/" + ws + key, "-n", "-t", type, "-s", value});
+        for (const auto& [key, type, value] : {std::tuple{"last-image", "string", kOdd}, {"image-style", "int", "@"}}) {
+            const std::string property = "/backdrop/screen0/monitorV-1/" + ws + key;
+            xfce.push_back({"xfconf-query", "-c", "xfce4-desktop", "-p", property, "-n", "-t", type, "-s", value});
+            xfce.push_back({"env", "LC_ALL=C.UTF-8", "xfconf-query", "-c", "xfce4-desktop", "-p", property});
+        }
     const std::string quoted_uri =
         "'file:///home/ana/My%20Pics/sun%20%231%20100%25%20it\\'s%20%22hi%22%20%5C.bmp'";
     struct Row { const char* desktop; std::string centred, tiled; /* what "@" stands for */ Commands expected; };

@@ -1,0 +1,161 @@
+// A wallpaper counts as set only when the desktop gives back what we sent:
+// each desktop whose settings can be read answers with another value, an
+// error or silence, and the call fails; GLib's printed strings and Plasma's
+// printout are read as the real tools write them; and one real round trip
+// through gsettings in a locale that cannot show the name.
+#include <gtest/gtest.h>
+
+#include <QStandardPaths>
+
+#include <algorithm>
+#include <functional>
+
+#include "platform/desktop/desktop_wallpaper.h"
+#include "platform/desktop/wallpaper_tools.h"
+#include "wallpaper/wallpaper_fixture.h"
+
+using namespace platform;
+using namespace platform::wallpaper_tools;
+using wallpaper_test::Argv;
+using wallpaper_test::ScopedEnv;
+
+namespace {
+
+bool has(const Argv& argv, const std::string& word) { return std::find(argv.begin(), argv.end(), word) != argv.end(); }
+
+// A command that reads a setting rather than writing or listing it.
+bool reads_setting(const Argv& argv) {
+    return has(argv, "get") || (has(argv, "xfconf-query") && has(argv, "-p") && !has(argv, "-s"));
+}
+
+class ReadBack : public wallpaper_test::WallpaperTest {
+protected:
+    // Applies through the recording runner, with the answer to every read of
+    // a key whose name holds `key` replaced by `spoil`.
+    bool apply(const char* desktop, const std::string& path, const std::string& key = "",
+               std::function<CommandResult(CommandResult)> spoil = nullptr) {
+        ScopedEnv d("XDG_CURRENT_DESKTOP", desktop), s("SWAYSOCK", nullptr), x("DISPLAY", ":99");
+        const CommandRunner run = [&](const Argv& argv, int ms) {
+            CommandResult r = services.run_command(argv, ms);
+            const bool named = std::any_of(argv.begin(), argv.end(),
+                                           [&](const std::string& a) { return a.find(key) != std::string::npos; });
+            return spoil && reads_setting(argv) && named ? spoil(r) : r;
+        };
+        return apply_desktop_wallpaper(path, WallpaperStyle::Tiled, run);
+    }
+};
+
+TEST_F(ReadBack, ADesktopThatKeepsSomethingElseIsNoWallpaper) {
+    const std::string path = "/p/sun #1 it's.bmp";
+    // What a desktop may answer instead of the value we sent.
+    const std::vector<std::pair<const char*, std::function<CommandResult(CommandResult)>>> spoils = {
+        {"another value", [](CommandResult r) { r.output = r.output.front() == '\'' ? "'/p/other.bmp'\n" : "/p/other.bmp\n"; return r; }},
+        {"a byte lost to the locale", [](CommandResult r) { r.output[r.output.size() / 2] = '?'; return r; }},
+        {"nothing", [](CommandResult r) { r.output.clear(); return r; }},
+        {"an error", [](CommandResult r) { r.exit_code = 1; return r; }},
+        {"too late", [](CommandResult r) { r.timed_out = true; return r; }},
+        {"no program", [](CommandResult) { return CommandResult{}; }},
+    };
+    struct Row { const char* desktop; const char* key; };
+    const Row rows[] = {{"GNOME", "picture-uri"},        {"GNOME", "picture-uri-dark"},
+                        {"GNOME", "picture-options"},    {"X-Cinnamon", "picture-uri"},
+                        {"MATE", "picture-filename"},    {"MATE", "picture-options"},
+                        {"XFCE", "last-image"},          {"XFCE", "image-style"}};
+    for (const Row& row : rows) {
+        EXPECT_TRUE(apply(row.desktop, path)) << row.desktop;
+        for (const auto& [what, spoil] : spoils)
+            EXPECT_FALSE(apply(row.desktop, path, row.key, spoil)) << row.desktop << " " << row.key << ": " << what;
+    }
+}
+
+TEST_F(ReadBack, NamesThatAreNotUtf8CompareByTheirBytes) {
+    // The desktop hands back exactly what it was given: the URI of the bytes
+    // for GNOME, the bytes themselves for XFCE.
+    const std::string latin1 = "/p/caf\xe9 \xff\xc3.bmp";
+    ASSERT_TRUE(apply("GNOME", latin1));
+    EXPECT_EQ(gsettings.at("org.gnome.desktop.backgroundpicture-uri-dark"), "'file:///p/caf%E9%20%FF%C3.bmp'");
+    ASSERT_TRUE(apply("XFCE", latin1));
+    EXPECT_EQ(xfconf.at("/backdrop/screen0/monitor0/workspace0/last-image"), latin1);
+    // A URI the desktop decoded and spelled again as text is another value.
+    EXPECT_FALSE(apply("GNOME", latin1, "picture-uri", [](CommandResult r) {
+        r.output = "'file:///p/caf%C3%A9%20%C3%BF%C3%83.bmp'\n";
+        return r;
+    }));
+}
+
+// gsettings prints strings as GLib's GVariant printer does (measured with
+// GLib 2.74): the other quote when the text holds a ', C escapes and \u / \U
+// for what is not printable, and the locale's bytes for the rest.
+TEST(GvariantUnquote, ReadsWhatGsettingsPrints) {
+    struct Row { std::string printed, text; };
+    const Row rows[] = {
+        {"'plain'\n", "plain"},
+        {"\"it's\"\n", "it's"},
+        {"'say \"hi\"'\n", "say \"hi\""},
+        {"\"a'b\\\"c\"\n", "a'b\"c"},
+        {"'back\\\\slash'", "back\\slash"},
+        {"'x\\u0001y\\u007fz'\n", "x\x01y\x7fz"},
+        {"'\\t\\n\\r\\v\\f\\b\\a'\n", "\t\n\r\v\f\b\a"},
+        {"'zw\\u200bsp\xc2\xa0pu\\ue000 \xf0\x9f\x98\x80 \\U000e0001'\n",
+         "zw\xe2\x80\x8bsp\xc2\xa0pu\xee\x80\x80 \xf0\x9f\x98\x80 \xf3\xa0\x80\x81"},
+        {"'caf\xc3\xa9'\n", "caf\xc3\xa9"},
+    };
+    for (const Row& row : rows) {
+        std::string text;
+        EXPECT_TRUE(gvariant_unquote(row.printed, text)) << row.printed;
+        EXPECT_EQ(text, row.text) << row.printed;
+    }
+    for (const std::string bad : {"", "plain\n", "'open\n", "'a' 'b'", "'\\u00zz'", "'\\u12'", "'\\U0011000000'",
+                                  "'ends in \\'", "@ms nothing"}) {
+        std::string text;
+        EXPECT_FALSE(gvariant_unquote(bad, text)) << bad;
+    }
+}
+
+TEST(PlasmaReadBack, EveryDesktopMustHoldThePicture) {
+    const std::string path = "/p/caf\xe9 #1.bmp", uri = "file:///p/caf%E9%20%231.bmp";
+    // The script prints each desktop's picture once it has set it.
+    EXPECT_NE(plasma_script(path, true).find("print(d.readConfig('Image', '') + '\\n');\n}"), std::string::npos);
+    struct Row { std::string printed; bool shows; };
+    const Row rows[] = {
+        {uri + "\n", true},
+        {uri, true},
+        {uri + "\n\n" + uri + "\n\n", true},  // print() ending each line itself
+        {uri + "\r\n", true},
+        {"", false},  // no desktop at all
+        {"\n", false},
+        {uri + "\nfile:///p/other.bmp\n", false},
+        {"file:///p/caf%C3%A9%20%231.bmp\n", false},
+        {uri + "x\n", false},
+        {"ReferenceError: d is not defined\n", false},
+    };
+    for (const Row& row : rows) EXPECT_EQ(plasma_shows(row.printed, path), row.shows) << row.printed;
+}
+
+// MATE keeps the path itself: a name outside ASCII, a control character and an
+// invisible one go through real gsettings (settings kept in a file, no bus)
+// under a locale that cannot print them, and are read back as sent.
+TEST_F(ReadBack, RealGsettingsInAnAsciiLocale) {
+    for (const char* program : {"gsettings", "glib-compile-schemas"})
+        if (QStandardPaths::findExecutable(program).isEmpty()) GTEST_SKIP() << program << " is not installed";
+    const std::string schemas = (dir / "schemas").string(), config = (dir / "config").string();
+    wallpaper_test::write_file(schemas + "/org.mate.background.gschema.xml",
+        "<schemalist><schema id='org.mate.background' path='/org/mate/desktop/background/'>"
+        "<key name='picture-filename' type='s'><default>''</default></key>"
+        "<key name='picture-options' type='s'><default>'zoom'</default></key>"
+        "</schema></schemalist>\n");
+    ASSERT_EQ(run_program({"glib-compile-schemas", schemas}, 20000).exit_code, 0);
+    ScopedEnv s("GSETTINGS_SCHEMA_DIR", schemas.c_str()), b("GSETTINGS_BACKEND", "keyfile"),
+        c("XDG_CONFIG_HOME", config.c_str()), l("LC_ALL", "C"), d("XDG_CURRENT_DESKTOP", "MATE");
+    for (const std::string name : {"caf\xc3\xa9.bmp", "ctl\x01 del\x7f.bmp", "zero\xe2\x80\x8bwidth.bmp"}) {
+        const std::string path = (dir / name).string();
+        wallpaper_test::write_file(path, "BM");
+        EXPECT_TRUE(apply_desktop_wallpaper(path, WallpaperStyle::Centered, run_program)) << name;
+        std::string kept;
+        const CommandResult r = run_program({"env", "LC_ALL=C.UTF-8", "gsettings", "get", "org.mate.background",
+                                             "picture-filename"}, 20000);
+        EXPECT_TRUE(gvariant_unquote(r.output, kept) && kept == path) << r.output;
+    }
+}
+
+}  // namespace
