@@ -284,7 +284,8 @@ bool xfconf_set(const CommandRunner& run, const std::string& property, const cha
                 const std::string& value) {
     if (!run_ok(run, {"xfconf-query", "-c", "xfce4-desktop", "-p", property, "-n", "-t", type, "-s", value}))
         return false;
-    const CommandResult r = run(read_in_utf8({"xfconf-query", "-c", "xfce4-desktop", "-p", property}), kTimeLimitMs);
+    const CommandResult r =
+        run(read_in_utf8({"xfconf-query", "-c", "xfce4-desktop", "-p", property}), kTimeLimitMs);
     return succeeded(r) && r.output == value + "\n";
 }
 

@@ -21,7 +21,9 @@ using wallpaper_test::ScopedEnv;
 
 namespace {
 
-bool has(const Argv& argv, const std::string& word) { return std::find(argv.begin(), argv.end(), word) != argv.end(); }
+bool has(const Argv& argv, const std::string& word) {
+    return std::find(argv.begin(), argv.end(), word) != argv.end();
+}
 
 // A command that reads a setting rather than writing or listing it.
 bool reads_setting(const Argv& argv) {
@@ -49,7 +51,10 @@ TEST_F(ReadBack, ADesktopThatKeepsSomethingElseIsNoWallpaper) {
     const std::string path = "/p/sun #1 it's.bmp";
     // What a desktop may answer instead of the value we sent.
     const std::vector<std::pair<const char*, std::function<CommandResult(CommandResult)>>> spoils = {
-        {"another value", [](CommandResult r) { r.output = r.output.front() == '\'' ? "'/p/other.bmp'\n" : "/p/other.bmp\n"; return r; }},
+        {"another value", [](CommandResult r) {
+             r.output = r.output.front() == '\'' ? "'/p/other.bmp'\n" : "/p/other.bmp\n";
+             return r;
+         }},
         {"a byte lost to the locale", [](CommandResult r) { r.output[r.output.size() / 2] = '?'; return r; }},
         {"nothing", [](CommandResult r) { r.output.clear(); return r; }},
         {"an error", [](CommandResult r) { r.exit_code = 1; return r; }},
@@ -64,7 +69,7 @@ TEST_F(ReadBack, ADesktopThatKeepsSomethingElseIsNoWallpaper) {
     for (const Row& row : rows) {
         EXPECT_TRUE(apply(row.desktop, path)) << row.desktop;
         for (const auto& [what, spoil] : spoils)
-            EXPECT_FALSE(apply(row.desktop, path, row.key, spoil)) << row.desktop << " " << row.key << ": " << what;
+            EXPECT_FALSE(apply(row.desktop, path, row.key, spoil)) << row.desktop << " " << row.key << " " << what;
     }
 }
 
