@@ -139,6 +139,4 @@ std::string jpeg_with_orientation(int width, int height, int orientation) {
     return jpeg.substr(0, 2) + segment + jpeg.substr(2);
 }
 
-std::string truncated(const std::string& bytes, std::size_t keep) { return bytes.substr(0, keep); }
-
 }  // namespace test_support

@@ -37,7 +37,4 @@ std::string ico_bytes(const std::vector<QImage>& images);
 // A JPEG of the given stored size carrying an EXIF orientation tag (1..8).
 std::string jpeg_with_orientation(int width, int height, int orientation);
 
-// The first `keep` bytes of a file's bytes.
-std::string truncated(const std::string& bytes, std::size_t keep);
-
 }  // namespace test_support

@@ -201,7 +201,7 @@ TEST_F(ThumbsTest, CancelWhileTheSixthPictureIsAnnouncedKeepsTheFiveBefore) {
 // Reduced copies of every kind of picture, unreadable files among them.
 TEST_F(ThumbsTest, CellsHoldCopiesNoLargerThanTheirBoxOrNothing) {
     home.write_file("pictures/b.jpg", "this is not a picture at all");
-    home.write_file("pictures/c.jpg", truncated(jpeg_bytes(400, 300), 40));
+    home.write_file("pictures/c.jpg", jpeg_bytes(400, 300).substr(0, 40));
     home.write_file("pictures/icon.ico", ico_bytes({pattern_image(16, 16), pattern_image(64, 64)}));
     home.write_file("pictures/tall.jpg", jpeg_bytes(600, 1800));
     home.write_file("pictures/tiny.bmp", bmp_bytes(12, 10));
