@@ -61,7 +61,7 @@ TEST_F(ImageDisplayTest, OwnSizeAtHomeAndUnreadableFilesLeaveThePreviousPictureS
     home.write_file("pictures/b_corrupt.jpg", "\xff\xd8\xff\xe0 this is not really a jpeg");
     home.write_file("pictures/c_empty.gif", "");
     home.write_file("pictures/d_text.bmp", "plain text named like a bitmap\n");
-    home.write_file("pictures/e_truncated.jpg", truncated(jpeg_bytes(64, 64), 20));
+    home.write_file("pictures/e_truncated.jpg", jpeg_bytes(64, 64).substr(0, 20));
     start_program(pictures);
     frmBMPView& b = start_browser();
     b.File1_Click();  // nothing selected: the first entry, at its own size at home

@@ -3,6 +3,8 @@
 
 #include <unistd.h>
 
+#include <filesystem>
+
 #include "app/state/windows.h"
 #include "rename/frm_new_name.h"
 #include "thumbnails/frm_thumbnails.h"
@@ -58,7 +60,7 @@ TEST_F(RenameTest, RefusedNamesSayWhyChangeNothingAndTheNextOkMovesIntoASubfolde
     }
     ok_with("sub/new.jpg");
     EXPECT_EQ(read_file_bytes(at("sub/new.jpg")), sunset);
-    EXPECT_FALSE(path_exists(at("Sunset.jpg")));
+    EXPECT_FALSE(std::filesystem::exists(at("Sunset.jpg")));
     EXPECT_FALSE(dialog_open());
 }
 

@@ -4,6 +4,7 @@
 #include <QByteArray>
 
 #include <stdexcept>
+#include <utility>
 
 namespace test_support {
 namespace {
@@ -129,16 +130,20 @@ std::string ico_bytes(const std::vector<QImage>& images) {
     return out + dibs;
 }
 
-std::string jpeg_with_orientation(int width, int height, int orientation) {
-    const std::string jpeg = jpeg_bytes(width, height);
-    // APP1 "Exif": a big-endian TIFF header and one IFD holding tag 0x0112,
-    // a SHORT, with no next IFD.
-    std::string segment("\xFF\xE1\0\x22" "Exif\0\0MM", 12);
-    for (unsigned v : {0x2Au, 0u, 8u, 1u, 0x0112u, 3u, 0u, 1u, static_cast<unsigned>(orientation), 0u, 0u, 0u})
-        put(segment, v, 2, true);
-    return jpeg.substr(0, 2) + segment + jpeg.substr(2);
+std::string jpeg_with_exif(const QImage& picture, unsigned orientation, const QImage& thumb, bool big) {
+    const std::string small = thumb.isNull() ? "" : encode_with_qt(thumb, "JPEG");
+    std::string tiff = big ? "MM" : "II";
+    const std::pair<unsigned, int> fields[] = {  // (value, bytes)
+        {42, 2}, {8, 4},                          // IFD0 at 8: the orientation, a short, then IFD1 at 26
+        {1, 2}, {0x0112, 2}, {3, 2}, {1, 4}, {orientation, 2}, {0, 2}, {small.empty() ? 0u : 26u, 4},
+        {2, 2}, {0x0201, 2}, {4, 2}, {1, 4}, {56, 4},  // IFD1: the thumbnail at 56, and its length
+        {0x0202, 2}, {4, 2}, {1, 4}, {static_cast<unsigned>(small.size()), 4}, {0, 4}};
+    for (const auto& [v, bytes] : fields) put(tiff, v, bytes, big);
+    const auto length = static_cast<unsigned>(tiff.size() + small.size() + 8);
+    std::string file = encode_with_qt(picture, "JPEG");
+    file.insert(2, "\xFF\xE1" + std::string{char(length >> 8), char(length & 0xff)} + std::string("Exif\0\0", 6) +
+                       tiff + small);
+    return file;
 }
-
-std::string truncated(const std::string& bytes, std::size_t keep) { return bytes.substr(0, keep); }
 
 }  // namespace test_support

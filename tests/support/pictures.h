@@ -34,10 +34,11 @@ std::string gif_claiming_size(int width, int height);
 // An icon file with one 32-bit entry per image, in the given order.
 std::string ico_bytes(const std::vector<QImage>& images);
 
-// A JPEG of the given stored size carrying an EXIF orientation tag (1..8).
-std::string jpeg_with_orientation(int width, int height, int orientation);
-
-// The first `keep` bytes of a file's bytes.
-std::string truncated(const std::string& bytes, std::size_t keep);
+// A JPEG of `picture` whose EXIF block, in either byte order, holds the
+// orientation (1..8) and, unless null, `thumb` as its thumbnail.
+std::string jpeg_with_exif(const QImage& picture, unsigned orientation, const QImage& thumb = {}, bool big = true);
+inline std::string jpeg_with_orientation(int width, int height, unsigned orientation) {
+    return jpeg_with_exif(pattern_image(width, height), orientation);
+}
 
 }  // namespace test_support

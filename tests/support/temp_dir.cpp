@@ -9,7 +9,6 @@
 #include <iterator>
 #include <stdexcept>
 
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace test_support {
@@ -34,10 +33,14 @@ TempDir::~TempDir() {
 std::string TempDir::file(const std::string& name) const { return path_ + "/" + name; }
 
 std::string TempDir::write_file(const std::string& name, const std::string& bytes) const {
-    const std::string full = file(name);
-    std::ofstream out(full, std::ios::binary | std::ios::trunc);
-    if (!(out << bytes) || !out.flush()) throw os_error("cannot write", full);
-    return full;
+    test_support::write_file(file(name), bytes);
+    return file(name);
+}
+
+void write_file(const std::string& path, const std::string& bytes) {
+    fs::create_directories(fs::path(path).parent_path());
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    if (!(out << bytes) || !out.flush()) throw os_error("cannot write", path);
 }
 
 std::string TempDir::make_folder(const std::string& name) const {
@@ -58,11 +61,6 @@ std::vector<std::string> entries_of(const std::string& folder) {
     for (const auto& entry : fs::directory_iterator(folder)) names.push_back(entry.path().filename().string());
     std::sort(names.begin(), names.end());
     return names;
-}
-
-bool path_exists(const std::string& path) {
-    struct stat st {};
-    return ::lstat(path.c_str(), &st) == 0;
 }
 
 }  // namespace test_support

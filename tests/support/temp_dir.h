@@ -16,7 +16,7 @@ public:
     const std::string& path() const { return path_; }
     // The full path of a name inside the folder ("sub/name" works too).
     std::string file(const std::string& name) const;
-    // Writes a file with the given bytes and returns its full path.
+    // Writes a file (and the folders on its way) and returns its full path.
     std::string write_file(const std::string& name, const std::string& bytes) const;
     // Creates a sub-folder (and its parents) and returns its full path.
     std::string make_folder(const std::string& name) const;
@@ -25,13 +25,13 @@ private:
     std::string path_;
 };
 
+// Writes a file at a full path (and the folders on its way).
+void write_file(const std::string& path, const std::string& bytes);
+
 // The bytes of a file; throws std::runtime_error when it cannot be read.
 std::string read_file_bytes(const std::string& path);
 
 // Every name in a folder, hidden ones included, sorted by bytes.
 std::vector<std::string> entries_of(const std::string& folder);
-
-// True when something exists at the path (symbolic links not followed).
-bool path_exists(const std::string& path);
 
 }  // namespace test_support

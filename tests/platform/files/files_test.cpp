@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <filesystem>
 
 #include <linux/filter.h>
 #include <linux/seccomp.h>
@@ -18,7 +19,6 @@
 #include "support/temp_dir.h"
 
 using test_support::entries_of;
-using test_support::path_exists;
 using test_support::read_file_bytes;
 using test_support::TempDir;
 namespace err = platform::err;
@@ -98,7 +98,7 @@ TEST(Delete, RemovesFilesRefusesReadOnlyMissingAndFolders) {
     EXPECT_EQ(read_file_bytes(ro), "keep me");
     ASSERT_EQ(::chmod(ro.c_str(), 0424), 0);  // one write bit for anyone is enough
     platform::delete_file(dir.path() + "//ro.jpg");
-    EXPECT_FALSE(path_exists(ro));
+    EXPECT_FALSE(std::filesystem::exists(ro));
     EXPECT_EQ(error_of([&] { platform::delete_file(dir.file("missing.jpg")); }), err::kFileNotFound);
     // With no file chosen the path given is the folder's own: never deleted.
     const std::string folder = platform::join_path(dir.path(), "");

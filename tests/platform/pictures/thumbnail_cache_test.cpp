@@ -69,18 +69,12 @@ int largest_difference(const QImage& a, const QImage& b) {
 }
 
 TEST(ThumbnailCache, NamesAreTheMd5OfTheUriAsOtherProgramsMakeThem) {
-    struct Row {
-        std::string path, uri, name;
+    const std::pair<std::string, std::string> rows[] = {
+        {"/home/jens/photos/me.png", "c6ee772d9e49320e97ec29a7eb5b1697.png"},
+        // GIO's URI: a space, a byte that is not UTF-8, '#' and '%' escaped, '!' kept.
+        {"/tmp/tcv/a b\xE9#%!.png", "7a80387a62a1798986b05930353e8251.png"},
     };
-    const Row rows[] = {
-        {"/home/jens/photos/me.png", "file:///home/jens/photos/me.png", "c6ee772d9e49320e97ec29a7eb5b1697.png"},
-        // As GIO spells it: a space, a byte that is not UTF-8, '#' and '%' escaped, '!' kept.
-        {"/tmp/tcv/a b\xE9#%!.png", "file:///tmp/tcv/a%20b%E9%23%25!.png", "7a80387a62a1798986b05930353e8251.png"},
-    };
-    for (const auto& row : rows) {
-        EXPECT_EQ(platform::file_uri(row.path), row.uri);
-        EXPECT_EQ(platform::thumbnail_file_name(row.uri), row.name) << row.uri;
-    }
+    for (const auto& [path, name] : rows) EXPECT_EQ(platform::thumbnail_file_name(platform::file_uri(path)), name);
 }
 
 TEST(ThumbnailCache, KeysOnlyForAbsolutePathsOutsideTheCache) {
@@ -120,7 +114,7 @@ TEST(ThumbnailCache, AValidEntryIsUsedAndOthersAreReplacedByTheDecodedPicture) {
         {"valid", png_entry(green, key->uri, key->mtime), true},
         {"old mtime", png_entry(green, key->uri, std::to_string(std::stoll(key->mtime) - 1)), false},
         {"other uri", png_entry(green, key->uri + "x", key->mtime), false},
-        {"corrupt", test_support::truncated(png_entry(green, key->uri, key->mtime), 200), false},
+        {"corrupt", png_entry(green, key->uri, key->mtime).substr(0, 200), false},
         {"too large", png_entry(test_support::solid_image(129, 96, Qt::green), key->uri, key->mtime), false},
     };
     for (const auto& row : rows) {
