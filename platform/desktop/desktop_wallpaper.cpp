@@ -278,10 +278,15 @@ bool apply_desktop_wallpaper(const std::string& path, WallpaperStyle style, cons
     const bool tiled = style == WallpaperStyle::Tiled;
     const std::string& preview = services().preview_bmp_path;
     const std::string data_folder = preview.substr(0, preview.find_last_of('/') + 1);
+    // Their tools take only UTF-8 text: xfconf-query refuses other bytes,
+    // pcmanfm-qt replaces them and a MATE settings string cannot hold them.
+    const bool text_only =
+        (desktop == Desktop::Xfce || desktop == Desktop::Lxqt || desktop == Desktop::Mate) && !valid_utf8(path);
     std::string stem;
-    if (desktop == Desktop::Sway) {
-        // sway runs word expansion on the path, commands included: it gets
-        // a name of our own in our data folder, never the user's.
+    if (desktop == Desktop::Sway || text_only) {
+        // sway runs word expansion on the path, commands included; the others
+        // cannot read the name. Either gets a name of our own in our data
+        // folder, never the user's.
         stem = data_folder + ".wallpaper";
     } else if ((desktop == Desktop::Kde || desktop == Desktop::Lxqt || desktop == Desktop::Xfce) &&
                path == preview) {
@@ -293,7 +298,9 @@ bool apply_desktop_wallpaper(const std::string& path, WallpaperStyle style, cons
     if (stem.empty()) return apply_to(desktop, path, tiled, run);
     std::string previous;
     const std::string alias = fresh_alias(path, stem, previous);
-    if (desktop == Desktop::Sway && !sway_safe(alias)) {
+    const bool unusable = desktop == Desktop::Sway ? !sway_safe(alias)
+                                                   : text_only && (alias.empty() || !valid_utf8(alias));
+    if (unusable) {
         if (!alias.empty()) ::unlink(alias.c_str());
         return false;
     }

@@ -1,10 +1,12 @@
 """The desktops of the matrix, one row each: what it needs installed, the
 name it gives XDG_CURRENT_DESKTOP, how its drawing program starts and how its
 pixels are read back."""
+import glob
 import os
 import shutil
+import subprocess
 
-from desktop_session import DesktopSession, Failure, poll
+from desktop_session import DesktopSession, Failure, Shot, poll
 
 
 class Row:
@@ -69,6 +71,43 @@ class DesktopWindow(Row):
         poll(f"the desktop window of {self.argv[0]}", drawn, timeout=20)
 
 
+class Sway(Row):
+    """sway on a headless output draws the wallpaper (swaybg); grim reads it.
+    The program itself is driven in the private X server, as under XWayland,
+    with the sway socket in its environment."""
+    name = "sway"
+    needs = ("sway", "swaybg", "swaymsg", "grim", "Xvfb", "openbox", "xdotool", "wmctrl")
+
+    def start_desktop(self):
+        runtime = os.path.join(self.x.tmp, "sway-runtime")
+        os.makedirs(runtime, mode=0o700)
+        config = os.path.join(self.x.tmp, "sway-config")
+        with open(config, "w") as f:
+            f.write("output * mode 1280x800\nxwayland disable\n")
+        env = {k: v for k, v in self.x.env.items() if k not in ("DISPLAY", "WAYLAND_DISPLAY")}
+        env.update(XDG_RUNTIME_DIR=runtime, WLR_BACKENDS="headless", WLR_LIBINPUT_NO_DEVICES="1",
+                   WLR_RENDERER="pixman")
+        self.x.start_group(["sway", "-c", config], env=env)
+        sock = poll("the sway socket", lambda: glob.glob(os.path.join(runtime, "sway-ipc.*.sock")), timeout=20)[0]
+        display = poll("the Wayland display", lambda: [os.path.basename(p) for p in
+                                                       glob.glob(os.path.join(runtime, "wayland-*"))
+                                                       if not p.endswith(".lock")])[0]
+        self.wayland = dict(env, SWAYSOCK=sock, WAYLAND_DISPLAY=display)
+        poll("sway answering", lambda: subprocess.run(["swaymsg", "-t", "get_outputs"], env=self.wayland,
+                                                      capture_output=True).returncode == 0)
+
+    def program_env(self):
+        env = dict(self.x.env, SWAYSOCK=self.wayland["SWAYSOCK"])
+        env.pop("XDG_CURRENT_DESKTOP", None)
+        return env
+
+    def screen(self):
+        res = subprocess.run(["grim", "-t", "ppm", "-"], env=self.wayland, capture_output=True)
+        if res.returncode != 0:
+            raise Failure("grim: " + res.stderr.decode(errors="replace").strip())
+        return Shot(res.stdout)
+
+
 XFCONFD = "/usr/lib/x86_64-linux-gnu/xfce4/xfconf/xfconfd"
 
 ROWS = [
@@ -79,4 +118,5 @@ ROWS = [
     DesktopWindow("LXQt", "LXQt", ["pcmanfm-qt", "--desktop"]),
     DesktopWindow("MATE", "MATE", ["caja", "--no-default-window", "--force-desktop"], needs=("gsettings",)),
     DesktopWindow("Cinnamon", "X-Cinnamon", ["nemo-desktop"], needs=("gsettings",)),
+    Sway(),
 ]
