@@ -88,15 +88,15 @@ def centred_on(shot, colour):
 class Run:
     """One program on one desktop, and the checks made with it."""
 
-    def __init__(self, x, screen, binary, folder, env_for_program=None):
+    def __init__(self, x, screen, binary, folder, env_for_program=None, prefix=()):
         self.x = x
         self.screen = screen  # () -> Shot of what the desktop shows
-        if env_for_program:
-            # Only the program gets this environment; the tools that drive it
-            # keep the session's.
+        if env_for_program or prefix:
+            # Only the program gets this environment (and runs as the prefix
+            # says); the tools that drive it keep the session's.
             def start(argv, cwd):
-                proc = subprocess.Popen(argv, env=env_for_program, cwd=cwd, stdout=subprocess.DEVNULL,
-                                        stderr=subprocess.DEVNULL)
+                proc = subprocess.Popen(list(prefix) + argv, env=env_for_program or x.env, cwd=cwd,
+                                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
                 x.procs.append(proc)
                 return proc
             x.start = start
