@@ -278,10 +278,13 @@ bool apply_desktop_wallpaper(const std::string& path, WallpaperStyle style, cons
     const bool tiled = style == WallpaperStyle::Tiled;
     const std::string& preview = services().preview_bmp_path;
     const std::string data_folder = preview.substr(0, preview.find_last_of('/') + 1);
-    // Their tools take only UTF-8 text: xfconf-query refuses other bytes,
-    // pcmanfm-qt replaces them and a MATE settings string cannot hold them.
-    const bool text_only =
-        (desktop == Desktop::Xfce || desktop == Desktop::Lxqt || desktop == Desktop::Mate) && !valid_utf8(path);
+    // These take only UTF-8 names: xfconf-query refuses other bytes,
+    // pcmanfm-qt replaces them, a MATE settings string cannot hold them, and
+    // GNOME Shell, given the URI of such a name, stops redrawing its
+    // background until it restarts.
+    const bool text_only = (desktop == Desktop::Xfce || desktop == Desktop::Lxqt || desktop == Desktop::Mate ||
+                            desktop == Desktop::Gnome) &&
+                           !valid_utf8(path);
     std::string stem;
     if (desktop == Desktop::Sway || text_only) {
         // sway runs word expansion on the path, commands included; the others

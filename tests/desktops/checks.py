@@ -45,15 +45,15 @@ def make_pictures(folder):
 def block_corner(shot):
     """The top-left corner of a whole yellow block within the screen's first
     picture-sized area and the one after it, or None."""
-    for y in range(0, PIC_H + BLOCK, 10):
+    for y in range(shot.top, shot.top + PIC_H + BLOCK, 10):
         for x in range(0, PIC_W + BLOCK, 10):
             if near(shot.pixel(x, y), YELLOW):
                 while x > 0 and near(shot.pixel(x - 1, y), YELLOW):
                     x -= 1
                 while y > 0 and near(shot.pixel(x, y - 1), YELLOW):
                     y -= 1
-                # A block cut by the screen's edge: take the next one.
-                return (x + PIC_W if x == 0 else x, y + PIC_H if y == 0 else y)
+                # A block cut by the screen's edge or a panel: take the next one.
+                return (x + PIC_W if x == 0 else x, y + PIC_H if y == shot.top else y)
     return None
 
 
@@ -66,6 +66,8 @@ def tiled_on(shot, colour):
         return False
     for bx in range(corner[0] % PIC_W, WIDTH - PIC_W, PIC_W):
         for by in range(corner[1] % PIC_H, HEIGHT - PIC_H, PIC_H):
+            if by < shot.top:
+                continue
             if not (near(shot.pixel(bx + BLOCK // 2, by + BLOCK // 2), YELLOW)
                     and near(shot.pixel(bx + PIC_W // 2, by + PIC_H // 2), colour)
                     and near(shot.pixel(bx + PIC_W - 10, by + PIC_H - 10), colour)):

@@ -30,6 +30,8 @@ class Shot:
         if fields[0] != b"P6" or int(fields[3]) != 255:
             raise Failure("not an 8-bit PPM screenshot")
         self.width, self.height = int(fields[1]), int(fields[2])
+        # Rows above this are a panel of the desktop's, not the wallpaper.
+        self.top = 0
         self.pixels = data[pos + 1:]
         if len(self.pixels) < self.width * self.height * 3:
             raise Failure("short screenshot")
@@ -72,13 +74,18 @@ class DesktopSession(XSession):
             os.makedirs(os.path.join(self.env["HOME"], d), exist_ok=True)
         if desktop_name:
             self.env["XDG_CURRENT_DESKTOP"] = desktop_name
+        self.env["DBUS_SESSION_BUS_ADDRESS"] = self.private_bus()
+
+    def private_bus(self):
+        """The address of another bus of our own (for a desktop that wants a
+        system bus: it gets this one, not the machine's)."""
         bus = subprocess.Popen(["dbus-daemon", "--session", "--nofork", "--print-address"], env=self.env,
                                stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, start_new_session=True)
         self.groups.append(bus)
         address = bus.stdout.readline().decode().strip()
         if not address:
-            raise Failure("the session bus did not start")
-        self.env["DBUS_SESSION_BUS_ADDRESS"] = address
+            raise Failure("a private bus did not start")
+        return address
 
     def start_group(self, argv, env=None):
         proc = start_group(argv, env or self.env, cwd=self.env["HOME"])

@@ -6,6 +6,7 @@ import os
 import shutil
 import subprocess
 
+from checks import HEIGHT, near
 from desktop_session import DesktopSession, Failure, Shot, poll
 
 
@@ -13,6 +14,7 @@ class Row:
     name = ""
     needs = ()            # commands that must be installed
     desktop_name = None   # XDG_CURRENT_DESKTOP, None for a bare X session
+    not_checked = {}      # check name -> why this desktop cannot show it here
 
     def skip_reason(self):
         missing = [c for c in self.needs if not shutil.which(c) and not os.path.exists(c)]
@@ -123,6 +125,60 @@ class Sway(Row):
         return Shot(res.stdout)
 
 
+class GnomeShell(Row):
+    """GNOME Shell as the X11 window manager and compositor on the private X
+    server: it draws the wallpaper itself. It wants a system bus (logind),
+    and gets a second private bus for it."""
+    name = "GNOME"
+    desktop_name = "GNOME"
+    needs = ("gnome-shell", "gsettings", "Xvfb", "import", "xdotool", "wmctrl", "dbus-daemon")
+    panel = 40  # the top bar
+    not_checked = {"tile": "GNOME Shell 43 on Xvfb draws a tiled picture as one tile zoomed to the "
+                           "screen's width, whoever sets it; the style is read back from the settings"}
+    plain = (32, 48, 64)
+
+    def start_desktop(self):
+        x = self.x
+        for schema, key, value in (
+                ("org.gnome.desktop.background", "picture-uri", "''"),
+                ("org.gnome.desktop.background", "picture-uri-dark", "''"),
+                ("org.gnome.desktop.background", "color-shading-type", "'solid'"),
+                ("org.gnome.desktop.background", "primary-color", "'#203040'"),
+                ("org.gnome.desktop.notifications", "show-banners", "false"),
+                ("org.gnome.desktop.interface", "enable-animations", "false")):
+            x.run(["gsettings", "set", schema, key, value])
+        # mutter keeps _NET_ACTIVE_WINDOW but leaves it out of _NET_SUPPORTED,
+        # so xdotool will not read it: read it for xdotool.
+        shims = os.path.join(x.tmp, "shims")
+        os.makedirs(shims)
+        with open(os.path.join(shims, "xdotool"), "w") as f:
+            f.write('#!/bin/sh\n'
+                    'if [ "$1" = getactivewindow ]; then\n'
+                    '  id=$(xprop -root _NET_ACTIVE_WINDOW | sed "s/.*# //")\n'
+                    '  exec printf "%d\\n" "$id"\n'
+                    'fi\n'
+                    f'exec {shutil.which("xdotool")} "$@"\n')
+        os.chmod(os.path.join(shims, "xdotool"), 0o755)
+        x.env["PATH"] = shims + os.pathsep + x.env["PATH"]
+        env = dict(x.env, XDG_SESSION_TYPE="x11", DBUS_SYSTEM_BUS_ADDRESS=x.private_bus())
+        shell = x.start_group(["gnome-shell", "--x11", "--replace"], env=env)
+
+        # It starts in the overview: leave it until the plain background shows.
+        def desktop_shown():
+            if shell.poll() is not None:
+                raise Failure(f"gnome-shell exited with status {shell.returncode}")
+            if near(self.screen().pixel(20, HEIGHT // 2), self.plain):
+                return True
+            x.run(["xdotool", "key", "Escape"], check=False)
+            return False
+        poll("the GNOME desktop", desktop_shown, timeout=40, interval=0.5)
+
+    def screen(self):
+        shot = self.x.shot()
+        shot.top = self.panel
+        return shot
+
+
 class NotDrawnHeadless(Row):
     """A desktop whose wallpaper no program here can draw headless; what was
     tried is the reason. The program's own read-back of the settings (and
@@ -147,4 +203,5 @@ ROWS = [
     NotDrawnHeadless("Cinnamon", "nemo-desktop maps its desktop window but draws no wallpaper in it "
                      "(Cinnamon's own shell does); its settings are read back instead"),
     Sway(),
+    GnomeShell(),
 ]

@@ -119,8 +119,8 @@ TEST(FileUri, EncodesEveryByteOfTheName) {
 
 TEST_F(DesktopCommands, NamesThatAreNotUtf8) {
     const std::string latin1 = "/p/caf\xe9 \xff\xc3.bmp", uri = "'file:///p/caf%E9%20%FF%C3.bmp'";
-    ASSERT_TRUE(apply("GNOME", WallpaperStyle::Centered, latin1));
-    EXPECT_EQ(commands.at(0), (Argv{"gsettings", "set", "org.gnome.desktop.background", "picture-uri", uri}));
+    ASSERT_TRUE(apply("X-Cinnamon", WallpaperStyle::Centered, latin1));
+    EXPECT_EQ(commands.at(0), (Argv{"gsettings", "set", "org.cinnamon.desktop.background", "picture-uri", uri}));
     // Raw bytes for the tools that take them; MATE's settings string cannot
     // hold them, and a missing file gets no name of our own: nothing is run.
     ASSERT_TRUE(apply("LXDE", WallpaperStyle::Centered, latin1));

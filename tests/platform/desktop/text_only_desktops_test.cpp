@@ -1,4 +1,4 @@
-// Names that are not UTF-8 on the desktops whose tools take only UTF-8 text:
+// Names that are not UTF-8 on the desktops that take only UTF-8 names:
 // they get a name of our own for that very file; the others get the bytes.
 #include <gtest/gtest.h>
 
@@ -26,10 +26,11 @@ protected:
     // The path the desktop's tool was handed.
     std::string handed(const char* desktop) const {
         for (const Argv& argv : commands) {
-            if (argv.at(0) == "gsettings" && argv.at(1) == "set" && argv.at(3) == "picture-filename") {
-                std::string text;
+            std::string text;
+            if (argv.at(0) == "gsettings" && argv.at(1) == "set" && argv.at(3) == "picture-filename")
                 return gvariant_unquote(argv.at(4), text) ? text : "";
-            }
+            if (argv.at(0) == "gsettings" && argv.at(1) == "set" && argv.at(3) == "picture-uri")
+                return gvariant_unquote(argv.at(4), text) && text.starts_with("file://") ? text.substr(7) : "";
             if (argv.at(0) == "xfconf-query" && argv.size() > 9 && argv.at(4).ends_with("last-image"))
                 return argv.at(9);
             if (argv.at(0).starts_with("pcmanfm")) return argv.at(1).substr(std::string("--set-wallpaper=").size());
@@ -48,7 +49,8 @@ TEST_F(TextOnlyDesktops, NamesThatAreNotUtf8ReachTheDesktopAsThatFile) {
     const std::string latin1 = (dir / "pics/caf\xe9 #1 100% it's \xff.bmp").string();
     write_file(latin1, "BM latin-1");
     struct Row { const char* desktop; bool own_name; };
-    const Row rows[] = {{"XFCE", true}, {"LXQt", true}, {"MATE", true}, {"LXDE", false}, {nullptr, false}};
+    const Row rows[] = {{"XFCE", true}, {"LXQt", true}, {"MATE", true}, {"GNOME", true},
+                        {"LXDE", false}, {nullptr, false}};
     for (const Row& row : rows) {
         SCOPED_TRACE(row.desktop ? row.desktop : "X11");
         ASSERT_TRUE(apply(row.desktop, latin1));
@@ -78,7 +80,7 @@ TEST_F(TextOnlyDesktops, NoNameOfOurOwnMeansNoWallpaper) {
     for (const std::string& data : {(dir / "d\xe9ta").string(), (dir / "blocker/data").string()}) {
         services.preview_bmp_path = data + "/preview.bmp";
         install();
-        for (const char* desktop : {"XFCE", "LXQt", "MATE"}) {
+        for (const char* desktop : {"XFCE", "LXQt", "MATE", "GNOME"}) {
             SCOPED_TRACE(data + " " + desktop);
             EXPECT_FALSE(apply(desktop, latin1));
             EXPECT_EQ(handed(desktop), std::string("<nothing handed on ") + desktop + ">");
