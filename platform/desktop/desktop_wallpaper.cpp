@@ -117,6 +117,19 @@ bool gvariant_unquote(const std::string& printed, std::string& text) {
     return true;
 }
 
+bool utf8_names_only(Desktop desktop) {
+    switch (desktop) {
+        case Desktop::Xfce:   // xfconf-query refuses other bytes
+        case Desktop::Lxqt:   // pcmanfm-qt replaces them
+        case Desktop::Mate:   // a settings string cannot hold them
+        case Desktop::Kde:    // Plasma turns the URI into text and loses them
+        case Desktop::Gnome:  // GNOME Shell stops redrawing its background for good
+            return true;
+        default:
+            return false;
+    }
+}
+
 bool sway_safe(const std::string& path) {
     if (path.empty() || path[0] != '/') return false;
     for (const char c : path) {
@@ -278,13 +291,7 @@ bool apply_desktop_wallpaper(const std::string& path, WallpaperStyle style, cons
     const bool tiled = style == WallpaperStyle::Tiled;
     const std::string& preview = services().preview_bmp_path;
     const std::string data_folder = preview.substr(0, preview.find_last_of('/') + 1);
-    // These take only UTF-8 names: xfconf-query refuses other bytes,
-    // pcmanfm-qt replaces them, a MATE settings string cannot hold them, and
-    // GNOME Shell, given the URI of such a name, stops redrawing its
-    // background until it restarts.
-    const bool text_only = (desktop == Desktop::Xfce || desktop == Desktop::Lxqt || desktop == Desktop::Mate ||
-                            desktop == Desktop::Gnome) &&
-                           !valid_utf8(path);
+    const bool text_only = utf8_names_only(desktop) && !valid_utf8(path);
     std::string stem;
     if (desktop == Desktop::Sway || text_only) {
         // sway runs word expansion on the path, commands included; the others

@@ -66,7 +66,7 @@ def tiled_on(shot, colour):
         return False
     for bx in range(corner[0] % PIC_W, WIDTH - PIC_W, PIC_W):
         for by in range(corner[1] % PIC_H, HEIGHT - PIC_H, PIC_H):
-            if by < shot.top:
+            if by < shot.top or by + PIC_H > shot.bottom:
                 continue
             if not (near(shot.pixel(bx + BLOCK // 2, by + BLOCK // 2), YELLOW)
                     and near(shot.pixel(bx + PIC_W // 2, by + PIC_H // 2), colour)
@@ -114,7 +114,7 @@ class Run:
              and self.x.run(["xdotool", "getactivewindow"], check=False).strip() == self.p.frame
              and near(self.p.pixel(60 + 150, 135 + 2500), WHITE))
 
-    def wait_screen(self, what, test, timeout=10):
+    def wait_screen(self, what, test, timeout=20):
         poll(what, lambda: test(self.screen()), timeout=timeout, interval=0.1)
 
     def set_wallpaper(self, row, action, test, what):

@@ -30,8 +30,9 @@ class Shot:
         if fields[0] != b"P6" or int(fields[3]) != 255:
             raise Failure("not an 8-bit PPM screenshot")
         self.width, self.height = int(fields[1]), int(fields[2])
-        # Rows above this are a panel of the desktop's, not the wallpaper.
-        self.top = 0
+        # Rows above top and from bottom on are the desktop's panels, not
+        # the wallpaper.
+        self.top, self.bottom = 0, self.height
         self.pixels = data[pos + 1:]
         if len(self.pixels) < self.width * self.height * 3:
             raise Failure("short screenshot")
@@ -74,7 +75,11 @@ class DesktopSession(XSession):
             os.makedirs(os.path.join(self.env["HOME"], d), exist_ok=True)
         if desktop_name:
             self.env["XDG_CURRENT_DESKTOP"] = desktop_name
-        self.env["DBUS_SESSION_BUS_ADDRESS"] = self.private_bus()
+        try:
+            self.env["DBUS_SESSION_BUS_ADDRESS"] = self.private_bus()
+        except Exception:
+            self.close()
+            raise
 
     def private_bus(self):
         """The address of another bus of our own (for a desktop that wants a

@@ -15,6 +15,7 @@ class Row:
     needs = ()            # commands that must be installed
     desktop_name = None   # XDG_CURRENT_DESKTOP, None for a bare X session
     not_checked = {}      # check name -> why this desktop cannot show it here
+    panels = (0, 0)       # pixel rows that the desktop's panels cover, at the top and the bottom
 
     def skip_reason(self):
         missing = [c for c in self.needs if not shutil.which(c) and not os.path.exists(c)]
@@ -39,7 +40,9 @@ class Row:
         return binary
 
     def screen(self):
-        return self.x.shot()
+        shot = self.x.shot()
+        shot.top, shot.bottom = self.panels[0], shot.height - self.panels[1]
+        return shot
 
     def close(self):
         self.x.close()
@@ -65,8 +68,9 @@ class RootWindow(Row):
 class DesktopWindow(Row):
     """A desktop whose own program maps a window of the desktop type over the root."""
 
-    def __init__(self, name, desktop_name, argv, needs=(), env=None):
+    def __init__(self, name, desktop_name, argv, needs=(), env=None, panels=(0, 0)):
         self.name, self.desktop_name, self.argv, self.env = name, desktop_name, argv, env or {}
+        self.panels = panels
         self.needs = (argv[0],) + tuple(needs) + ("Xvfb", "openbox", "import", "xdotool", "wmctrl",
                                                    "dbus-daemon")
 
@@ -144,7 +148,7 @@ class GnomeShell(Row):
     name = "GNOME"
     desktop_name = "GNOME"
     needs = ("gnome-shell", "gsettings", "Xvfb", "import", "xdotool", "wmctrl", "dbus-daemon")
-    panel = 40  # the top bar
+    panels = (40, 0)  # the top bar
     not_checked = {"tile": "GNOME Shell 43 on Xvfb draws a tiled picture as one tile zoomed to the "
                            "screen's width, whoever sets it; the style is read back from the settings"}
     plain = (32, 48, 64)
@@ -185,11 +189,6 @@ class GnomeShell(Row):
             return False
         poll("the GNOME desktop", desktop_shown, timeout=40, interval=0.5)
 
-    def screen(self):
-        shot = self.x.shot()
-        shot.top = self.panel
-        return shot
-
 
 class NotDrawnHeadless(Row):
     """A desktop whose wallpaper no program here can draw headless; what was
@@ -216,4 +215,6 @@ ROWS = [
                      "(Cinnamon's own shell does); its settings are read back instead"),
     Sway(),
     GnomeShell(),
+    # Plasma's panel along the bottom.
+    DesktopWindow("KDE", "KDE", ["plasmashell"], panels=(0, 50)),
 ]

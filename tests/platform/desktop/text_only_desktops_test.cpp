@@ -64,6 +64,11 @@ TEST_F(TextOnlyDesktops, NamesThatAreNotUtf8ReachTheDesktopAsThatFile) {
             EXPECT_EQ(given, latin1);
         }
     }
+    // Plasma is reached over D-Bus, not through a tool: only its choice here.
+    for (const Desktop d : {Desktop::Xfce, Desktop::Lxqt, Desktop::Mate, Desktop::Kde, Desktop::Gnome})
+        EXPECT_TRUE(utf8_names_only(d));
+    for (const Desktop d : {Desktop::Cinnamon, Desktop::Lxde, Desktop::Sway, Desktop::X11})
+        EXPECT_FALSE(utf8_names_only(d));
     // A UTF-8 name is handed as it is.
     const std::string utf8 = (dir / "pics/caf\xc3\xa9.bmp").string();
     write_file(utf8, "BM utf-8");
