@@ -159,7 +159,7 @@ class Run:
                 seen.append(now)
             return len(seen) >= 3
         try:
-            poll("the slideshow on screen", changed_twice, timeout=12, interval=0.1)
+            poll("the slideshow on screen", changed_twice, timeout=20, interval=0.1)
         except Failure:
             raise Failure(f"pictures seen on screen: {seen}")
         finally:

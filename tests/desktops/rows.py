@@ -68,13 +68,19 @@ class RootWindow(Row):
 class DesktopWindow(Row):
     """A desktop whose own program maps a window of the desktop type over the root."""
 
-    def __init__(self, name, desktop_name, argv, needs=(), env=None, panels=(0, 0)):
+    def __init__(self, name, desktop_name, argv, needs=(), env=None, panels=(0, 0), config=None):
         self.name, self.desktop_name, self.argv, self.env = name, desktop_name, argv, env or {}
         self.panels = panels
+        self.config = config or {}  # files under the session's HOME
         self.needs = (argv[0],) + tuple(needs) + ("Xvfb", "openbox", "import", "xdotool", "wmctrl",
                                                    "dbus-daemon")
 
     def start_desktop(self):
+        for name, text in self.config.items():
+            path = os.path.join(self.x.env["HOME"], name)
+            os.makedirs(os.path.dirname(path), exist_ok=True)
+            with open(path, "w") as f:
+                f.write(text)
         proc = self.x.start_group(self.argv, dict(self.x.env, **self.env))
 
         def drawn():
@@ -215,6 +221,8 @@ ROWS = [
                      "(Cinnamon's own shell does); its settings are read back instead"),
     Sway(),
     GnomeShell(),
-    # Plasma's panel along the bottom.
-    DesktopWindow("KDE", "KDE", ["plasmashell"], panels=(0, 50)),
+    # Plasma's panel along the bottom; no cross-fades, so that each picture
+    # of the slideshow is on screen whole.
+    DesktopWindow("KDE", "KDE", ["plasmashell"], panels=(0, 50),
+                  config={".config/kdeglobals": "[KDE]\nAnimationDurationFactor=0\n"}),
 ]
