@@ -174,6 +174,19 @@ bool gvariant_unquote(const std::string& printed, std::string& text) {
     return true;
 }
 
+bool utf8_names_only(Desktop desktop) {
+    switch (desktop) {
+        case Desktop::Xfce:   // xfconf-query refuses other bytes
+        case Desktop::Lxqt:   // pcmanfm-qt replaces them
+        case Desktop::Mate:   // a settings string cannot hold them
+        case Desktop::Kde:    // Plasma turns the URI into text and loses them
+        case Desktop::Gnome:  // GNOME Shell stops redrawing its background for good
+            return true;
+        default:
+            return false;
+    }
+}
+
 bool sway_safe(const std::string& path) {
     if (path.empty() || path[0] != '/') return false;
     for (const char c : path) {
@@ -373,10 +386,12 @@ bool apply_desktop_wallpaper(const std::string& path, WallpaperStyle style, cons
     const bool tiled = style == WallpaperStyle::Tiled;
     const std::string& preview = services().preview_bmp_path;
     const std::string data_folder = preview.substr(0, preview.find_last_of('/') + 1);
+    const bool text_only = utf8_names_only(desktop) && !valid_utf8(path);
     std::string stem;
-    if (desktop == Desktop::Sway) {
-        // sway runs word expansion on the path, commands included: it gets
-        // a name of our own in our data folder, never the user's.
+    if (desktop == Desktop::Sway || text_only) {
+        // sway runs word expansion on the path, commands included; the others
+        // cannot read the name. Either gets a name of our own in our data
+        // folder, never the user's.
         stem = data_folder + ".wallpaper";
     } else if ((desktop == Desktop::Kde || desktop == Desktop::Lxqt || desktop == Desktop::Xfce) &&
                path == preview) {
@@ -388,7 +403,9 @@ bool apply_desktop_wallpaper(const std::string& path, WallpaperStyle style, cons
     if (stem.empty()) return apply_to(desktop, path, tiled, run);
     std::string previous;
     const std::string alias = fresh_alias(path, stem, previous);
-    if (desktop == Desktop::Sway && !sway_safe(alias)) {
+    const bool unusable = desktop == Desktop::Sway ? !sway_safe(alias)
+                                                   : text_only && (alias.empty() || !valid_utf8(alias));
+    if (unusable) {
         if (!alias.empty()) ::unlink(alias.c_str());
         return false;
     }

@@ -27,6 +27,10 @@ std::string gvariant_quote(const std::string& text);
 // The string of gsettings' printed GVariant; false when it is no string.
 bool gvariant_unquote(const std::string& printed, std::string& text);
 
+// True for the desktops that cannot show a picture whose name is not UTF-8:
+// such a name reaches them as a link of our own.
+bool utf8_names_only(Desktop desktop);
+
 // True when a path holds nothing that sway's command parser or the word
 // expansion it runs on the path could act on: absolute, and only letters,
 // digits and "/._+,@%=:-".

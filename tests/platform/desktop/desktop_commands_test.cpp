@@ -123,11 +123,13 @@ TEST(FileUri, EncodesEveryByteOfTheName) {
 }
 
 TEST_F(DesktopCommands, NamesThatAreNotUtf8) {
-    const std::string latin1 = "/p/caf\xe9 \xff\xc3.bmp";
-    // Raw bytes for the tools that take a path; MATE's settings string cannot
-    // hold them, so nothing is run and the call fails.
-    ASSERT_TRUE(apply("XFCE", WallpaperStyle::Centered, latin1));
-    EXPECT_EQ(commands.at(1).at(9), latin1);
+    const std::string latin1 = "/p/caf\xe9 \xff\xc3.bmp", uri = "'file:///p/caf%E9%20%FF%C3.bmp'";
+    ASSERT_TRUE(apply("X-Cinnamon", WallpaperStyle::Centered, latin1));
+    EXPECT_EQ(commands.at(0), (Argv{"gsettings", "set", "org.cinnamon.desktop.background", "picture-uri", uri}));
+    // Raw bytes for the tools that take them; MATE's settings string cannot
+    // hold them, and a missing file gets no name of our own: nothing is run.
+    ASSERT_TRUE(apply("LXDE", WallpaperStyle::Centered, latin1));
+    EXPECT_EQ(commands.at(0).at(1), "--set-wallpaper=" + latin1);
     EXPECT_FALSE(apply("MATE", WallpaperStyle::Centered, latin1));
     EXPECT_TRUE(commands.empty());
     EXPECT_TRUE(apply("MATE", WallpaperStyle::Centered, "/p/caf\xc3\xa9.bmp"));
