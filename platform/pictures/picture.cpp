@@ -239,7 +239,7 @@ Picture decode_at_own_size(std::unique_ptr<PictureFile> file) {
         QImage whole;
         try {
             whole = paint_format(held->decode_whole_again());
-        } catch (const Error&) {
+        } catch (...) {  // nothing may leave the pool's thread
         }
         if (whole.size() != size) {
             // The start of the file decoded, its end did not: what decoded
