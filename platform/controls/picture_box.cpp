@@ -34,11 +34,12 @@ protected:
         if (!data_ || data_->image.isNull()) return;
         QPainter painter(this);
         if (!stretch_) {
-            painter.drawImage(event->rect().topLeft(), data_->image, event->rect());
+            // A large picture may still be completing beyond what is on screen.
+            painter.drawImage(event->rect().topLeft(), data_->covering(event->rect()), event->rect());
             return;
         }
         if (scaled_.size() != size()) {
-            scaled_ = data_->image.scaled(size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+            scaled_ = data_->whole().scaled(size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
         }
         painter.drawImage(0, 0, scaled_);
     }

@@ -4,9 +4,14 @@
 #include <QBuffer>
 #include <QByteArray>
 #include <QFile>
+#include <QGuiApplication>
 #include <QImageIOHandler>
 #include <QImageReader>
+#include <QPainter>
+#include <QScreen>
+#include <QThreadPool>
 
+#include <atomic>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -35,6 +40,27 @@ constexpr int kAllocationLimitMb = 1024;
 constexpr qint64 kLargeFullDecodePixels = 4'000'000;
 
 qint64 pixels_of(QSize s) { return s.isValid() ? qint64(s.width()) * s.height() : 0; }
+
+// The most of a picture at its own size that can be on screen at once; an
+// empty size decodes every picture whole before it is handed out.
+std::atomic<int> g_part_width{0}, g_part_height{0};
+
+QSize visible_part() { return QSize(g_part_width.load(), g_part_height.load()); }
+
+// One thread finishes the pictures handed out part first, one after another.
+// Never destroyed, so that dropping a picture never waits for its decode.
+QThreadPool& rest_pool() {
+    static QThreadPool* p = [] {
+        auto* pool = new QThreadPool;
+        pool->setMaxThreadCount(1);
+        return pool;
+    }();
+    return *p;
+}
+
+QImage paint_format(const QImage& image) {
+    return image.convertToFormat(image.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32);
+}
 
 [[noreturn]] void not_a_picture(const std::string& path, const std::string& why) {
     throw Error(err::kInvalidPicture, "The file " + display_text(path) + " is not a picture that can be shown: " + why);
@@ -98,6 +124,27 @@ public:
     PictureFile& operator=(const PictureFile&) = delete;
 
     bool is_jpeg() const { return reader_.format() == "jpeg"; }
+
+    // Whether decoding the top-left part first saves much: a JPEG stored
+    // upright (Qt's reader then skips every row below the part), at least
+    // twice as large as the part.
+    bool worth_part_first(QSize part) const {
+        return is_jpeg() && !part.isEmpty() && reader_.transformation() == QImageIOHandler::TransformationNone &&
+               pixels_of(stored_size_) >= 2 * pixels_of(part.boundedTo(stored_size_));
+    }
+    // Decodes only the top-left part of the picture.
+    QImage decode_part(QSize part) {
+        reader_.setClipRect(QRect(QPoint(0, 0), part.boundedTo(stored_size_)));
+        return decode();
+    }
+    // Decodes the whole picture after decode_part, from the start of the
+    // file still open.
+    QImage decode_whole_again() {
+        if (!file_.seek(0)) not_a_picture(path_, "it cannot be read again");
+        reader_.setDevice(&file_);
+        reader_.setClipRect(QRect());
+        return decode();
+    }
     // The file as it was when opened.
     const FileStamp& stamp() const { return stamp_; }
 
@@ -174,32 +221,65 @@ QSize fitting_size(QSize picture, int box_width_px, int box_height_px) {
     return QSize(std::max(1, target.width()), std::max(1, target.height()));
 }
 
+// Decodes a picture opened and reserved at its own size. A large JPEG gives
+// the part that can be on screen at once, and the rest is decoded behind it
+// on a thread of its own, which holds the file and the reserved memory until
+// it is done; anything drawn beyond the part waits for it.
+Picture decode_at_own_size(std::unique_ptr<PictureFile> file) {
+    const QSize part = visible_part();
+    if (!file->worth_part_first(part)) return picture_from_image(file->decode());
+    auto data = std::make_shared<PictureData>();
+    data->image = paint_format(file->decode_part(part));
+    data->size = file->upright_size();
+    data->rest = std::make_shared<PictureRest>();
+    std::weak_ptr<PictureRest> rest = data->rest;
+    std::shared_ptr<PictureFile> held(std::move(file));
+    rest_pool().start([held, rest, first = data->image, size = data->size]() mutable {
+        if (rest.expired()) return;  // the picture is gone: nothing to finish
+        QImage whole;
+        try {
+            whole = paint_format(held->decode_whole_again());
+        } catch (...) {  // nothing may leave the pool's thread
+        }
+        if (whole.size() != size) {
+            // The start of the file decoded, its end did not: what decoded
+            // stays, as a damaged JPEG's missing rows do.
+            whole = QImage(size, QImage::Format_RGB32);
+            whole.fill(Qt::black);
+            QPainter(&whole).drawImage(0, 0, first);
+        }
+        held.reset();  // the file closed and the decode's memory given back
+        if (auto r = rest.lock()) r->finish(std::move(whole));
+    });
+    return Picture(std::move(data));
+}
+
 }  // namespace
 
 Picture picture_from_image(const QImage& image) {
     auto data = std::make_shared<PictureData>();
-    data->image = image.convertToFormat(image.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied
-                                                                : QImage::Format_RGB32);
+    data->image = paint_format(image);
+    data->size = data->image.size();
     return Picture(std::move(data));
 }
 
-int Picture::width_px() const { return data_ ? data_->image.width() : 0; }
+int Picture::width_px() const { return data_ ? data_->size.width() : 0; }
 
-int Picture::height_px() const { return data_ ? data_->image.height() : 0; }
+int Picture::height_px() const { return data_ ? data_->size.height() : 0; }
 
 Picture load_picture(const std::string& path) {
-    PictureFile file(path);
-    file.reserve(pixels_of(file.upright_size()));
-    return picture_from_image(file.decode());
+    auto file = std::make_unique<PictureFile>(path);
+    file->reserve(pixels_of(file->upright_size()));
+    return decode_at_own_size(std::move(file));
 }
 
 Picture load_picture_within(const std::string& path, std::uint64_t max_decode_bytes, FileStamp& opened) {
-    PictureFile file(path);
-    opened = file.stamp();
-    const qint64 pixels = pixels_of(file.upright_size());
-    if (file.decode_bytes(pixels) > max_decode_bytes) return Picture();
-    file.reserve(pixels);
-    return picture_from_image(file.decode());
+    auto file = std::make_unique<PictureFile>(path);
+    opened = file->stamp();
+    const qint64 pixels = pixels_of(file->upright_size());
+    if (file->decode_bytes(pixels) > max_decode_bytes) return Picture();
+    file->reserve(pixels);
+    return decode_at_own_size(std::move(file));
 }
 
 bool file_stamp(const std::string& path, FileStamp& out) {
@@ -241,7 +321,7 @@ void save_picture_bmp(const Picture& picture, const std::string& path) {
         throw Error(err::kInvalidPicture, "There is no picture to save as " + display_text(path));
     }
     // RGB32 makes Qt write a plain 24-bit bitmap; transparency is dropped.
-    const QImage rgb = picture.data()->image.convertToFormat(QImage::Format_RGB32);
+    const QImage rgb = picture.data()->whole().convertToFormat(QImage::Format_RGB32);
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
@@ -252,6 +332,22 @@ void save_picture_bmp(const Picture& picture, const std::string& path) {
     write_file_atomically(path, std::string(bytes.constData(), static_cast<std::size_t>(bytes.size())));
 }
 
-void configure_picture_decoding() { QImageReader::setAllocationLimit(kAllocationLimitMb); }
+void set_visible_part(int width_px, int height_px) {
+    g_part_width = std::max(0, width_px);
+    g_part_height = std::max(0, height_px);
+}
+
+void configure_picture_decoding() {
+    QImageReader::setAllocationLimit(kAllocationLimitMb);
+    // A picture at its own size is drawn from its top-left corner: at first
+    // no more of it than the largest screen shows.
+    QSize largest;
+    if (qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
+        for (const QScreen* screen : QGuiApplication::screens()) {
+            largest = largest.expandedTo((QSizeF(screen->geometry().size()) * screen->devicePixelRatio()).toSize());
+        }
+    }
+    set_visible_part(largest.width(), largest.height());
+}
 
 }  // namespace platform

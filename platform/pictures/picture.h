@@ -24,7 +24,7 @@ private:
     std::shared_ptr<const PictureData> data_;
 };
 
-// Loads a picture file at its own size. Throws 53 when the file cannot be
+// Loads a picture file at its own size (see set_visible_part). Throws 53 when the file cannot be
 // opened and 481 when it is not a picture that can be decoded.
 Picture load_picture(const std::string& path);
 
@@ -56,7 +56,14 @@ Picture load_picture_fitting(const std::string& path, int box_width_px, int box_
 // when it cannot be written.
 void save_picture_bmp(const Picture& picture, const std::string& path);
 
-// Process-wide decoder settings (allocation limit); called once at start.
+// Process-wide decoder settings (allocation limit, the part of a large
+// picture decoded first); called once at start, on the main thread.
 void configure_picture_decoding();
+
+// A JPEG at its own size several times larger than this many pixels is
+// handed out with its top-left part decoded, the rest following on a thread
+// of its own; 0 x 0 decodes every picture whole first. Set from the screens
+// by configure_picture_decoding.
+void set_visible_part(int width_px, int height_px);
 
 }  // namespace platform
