@@ -3,12 +3,16 @@
 // Prints what one tick holds the user-interface thread, the longest the event
 // loop went unserved (what a restore arriving mid-tick waits), and the parts
 // of a tick timed one by one on this thread: decode, bitmap encoding, the
-// write with its fsync, and the desktop call.
+// write with its fsync, and the desktop call. Before each tick it waits for
+// the work the tick before handed to other threads and prints that wait
+// apart: on a machine too busy to finish it within the second, the tick
+// itself would wait for it.
 //
 //   bench_auto_show_tick FOLDER [TICKS]
 //
 // The desktop call is the real one of the session (feh under a bare X
 // server); GLIMMERBOX_BENCH_DESKTOP=record only records it.
+#include <QBuffer>
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QTimer>
@@ -35,6 +39,7 @@
 #include "platform/files/files.h"
 #include "platform/files/start_folder.h"
 #include "platform/pictures/picture.h"
+#include "platform/pictures/picture_data.h"
 
 namespace {
 
@@ -74,6 +79,15 @@ void time_parts(const std::string& photo) {
     platform::Picture picture;
     const double decode = median_of(5, [&] { picture = platform::load_picture(photo); });
     const double save = median_of(5, [&] { platform::save_picture_bmp(picture, preview); });
+    // Qt's own bitmap writer, row by row into a growing buffer, as the
+    // preview was made before: timed here beside ours, under the same load.
+    const double qt_encode = median_of(5, [&] {
+        QByteArray encoded;
+        QBuffer buffer(&encoded);
+        buffer.open(QIODevice::WriteOnly);
+        picture.data()->image.convertToFormat(QImage::Format_RGB32).save(&buffer, "BMP");
+        const std::string copy(encoded.constData(), std::size_t(encoded.size()));
+    });
     std::string bytes(std::size_t(54) + std::size_t(picture.width_px()) * 3 * picture.height_px(), 'x');
     const double write = median_of(5, [&] { platform::write_file_atomically(preview, bytes); });
     platform::save_picture_bmp(picture, preview);
@@ -84,6 +98,7 @@ void time_parts(const std::string& photo) {
     std::printf("picture=%dx%d\n", picture.width_px(), picture.height_px());
     std::printf("part_decode_ms=%.1f\npart_bmp_encode_ms=%.1f\npart_write_fsync_ms=%.1f\npart_desktop_call_ms=%.1f\n",
                 decode, save - write, write, desktop);
+    std::printf("part_bmp_encode_qt_writer_ms=%.1f\n", qt_encode);
 }
 
 int run(const std::string& folder, int ticks) {
@@ -123,11 +138,20 @@ int run(const std::string& folder, int ticks) {
 
     std::vector<double> tick_ms;
     QEventLoop loop;
+    std::vector<double> wait_ms;
     b.Timer1.on_timer = [&] {
+        // What a tick waits for when the work it hands off is not done by
+        // the next one (the wallpaper of the tick before, the next picture's
+        // decode), apart from its own work.
+        const auto w0 = Clock::now();
+        b.finish_wallpaper();
+        b.neighbour_pictures.wait_idle();
+        wait_ms.push_back(ms_since(w0));
+        last = Clock::now();  // the bench's own wait is no gap of the program's
         const auto t0 = Clock::now();
         b.Timer1_Timer();
         tick_ms.push_back(ms_since(t0));
-        std::fprintf(stderr, "tick %zu: %.0f ms\n", tick_ms.size(), tick_ms.back());
+        std::fprintf(stderr, "tick %zu: %.0f ms, waited %.0f ms before\n", tick_ms.size(), tick_ms.back(), wait_ms.back());
         if (int(tick_ms.size()) >= ticks) loop.quit();
     };
     b.Filter1.set_list_index(1);  // "Auto Show (*.*)": minimised, ticking
@@ -138,6 +162,7 @@ int run(const std::string& folder, int ticks) {
 
     std::printf("ticks=%zu\ntick_ui_ms_median=%.1f\ntick_ui_ms_max=%.1f\nevent_loop_widest_gap_ms=%.1f\n",
                 tick_ms.size(), median(tick_ms), *std::max_element(tick_ms.begin(), tick_ms.end()), widest_gap);
+    std::printf("wait_for_handed_off_work_ms_median=%.1f\n", median(wait_ms));
     std::printf("tick_ui_ms_all=");
     for (double t : tick_ms) std::printf("%.0f ", t);
     std::printf("\n");
