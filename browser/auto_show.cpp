@@ -32,6 +32,7 @@ void frmBMPView::Timer1_Timer() {
     // The next picture of the show, wrapping to the first, decodes while this
     // one goes to the desktop.
     skip_on_error([&] {
-        if (file_index != shown) neighbour_pictures.decode_ahead({platform::join_path(File1.path(), File1.list(file_index))});
+        if (file_index == shown) return;
+        neighbour_pictures.decode_ahead({platform::join_path(File1.path(), File1.list(file_index))});
     });
 }

@@ -96,8 +96,9 @@ void time_parts(const std::string& photo) {
                                         platform::SPIF_UPDATEINIFILE_SENDCHANGE);
     });
     std::printf("picture=%dx%d\n", picture.width_px(), picture.height_px());
-    std::printf("part_decode_ms=%.1f\npart_bmp_encode_ms=%.1f\npart_write_fsync_ms=%.1f\npart_desktop_call_ms=%.1f\n",
-                decode, save - write, write, desktop);
+    std::printf(
+        "part_decode_ms=%.1f\npart_bmp_encode_ms=%.1f\npart_write_fsync_ms=%.1f\npart_desktop_call_ms=%.1f\n",
+        decode, save - write, write, desktop);
     std::printf("part_bmp_encode_qt_writer_ms=%.1f\n", qt_encode);
 }
 
@@ -151,7 +152,8 @@ int run(const std::string& folder, int ticks) {
         const auto t0 = Clock::now();
         b.Timer1_Timer();
         tick_ms.push_back(ms_since(t0));
-        std::fprintf(stderr, "tick %zu: %.0f ms, waited %.0f ms before\n", tick_ms.size(), tick_ms.back(), wait_ms.back());
+        std::fprintf(stderr, "tick %zu: %.0f ms, waited %.0f ms before\n", tick_ms.size(), tick_ms.back(),
+                     wait_ms.back());
         if (int(tick_ms.size()) >= ticks) loop.quit();
     };
     b.Filter1.set_list_index(1);  // "Auto Show (*.*)": minimised, ticking

@@ -31,7 +31,8 @@ std::string written_by_qt(const platform::Picture& picture) {
 QImage translucent(int width, int height) {
     QImage image = ts::pattern_image(width, height).convertToFormat(QImage::Format_ARGB32);
     for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) image.setPixel(x, y, (image.pixel(x, y) & 0xffffff) | (uint((x * 37 + y) % 256) << 24));
+        for (int x = 0; x < width; ++x)
+            image.setPixel(x, y, (image.pixel(x, y) & 0xffffff) | (uint((x * 37 + y) % 256) << 24));
     return image;
 }
 
@@ -39,14 +40,16 @@ TEST(BmpFile, IsTheBitmapQtsWriterMakes) {
     ts::TempDir dir;
     const std::string path = dir.file("preview.bmp");
     // Widths 1 to 5 need every padding from 0 to 3 bytes a row.
-    for (const QSize size : {QSize(1, 1), QSize(2, 3), QSize(3, 2), QSize(4, 1), QSize(5, 7), QSize(13, 4), QSize(640, 3)}) {
+    for (const QSize size :
+         {QSize(1, 1), QSize(2, 3), QSize(3, 2), QSize(4, 1), QSize(5, 7), QSize(13, 4), QSize(640, 3)}) {
         QImage dense = ts::pattern_image(size.width(), size.height());
         dense.setDotsPerMeterX(5906);  // 150 DPI
         dense.setDotsPerMeterY(3937);
-        for (const QImage& image : {ts::pattern_image(size.width(), size.height()), dense,
-                                    translucent(size.width(), size.height())}) {
+        for (const QImage& image :
+             {ts::pattern_image(size.width(), size.height()), dense, translucent(size.width(), size.height())}) {
             SCOPED_TRACE(std::to_string(size.width()) + " x " + std::to_string(size.height()) +
-                         (image.hasAlphaChannel() ? " translucent" : "") + " dpm " + std::to_string(image.dotsPerMeterX()));
+                         (image.hasAlphaChannel() ? " translucent" : "") + " dpm " +
+                         std::to_string(image.dotsPerMeterX()));
             const platform::Picture picture = platform::picture_from_image(image);
             platform::save_picture_bmp(picture, path);
             EXPECT_EQ(ts::read_file_bytes(path), written_by_qt(picture));
