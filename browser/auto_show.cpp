@@ -15,12 +15,24 @@ void frmBMPView::Timer1_Timer() {
         return;
     }
     if (File1.list_count() <= 0) return;
+    // Ticks do not overlap: the wallpaper of the tick before reaches the
+    // desktop before this one starts (at one a second it is long done).
+    finish_wallpaper();
     File1.set_list_index(file_index >= File1.list_count() ? 0 : file_index);
 
     std::string path;
     skip_on_error([&] { path = platform::join_path(File1.path(), File1.file_name()); });
-    skip_on_error([&] { Image1.load(path); });
-    skip_on_error([&] { Load_Wallpaper(); });
+    // The selection's picture, decoded ahead or just shown: nothing is
+    // decoded twice while the file stays the same.
+    skip_on_error([&] { Image1.set_picture(neighbour_pictures.take(path)); });
+    skip_on_error([&] { start_wallpaper(); });
+    const int shown = File1.list_index();
     ++file_index;
     if (file_index >= File1.list_count()) file_index = 0;
+    // The next picture of the show, wrapping to the first, decodes while this
+    // one goes to the desktop.
+    skip_on_error([&] {
+        if (file_index == shown) return;
+        neighbour_pictures.decode_ahead({platform::join_path(File1.path(), File1.list(file_index))});
+    });
 }

@@ -44,6 +44,7 @@ struct NeighbourPictures::State {
     std::vector<std::string> wanted;   // in the order to decode
     std::vector<std::string> skipped;  // wanted, tried, nothing kept
     std::vector<Held> held;
+    std::optional<Held> shown;  // the picture take handed out last
     std::optional<std::string> running;
     bool worker = false;
 
@@ -57,7 +58,8 @@ struct NeighbourPictures::State {
     }
     std::optional<std::string> next_job() const {
         for (const std::string& p : wanted) {
-            if (!is_held(p) && !contains(skipped, p) && running != p) return p;
+            const bool on_view = shown && shown->path == p;
+            if (!is_held(p) && !on_view && !contains(skipped, p) && running != p) return p;
         }
         return std::nullopt;
     }
@@ -115,18 +117,25 @@ Picture NeighbourPictures::take(const std::string& path) {
     state_->changed.wait(lock, [&] { return state_->running != path; });
     // Queued but not started: it is decoded here, and only here.
     std::erase(state_->wanted, path);
+    std::optional<Held> ready;
     auto it = std::find_if(state_->held.begin(), state_->held.end(), [&](const Held& h) { return h.path == path; });
     if (it != state_->held.end()) {
-        Held h = std::move(*it);
+        ready = std::move(*it);
         state_->held.erase(it);
-        lock.unlock();
-        FileStamp now;
-        if (file_stamp(path, now) && now == h.stamp) return h.picture;
-    } else {
-        lock.unlock();
+    } else if (state_->shown && state_->shown->path == path) {
+        ready = state_->shown;
     }
-    FileStamp ignored;
-    return state_->loader(path, std::numeric_limits<std::uint64_t>::max(), ignored);
+    lock.unlock();
+    Held h{path, {}, {}, 0};
+    FileStamp now;
+    if (ready && file_stamp(path, now) && now == ready->stamp) {
+        h = std::move(*ready);
+    } else {
+        h.picture = state_->loader(path, std::numeric_limits<std::uint64_t>::max(), h.stamp);
+    }
+    lock.lock();
+    state_->shown = h;
+    return h.picture;
 }
 
 void NeighbourPictures::decode_ahead(std::vector<std::string> paths) {
@@ -142,6 +151,7 @@ void NeighbourPictures::clear() {
     state_->wanted.clear();
     state_->skipped.clear();
     state_->held.clear();
+    state_->shown.reset();
 }
 
 std::vector<std::string> NeighbourPictures::held_paths() const {

@@ -29,7 +29,9 @@ public:
     // The picture at the path exactly as load_picture gives it now, with its
     // errors: the one decoded ahead when the file is unchanged (waiting for
     // it when it is being decoded), else decoded here. What it held for the
-    // path is dropped either way.
+    // path is dropped either way. The picture handed out last is remembered
+    // (it is the one on view, so this costs no memory): taking it again while
+    // its file is unchanged decodes nothing, and it is not decoded ahead.
     Picture take(const std::string& path);
     // Decodes these files ahead, in this order, and drops every picture held
     // for another path. A file that fails, or whose decode would not fit in

@@ -1,7 +1,6 @@
 // Picture files decoded with Qt's image readers, opened by byte path.
 #include "platform/pictures/picture.h"
 
-#include <QBuffer>
 #include <QByteArray>
 #include <QFile>
 #include <QGuiApplication>
@@ -21,6 +20,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/pictures/bmp_bytes.h"
 #include "platform/pictures/decode_budget.h"
 #include "platform/core/error.h"
 #include "platform/files/files.h"
@@ -321,15 +321,8 @@ void save_picture_bmp(const Picture& picture, const std::string& path) {
         throw Error(err::kInvalidPicture, "There is no picture to save as " + display_text(path));
     }
     // RGB32 makes Qt write a plain 24-bit bitmap; transparency is dropped.
-    const QImage rgb = picture.data()->whole().convertToFormat(QImage::Format_RGB32);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    if (!rgb.save(&buffer, "BMP")) {
-        throw Error(err::kPathFileAccess, "The picture cannot be saved as " + display_text(path) +
-                                              ": the bitmap could not be encoded");
-    }
-    write_file_atomically(path, std::string(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+    // Made in one buffer of its exact size and written with one call.
+    write_file_atomically(path, bmp_file_bytes(picture.data()->whole().convertToFormat(QImage::Format_RGB32)));
 }
 
 void set_visible_part(int width_px, int height_px) {
