@@ -88,6 +88,10 @@ void frmThumbnails::Form_Load() {
 
 void frmThumbnails::Form_Unload() {
     Unload_Images();
+    // The cells' memory goes back before the browser lists its folder again,
+    // whose entries would otherwise be spread over the freed pages and pin
+    // them.
+    platform::release_free_memory();
     windows::main_browser_Restore_Dir();
 }
 
