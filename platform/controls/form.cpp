@@ -200,6 +200,13 @@ void Form::remove(Control& control) {
     controls_.erase(&control);
 }
 
+std::unique_ptr<Control> Form::take(Control& control) {
+    auto node = controls_.extract(&control);
+    if (node.empty()) return nullptr;
+    node.mapped()->widget()->hide();
+    return std::move(node.mapped());
+}
+
 void Form::set_tab_order(const std::vector<Control*>& order) {
     for (size_t i = 1; i < order.size(); ++i) QWidget::setTabOrder(order[i - 1]->widget(), order[i]->widget());
 }
