@@ -89,6 +89,11 @@ void frmThumbnails::Form_Load() {
 void frmThumbnails::Form_Unload() {
     Unload_Images();
     windows::main_browser_Restore_Dir();
+    // The images go only now, and their memory back to the system: freed
+    // before the browser's new list, that list's many small entries would
+    // be spread over the freed pages and keep them resident.
+    unloaded_.clear();
+    platform::release_free_memory();
 }
 
 void frmThumbnails::close_window() {

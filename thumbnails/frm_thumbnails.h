@@ -80,6 +80,9 @@ private:
     void finish_close();
 
     std::unique_ptr<platform::PicturePrefetch> prefetch_;
+    // Images taken out by Unload_Images while the window closes, freed once
+    // the browser has listed its folder again (see Form_Unload).
+    std::vector<std::unique_ptr<platform::Control>> unloaded_;
     // Cell box in device pixels, for the reduced copies.
     int cell_w_px_ = 1, cell_h_px_ = 1;
     // The reduced copy of the enlarged cell while it shows its full picture.

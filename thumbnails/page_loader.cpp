@@ -140,6 +140,12 @@ void frmThumbnails::create_cell(int i) {
 
 void frmThumbnails::Unload_Images() {
     const size_t h = Image1.size() - 1;
-    for (size_t k = 1; k <= h; ++k) form_.remove(*Image1[k]);
+    for (size_t k = 1; k <= h; ++k) {
+        if (closed_) {
+            unloaded_.push_back(form_.take(*Image1[k]));
+        } else {
+            form_.remove(*Image1[k]);
+        }
+    }
     Image1.resize(1);
 }

@@ -11,6 +11,7 @@
 
 #include "platform/controls/form.h"
 #include "platform/controls/widget_util.h"
+#include "platform/core/runtime.h"
 
 namespace platform {
 using namespace detail;
@@ -110,6 +111,8 @@ Form::~Form() {
         delete impl_->sub.data();
     }
     delete impl_->window.data();
+    // A window of many controls (a thumbnail grid) leaves much freed memory.
+    release_free_memory();
 }
 
 // The caption as set: the toolkit may add a maximised child's caption to the
@@ -195,6 +198,13 @@ Timer& Form::add_timer() {
 
 void Form::remove(Control& control) {
     controls_.erase(&control);
+}
+
+std::unique_ptr<Control> Form::take(Control& control) {
+    auto node = controls_.extract(&control);
+    if (node.empty()) return nullptr;
+    node.mapped()->widget()->hide();
+    return std::move(node.mapped());
 }
 
 void Form::set_tab_order(const std::vector<Control*>& order) {

@@ -65,6 +65,9 @@ public:
     }
     Timer& add_timer();
     void remove(Control& control);
+    // Takes a control out of the form at once, as remove does, but hands it
+    // to the caller, who decides when its memory goes.
+    std::unique_ptr<Control> take(Control& control);
     // Keyboard focus order.
     void set_tab_order(const std::vector<Control*>& order);
 

@@ -8,6 +8,10 @@
 
 #include <exception>
 
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
+
 #include "platform/core/error.h"
 #include "platform/core/types.h"
 
@@ -34,6 +38,12 @@ Application::Application(const char* program_name) {
 Application::~Application() = default;
 
 int Application::run() { return impl_->app.exec(); }
+
+void release_free_memory() {
+#if defined(__GLIBC__)
+    ::malloc_trim(0);
+#endif
+}
 
 void DoEvents() { QCoreApplication::processEvents(QEventLoop::AllEvents); }
 

@@ -82,6 +82,11 @@ void guarded(const std::function<void()>& event);
 // window from inside one of its own handlers).
 void post(std::function<void()> fn);
 
+// Hands memory the program has freed back to the system. The allocator keeps
+// freed memory for reuse; after a window of many small pictures goes, that
+// would stay resident for the rest of the run.
+void release_free_memory();
+
 // The application's title for message boxes without one of their own.
 inline constexpr const char* kAppTitle = "Glimmerbox";
 
