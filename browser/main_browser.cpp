@@ -7,8 +7,8 @@ namespace windows {
 namespace {
 
 std::unique_ptr<frmBMPView>& main_browser_ptr() {
-    static std::unique_ptr<frmBMPView> b;
-    return b;
+    static auto* b = new std::unique_ptr<frmBMPView>();  // outlives exit(), as the frame's
+    return *b;
 }
 
 }  // namespace

@@ -5,8 +5,8 @@
 namespace windows {
 
 WindowRef<frmNewName>& new_name() {
-    static WindowRef<frmNewName> ref([] { return std::make_unique<frmNewName>(); });
-    return ref;
+    static auto* ref = new WindowRef<frmNewName>([] { return std::make_unique<frmNewName>(); });  // outlives exit()
+    return *ref;
 }
 
 }  // namespace windows

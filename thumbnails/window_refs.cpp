@@ -7,13 +7,13 @@
 namespace windows {
 
 WindowRef<frmThumbnails>& thumbnails() {
-    static WindowRef<frmThumbnails> ref([] { return std::make_unique<frmThumbnails>(); });
-    return ref;
+    static auto* ref = new WindowRef<frmThumbnails>([] { return std::make_unique<frmThumbnails>(); });  // outlives exit()
+    return *ref;
 }
 
 WindowRef<frmProgress>& progress() {
-    static WindowRef<frmProgress> ref([] { return std::make_unique<frmProgress>(); });
-    return ref;
+    static auto* ref = new WindowRef<frmProgress>([] { return std::make_unique<frmProgress>(); });  // outlives exit()
+    return *ref;
 }
 
 }  // namespace windows

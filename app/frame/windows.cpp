@@ -9,9 +9,12 @@
 namespace windows {
 namespace {
 
+// The holders of the windows are never destroyed by exit handlers: Qt ends
+// the process with exit() when the display goes away, and windows destroyed
+// after that point crash. Shutdown and tests destroy the windows themselves.
 std::unique_ptr<MDIForm1>& frame_ptr() {
-    static std::unique_ptr<MDIForm1> f;
-    return f;
+    static auto* f = new std::unique_ptr<MDIForm1>();
+    return *f;
 }
 
 }  // namespace

@@ -102,6 +102,22 @@ class Suite:
             if res.returncode != 1 or res.stderr != want + "\n":
                 raise Failure(f"DISPLAY={display} {args}: exit {res.returncode}, stderr {res.stderr!r}")
 
+    def display_lost(self):
+        """The X server going away while a picture is shown ends the program
+        with status 1, not a crash."""
+        x = XSession()
+        try:
+            folder = os.path.join(x.tmp, "pictures")
+            make_pictures(folder)
+            p = Program(x, self.binary, folder)
+            p.click_file(0)
+            x.procs[0].kill()
+            poll("the program to end", lambda: p.proc.poll() is not None)
+            if p.proc.returncode != 1:
+                raise Failure(f"exit code {p.proc.returncode} after the display went away")
+        finally:
+            x.close()
+
     def scroll_bars(self):
         """A picture larger than the screen gets bars that move it."""
         p = self.start(self.fresh_folder("scroll"))
@@ -414,7 +430,7 @@ class Thumbs:
         return colour_index(px.pixel(*self.cell_centre(0, 0)))
 
 
-SCENARIOS = ["startup_and_stepping", "no_display", "scroll_bars", "full_window", "delete", "rename",
+SCENARIOS = ["startup_and_stepping", "no_display", "display_lost", "scroll_bars", "full_window", "delete", "rename",
              "wallpaper", "auto_show", "thumbnails", "thumbnails_cancel",
              "hostile_pictures"]
 
