@@ -1,5 +1,6 @@
 """Reads single pixels of an X screen quickly through Xlib (about a
-millisecond each), for timing what appears on screen."""
+millisecond each), and presses keys through XTEST from this process, for
+timing what appears on screen without starting a program per key."""
 import ctypes
 import ctypes.util
 
@@ -22,6 +23,22 @@ class XPixels:
         if not self.display:
             raise RuntimeError("cannot open display " + display_name)
         self.root = self.x.XDefaultRootWindow(self.display)
+        self.xtst = ctypes.CDLL(ctypes.util.find_library("Xtst") or "libXtst.so.6")
+        self.xtst.XTestFakeKeyEvent.argtypes = [ctypes.c_void_p, ctypes.c_uint, ctypes.c_int, ctypes.c_ulong]
+        self.x.XStringToKeysym.restype = ctypes.c_ulong
+        self.x.XStringToKeysym.argtypes = [ctypes.c_char_p]
+        self.x.XKeysymToKeycode.restype = ctypes.c_ubyte
+        self.x.XKeysymToKeycode.argtypes = [ctypes.c_void_p, ctypes.c_ulong]
+        self.x.XFlush.argtypes = [ctypes.c_void_p]
+
+    def key(self, name):
+        """Presses and releases one key (an X keysym name such as "Down")."""
+        code = self.x.XKeysymToKeycode(self.display, self.x.XStringToKeysym(name.encode()))
+        if not code:
+            raise RuntimeError("no key for " + name)
+        for down in (1, 0):
+            self.xtst.XTestFakeKeyEvent(self.display, code, down, 0)
+        self.x.XFlush(self.display)
 
     def pixel(self, px, py):
         all_planes = 0xFFFFFFFF
