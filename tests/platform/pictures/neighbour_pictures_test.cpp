@@ -8,6 +8,7 @@
 
 #include <atomic>
 #include <cstdio>
+#include <functional>
 #include <future>
 #include <thread>
 
@@ -35,33 +36,29 @@ TEST_F(Neighbours, AFileChangedAfterItsDecodeIsDecodedAgainAndAnUnchangedOneHand
     const std::string red = ts::encode_with_qt(ts::solid_image(8, 8, Qt::red), "BMP");
     const std::string blue = ts::encode_with_qt(ts::solid_image(8, 8, Qt::blue), "BMP");
     ASSERT_EQ(red.size(), blue.size());
-    using Change = void (*)(const ts::TempDir& dir, const std::string& path, const std::string& bytes);
-    const std::tuple<const char*, Change, QColor> cases[] = {
-        {"unchanged", [](const ts::TempDir&, const std::string&, const std::string&) {}, Qt::red},
+    const std::string path = dir_.file("p.bmp");
+    const std::tuple<const char*, std::function<void()>, QColor> cases[] = {
+        {"unchanged", [] {}, Qt::red},
         {"replaced under the same name",
-         [](const ts::TempDir& dir, const std::string& path, const std::string& bytes) {
-             std::rename(dir.write_file("new.bmp", bytes).c_str(), path.c_str());
-         }, Qt::blue},
-        // Same length, and the modification time put back: only the change
-        // time tells.
-        {"written in place, same length and time",
-         [](const ts::TempDir& dir, const std::string& path, const std::string& bytes) {
+         [&] { std::rename(dir_.write_file("new.bmp", blue).c_str(), path.c_str()); }, Qt::blue},
+        // Same length and the modification time put back: only the change time tells.
+        {"written in place", [&] {
              struct stat before {};
              ::stat(path.c_str(), &before);
              std::this_thread::sleep_for(std::chrono::milliseconds(30));
-             dir.write_file("p.bmp", bytes);
+             dir_.write_file("p.bmp", blue);
              const struct timespec times[2] = {before.st_atim, before.st_mtim};
              ::utimensat(AT_FDCWD, path.c_str(), times, 0);
          }, Qt::blue},
     };
     for (const auto& [what, change, shown] : cases) {
         SCOPED_TRACE(what);
-        const std::string path = dir_.write_file("p.bmp", red);
+        dir_.write_file("p.bmp", red);
         NeighbourPictures ahead;
         ahead.decode_ahead({path});
         ahead.wait_idle();
         ASSERT_EQ(ahead.held_paths(), std::vector<std::string>{path});
-        change(dir_, path, blue);
+        change();
         EXPECT_EQ(first_pixel(ahead.take(path)), shown.rgb());
         EXPECT_TRUE(ahead.held_paths().empty());
     }
