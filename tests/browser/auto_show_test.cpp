@@ -1,7 +1,4 @@
-// The wallpaper slideshow, one tick at a time: it wraps and passes over what
-// cannot be read, never shows a stale picture decoded ahead, a bitmap that
-// cannot be written is no wallpaper, and the window answers while the desktop
-// takes its time.
+// The wallpaper slideshow, one tick at a time.
 #include <sys/stat.h>
 
 #include <chrono>
@@ -70,8 +67,7 @@ TEST_F(AutoShowTest, APictureReplacedUnderTheSameNameIsShownAsItIsNow) {
     const auto replace = [&](const std::string& name, int width) {
         std::rename(home.write_file("new/" + name, jpeg_bytes(width, 30)).c_str(), at(name).c_str());
     };
-    // b.jpg replaced after its decode ahead; then, in a folder of one, the
-    // picture just shown when it comes round again.
+    // b.jpg replaced after its decode ahead; then again when alone in the folder.
     b.Timer1_Timer();
     b.neighbour_pictures.wait_idle();
     replace("b.jpg", 70);

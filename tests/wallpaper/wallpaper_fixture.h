@@ -1,6 +1,5 @@
 #pragma once
-// The recording services seen from the wallpaper and desktop code, and names
-// a shell, a command parser or an option parser would act on.
+// The recording services for the wallpaper and desktop code, and names a shell would act on.
 #include <sys/stat.h>
 
 #include <filesystem>
@@ -19,7 +18,8 @@ using test_support::write_file;
 
 inline bool same_file(const std::string& a, const std::string& b) {
     struct stat x {}, y {};
-    return ::stat(a.c_str(), &x) == 0 && ::stat(b.c_str(), &y) == 0 && x.st_ino == y.st_ino && x.st_dev == y.st_dev;
+    return ::stat(a.c_str(), &x) == 0 && ::stat(b.c_str(), &y) == 0 && x.st_ino == y.st_ino &&
+           x.st_dev == y.st_dev;
 }
 
 // In a folder whose own name holds commands.
@@ -36,7 +36,7 @@ protected:
         services.settings_store_path = store_path = home.write_file("blocker", "a file") + "/glimmerbox/registry.reg";
         install();
     }
-    // Sets the wallpaper as on the given desktop, through the recording runner unless given another.
+    // Sets the wallpaper as on the given desktop, through the recording runner unless given one.
     bool apply_on(const char* desktop, const std::string& path,
                   platform::WallpaperStyle style = platform::WallpaperStyle::Centered, const char* swaysock = nullptr,
                   const platform::CommandRunner& run = nullptr) {

@@ -1,6 +1,4 @@
-// What each desktop's tools are given, through the recording runner: every
-// argument for an awkward name, hostile and non-UTF-8 names as that very file,
-// the alternating links, and the program runner itself.
+// What each desktop's tools are given for awkward, hostile and non-UTF-8 names, and the program runner.
 #include <gtest/gtest.h>
 
 #include <QByteArray>
@@ -79,8 +77,7 @@ TEST_F(DesktopCommands, EachDesktopGetsItsOwnArguments) {
             EXPECT_EQ(commands, expected) << row.desktop;
         }
     }
-    // Without feh: hsetroot. gsettings without a session bus exits 0 and
-    // keeps nothing: a failure.
+    // Without feh: hsetroot. gsettings without a bus exits 0 and keeps nothing: a failure.
     programs["feh"] = [](const Argv&) { return CommandResult{}; };
     EXPECT_TRUE(apply_on(nullptr, kOdd, WallpaperStyle::Tiled));
     EXPECT_EQ(commands, (Commands{{"feh", "--no-fehbg", "--bg-tile", kOdd}, {"hsetroot", "-tile", kOdd}}));
@@ -88,9 +85,7 @@ TEST_F(DesktopCommands, EachDesktopGetsItsOwnArguments) {
     EXPECT_FALSE(apply_on("GNOME", kOdd));
 }
 
-// URIs as GIO makes them (gio info, measured), from the bytes: names that are
-// not UTF-8 keep their bytes. The Plasma script's string holds only plain
-// characters and decodes to the same file.
+// URIs as GIO makes them (measured), byte for byte; the Plasma script's string is plain and decodes alike.
 TEST(FileUri, EncodesEveryByteOfTheName) {
     const std::pair<std::string, std::string> rows[] = {
         {"/p/a\xff b.bmp", "file:///p/a%FF%20b.bmp"},
@@ -113,8 +108,7 @@ TEST(FileUri, EncodesEveryByteOfTheName) {
     }
 }
 
-// The path a tool was given, read back as that tool reads its argument; for
-// sway as its command parser and word expansion (commands refused) see it.
+// The path a tool was given, read as the tool reads it (sway: its parser and word expansion).
 std::string path_given(const Argv& argv) {
     std::string text;
     const std::string& tool = argv.at(0);
@@ -139,8 +133,7 @@ std::string path_given(const Argv& argv) {
     return argv.back();  // feh, hsetroot
 }
 
-// sway, and the desktops that take only UTF-8 names when the name is not,
-// get a name of our own for that very file; the others get the bytes.
+// sway, and UTF-8-only desktops given another name, get a name of our own for that file.
 TEST_F(DesktopCommands, HostileNamesReachEveryToolAsThatVeryFile) {
     // A relative path (an XDG folder given as "--bg-fill") goes to no tool.
     EXPECT_FALSE(apply_on(nullptr, "--bg-fill/glimmerbox/preview.bmp"));
@@ -194,10 +187,9 @@ TEST_F(DesktopCommands, HostileNamesReachEveryToolAsThatVeryFile) {
 TEST_F(DesktopCommands, NoNameOfOurOwnMeansNoWallpaper) {
     const std::string latin1 = (dir / "pics/caf\xe9.bmp").string();
     write_file((dir / "blocker").string(), "a regular file");
-    // A missing file; a data folder that is itself not UTF-8; one that
-    // cannot be made (under a regular file).
-    for (const std::string& data : {(dir / "data").string(), (dir / "d\xe9ta").string(), (dir / "blocker/data").string()}) {
-        services.preview_bmp_path = data + "/preview.bmp";
+    // A missing file; a data folder not in UTF-8; one that cannot be made (under a regular file).
+    for (const std::string data : {"/data", "/d\xe9ta", "/blocker/data"}) {
+        services.preview_bmp_path = dir.string() + data + "/preview.bmp";
         install();
         for (const char* desktop : {"XFCE", "LXQt", "MATE", "GNOME"}) {
             SCOPED_TRACE(data + " " + desktop);

@@ -1,7 +1,4 @@
-// A wallpaper counts as set only when the desktop gives back what we sent,
-// read as the real tools print it; and real gsettings round trips, in a locale
-// that cannot show the name and on a private session bus. (The root-window
-// tools are run by the end-to-end suite.)
+// A wallpaper counts as set only when the desktop gives back what we sent; real gsettings round trips.
 #include <gtest/gtest.h>
 
 #include <QProcess>
@@ -38,8 +35,7 @@ bool reads_setting(const Argv& argv) {
 
 class ReadBack : public wallpaper_test::WallpaperTest {
 protected:
-    // Sets a tiled wallpaper with the answer to every read of a key whose
-    // name holds `key` replaced by `spoil`.
+    // Sets a tiled wallpaper, every read of a key holding `key` answered through `spoil`.
     bool apply(const char* desktop, const std::string& path, const std::string& key = "",
                std::function<CommandResult(CommandResult)> spoil = nullptr) {
         const CommandRunner run = [&](const Argv& argv, int ms) {
@@ -90,9 +86,7 @@ TEST_F(ReadBack, NamesThatAreNotUtf8CompareByTheirBytes) {
     }));
 }
 
-// gsettings prints strings as GLib's GVariant printer does (measured with
-// GLib 2.74): the other quote when the text holds a ', C escapes and \u / \U
-// for what is not printable, and the locale's bytes for the rest.
+// As GLib 2.74's GVariant printer writes strings (measured): quotes, C escapes, \u / \U, locale bytes.
 TEST(GvariantUnquote, ReadsWhatGsettingsPrints) {
     struct Row { std::string printed, text; };
     const Row rows[] = {
@@ -139,9 +133,7 @@ TEST(PlasmaReadBack, EveryDesktopMustHoldThePicture) {
     for (const Row& row : rows) EXPECT_EQ(plasma_shows(row.printed, path), row.shows) << row.printed;
 }
 
-// MATE keeps the path itself: a name outside ASCII, a control character and an
-// invisible one go through real gsettings (settings kept in a file, no bus)
-// under a locale that cannot print them, and are read back as sent.
+// MATE's path through real gsettings (keyfile, no bus) in a locale that cannot print it.
 TEST_F(ReadBack, RealGsettingsInAnAsciiLocale) {
     for (const char* program : {"gsettings", "glib-compile-schemas"})
         if (QStandardPaths::findExecutable(program).isEmpty()) GTEST_SKIP() << program << " is not installed";

@@ -1,6 +1,4 @@
-// Pictures decoded ahead: never handed out for a file that changed since,
-// the one being decoded waited for rather than decoded twice, errors as on
-// demand, and the byte budget.
+// Pictures decoded ahead: never stale, never decoded twice, errors as on demand, and the byte budget.
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -64,8 +62,7 @@ TEST_F(Neighbours, AFileChangedAfterItsDecodeIsDecodedAgainAndAnUnchangedOneHand
     }
 }
 
-// Loads as load_picture_within does, counting its calls, and waits for the
-// gate first when given one.
+// load_picture_within, counting its calls, after the gate when given one.
 NeighbourPictures::Loader counted(std::atomic<int>& loads, std::shared_future<void> gate = {}) {
     return [&loads, gate](const std::string& p, std::uint64_t max, platform::FileStamp& opened) {
         ++loads;
@@ -87,8 +84,7 @@ TEST_F(Neighbours, ThePictureBeingDecodedIsWaitedForAndErrorsComeAsOnDemand) {
     gate.set_value();
     EXPECT_EQ(taken.get().width_px(), 6);
     EXPECT_EQ(loads.load(), 1);
-    // Queued and not begun (the one decoding thread is busy elsewhere): the
-    // taker decodes it, and nothing decodes it again afterwards.
+    // Queued behind a busy decoding thread: the taker decodes it, nothing again afterwards.
     std::promise<void> busy_gate;
     std::atomic<int> busy_loads{0}, other_loads{0};
     NeighbourPictures busy(NeighbourPictures::kDefaultBudgetBytes, counted(busy_loads, busy_gate.get_future().share()));
@@ -103,8 +99,7 @@ TEST_F(Neighbours, ThePictureBeingDecodedIsWaitedForAndErrorsComeAsOnDemand) {
     queued.wait_idle();
     EXPECT_EQ(other_loads.load(), 1);
 
-    // A file that does not decode ahead keeps nothing, and taking it throws
-    // what load_picture throws.
+    // A file that does not decode keeps nothing; taking it throws what load_picture throws.
     const std::string bad = dir_.write_file("bad.jpg", "\xff\xd8\xff\xe0 not really");
     NeighbourPictures plain;
     plain.decode_ahead({bad});
@@ -121,8 +116,7 @@ TEST_F(Neighbours, ThePictureBeingDecodedIsWaitedForAndErrorsComeAsOnDemand) {
 TEST_F(Neighbours, PicturesBeyondTheBudgetAreDecodedOnDemandNotKept) {
     const std::string next = dir_.write_file("next.bmp", ts::bmp_bytes(100, 100));
     const std::string prev = dir_.write_file("prev.bmp", ts::bmp_bytes(100, 100));
-    // A decode reserves 8 bytes a pixel and keeps 4: room for the next one
-    // only, and then not for the decode of the previous one.
+    // A decode reserves 8 bytes a pixel and keeps 4: room for the next one only.
     NeighbourPictures ahead(100'000);
     ahead.decode_ahead({next, prev});
     ahead.wait_idle();

@@ -1,7 +1,4 @@
-// Picture loading: every format at its upright size, icons' largest image,
-// reduced copies, broken or odd files refused with 481, the memory budget
-// every decode draws from, large JPEGs decoded part first, and the saved
-// bitmap's bytes.
+// Picture loading, refusal of broken files, the decode budget, part-first JPEGs and the saved bitmap.
 #include <gtest/gtest.h>
 
 #include <QBuffer>
@@ -75,8 +72,7 @@ TEST_F(Pictures, BrokenHostileAndOddFilesAreRefused) {
              {"empty.jpg", ""}, {"head.jpg", ts::jpeg_bytes(64, 48).substr(0, 100)},
              {"head.ico", ts::ico_bytes({ts::pattern_image(32, 32)}).substr(0, 30)},
              {"bomb.gif", ts::gif_claiming_size(60000, 60000)},
-             // 16000 x 16000 (1 GB of pixels) in 27 KB: padding defeats any
-             // pixels-per-byte test, the memory budget does not.
+             // 1 GB of pixels in 27 KB: padding defeats a pixels-per-byte test, not the budget.
              {"padded-bomb.gif", ts::gif_claiming_size(16000, 16000) + std::string(27000, '\0')}}) {
         EXPECT_EQ(load_error(dir_.write_file(name, bytes)), platform::err::kInvalidPicture) << name;
     }
@@ -138,9 +134,7 @@ TEST_F(Pictures, DecodesHoldTheirMemoryFromTheBudgetAndWaitTheirTurn) {
     EXPECT_EQ(budget.in_use(), 0u);
 }
 
-// Large JPEGs at their own size come with the part that fits on screen
-// decoded first; the rest must give the very pixels of a whole decode, from
-// the file that was opened.
+// Large JPEGs come with the on-screen part first; the rest gives a whole decode's very pixels.
 class VisibleFirst : public Pictures {
 protected:
     void SetUp() override { platform::set_visible_part(200, 100); }
@@ -191,14 +185,12 @@ TEST_F(VisibleFirst, TheRestComesFromTheFileOpenedAndDroppingThePictureGivesItsM
     {
         const Picture picture = platform::load_picture(path);
         ASSERT_TRUE(picture.data()->rest);
-        // Deleted and replaced under the same name while the rest decodes, as
-        // a Delete, a rename or an editor might.
+        // Deleted and replaced under the same name while the rest decodes.
         ASSERT_EQ(std::remove(path.c_str()), 0);
         dir_.write_file("photo.jpg", other);
         EXPECT_EQ(picture.data()->whole(), decoded_whole(first));
     }
-    // Pictures dropped at once, their rest queued or decoding: every byte
-    // they reserved is given back without anyone waiting for them.
+    // Dropped with their rest queued or decoding: every reserved byte comes back.
     for (int i = 0; i < 4; ++i) platform::load_picture(path);
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
     while (platform::decode_budget().in_use() != 0 && std::chrono::steady_clock::now() < deadline) {
