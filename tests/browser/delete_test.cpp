@@ -1,5 +1,4 @@
-// Delete in the file list: the entry that takes the place of the deleted one
-// and its bars, the last entry, and no selection.
+// Delete in the file list: the entry taking the deleted one's place, the last entry, no selection.
 #include <QListWidget>
 #include <QTest>
 

@@ -1,6 +1,4 @@
-// The wallpaper entries of the action selector: the style in the settings
-// store before the desktop is asked, the picture converted to a bitmap where
-// needed, and the path handed to the desktop.
+// The selector's wallpaper entries: style stored first, the picture as a bitmap, the path handed on.
 #include <QImageReader>
 
 #include <sys/stat.h>

@@ -1,5 +1,4 @@
-// Drives from a mount table fixture, their spelling, which drive a folder is
-// on, and each drive's current folder.
+// Drives from a mount table fixture, their spelling, a folder's drive, each drive's current folder.
 #include <gtest/gtest.h>
 
 #include <unistd.h>
@@ -49,8 +48,7 @@ TEST(Drives, PseudoFilesystemsLeftOutRootFirstEscapesDecoded) {
     EXPECT_FALSE(platform::parse_drive("/home [home"));
     // The root is there even when it is an overlay.
     EXPECT_EQ(spelled(platform::read_drives(dir.write_file("m1", "overlay / overlay rw 0 0\n"))), Names{"/ [system]"});
-    // A folder is on the drive with the longest mount point that is a whole
-    // leading part of its path.
+    // A folder is on the drive with the longest mount point leading its path as whole names.
     const std::vector<Drive> nested = {{"/", "system"}, {"/home", "home"}, {"/home/ana/usb", "usb"}};
     for (const auto& [path, mount] : std::vector<std::pair<std::string, std::string>>{
              {"/home", "/home"}, {"/homework/x", "/"}, {"/home/ana/usb/dcim", "/home/ana/usb"},

@@ -1,5 +1,4 @@
-// Files and folders: patterns, listings with odd names, delete, rename and
-// atomic writes.
+// Files and folders: patterns, listings with odd names, delete, rename and atomic writes.
 #include <gtest/gtest.h>
 
 #include <csignal>
@@ -38,9 +37,7 @@ int error_of(F&& f) {
     return 0;
 }
 
-// What a call gives (its error number, 0 when none) in a child process in
-// which renameat2 fails with EINVAL, as on a filesystem that refuses
-// RENAME_NOREPLACE.
+// A call's error number (0 when none) in a child where renameat2 refuses RENAME_NOREPLACE (EINVAL).
 template <class F>
 int with_renameat2_refused(F&& f) {
     const pid_t pid = ::fork();

@@ -20,8 +20,7 @@ QImage red_blue() {
     return image;
 }
 
-// A cell's colour at a fraction of its width and height: the pictures are
-// blue, the thumbnails' left halves red.
+// A cell's colour at a fraction of its size: the pictures are blue, the thumbnails' left halves red.
 QColor at(const platform::Picture& cell, double fx, double fy) {
     const QImage& image = cell.data()->image;
     return image.pixelColor(int(fx * (image.width() - 1)), int(fy * (image.height() - 1)));
@@ -38,8 +37,7 @@ TEST(ExifThumbnail, UsedWhenItHasThePicturesShapeAndTurnedUprightElseThePictureI
         EXPECT_GT(at(cell, 0.5, 0.1).red(), 180) << big;  // the thumbnail, not the blue picture
         EXPECT_GT(at(cell, 0.5, 0.9).blue(), 180) << big;
     }
-    // A 4:3 thumbnail in a 3:2 picture, and a first IFD offset pointing far
-    // outside the block: the picture itself is decoded.
+    // A 4:3 thumbnail in a 3:2 picture, and a first IFD far outside the block: the picture is decoded.
     std::string broken = test_support::jpeg_with_exif(picture, 1, red_blue());
     broken[2 + 4 + 6 + 4] = '\x7f';
     for (const std::string& bytes :
