@@ -1,6 +1,4 @@
-// Start-up outside the happy path: a start folder that is deleted,
-// unreadable or goes away while the program runs, and a display that
-// cannot be opened.
+// Start-up with a start folder deleted, unreadable or gone while running, and no display.
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
@@ -24,8 +22,7 @@ namespace {
 
 class StartupTest : public AppTest {
 protected:
-    // Starts the program as its executable does, in a folder deleted just
-    // before.
+    // Starts the program as its executable does, in a folder deleted just before.
     void start_in_deleted_folder(const std::string& name) {
         const std::string gone = home.make_folder(name);
         ASSERT_EQ(::chdir(gone.c_str()), 0);
@@ -52,8 +49,7 @@ TEST_F(StartupTest, ADeletedStartFolderFallsBackToHomeThenToTheRoot) {
     EXPECT_EQ(start_browser().Dir1.path(), "/");
 }
 
-// Root reads every folder, so the start folder is made unreadable for an
-// unprivileged user in a child process.
+// Root reads every folder, so the start folder is made unreadable for a child running unprivileged.
 TEST_F(StartupTest, AnUnreadableStartFolderFallsBackToHome) {
     if (::geteuid() != 0) GTEST_SKIP() << "needs root to become another user";
     ASSERT_EQ(::chmod(home.path().c_str(), 0755), 0);

@@ -1,5 +1,4 @@
-// Showing the selected picture at its own size, and the scroll-bar rules at
-// their boundaries.
+// Showing the selected picture at its own size, and the scroll-bar rules at their boundaries.
 #include <QApplication>
 
 #include <cstdio>
@@ -21,8 +20,7 @@ using ImageDisplayTest = AppTest;
 TEST_F(ImageDisplayTest, BarsOnlyBeyondTheRoomAndAnOverflowingMaximumKeepsThePreviousOne) {
     start_program(pictures);
     frmBMPView& b = start_browser();
-    // Down: the screen less the window's top. Across: the screen less the
-    // file list, 1935 wide.
+    // Down: the screen less the window's top. Across: the screen less the 1935-wide file list.
     const int tall_px = (platform::screen_height_twips() - b.form().top()) / 15;
     const int wide_px = (platform::screen_width_twips() - 1935) / 15;
     home.write_file("pictures/a_exact.bmp", bmp_bytes(wide_px, tall_px));
@@ -32,9 +30,7 @@ TEST_F(ImageDisplayTest, BarsOnlyBeyondTheRoomAndAnOverflowingMaximumKeepsThePre
     b.File1.refresh();
     select_file(b, "a_exact.bmp");
     EXPECT_FALSE(b.VScroll1.visible() || b.HScroll1.visible());
-    // A bar lies wholly inside the window, and at its maximum the picture's
-    // far edge meets the edge of the room: the selector below, the window's
-    // right edge across.
+    // A bar lies inside the window; at its maximum the picture's far edge meets the room's edge.
     const auto inside = [](const platform::ScrollBar& bar) {
         return bar.widget()->parentWidget()->rect().contains(bar.widget()->geometry());
     };

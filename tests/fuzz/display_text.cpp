@@ -1,6 +1,4 @@
-// Fuzzes the text made from a file name for people against the toolkit's own
-// strings, which the file lists show: the same bytes must come out, whole and
-// shortened, so that a name reads the same in a message as in a list.
+// Fuzzes the display text of a file name against the toolkit's: the same bytes, whole and shortened.
 #include <QString>
 
 #include <cstdint>

@@ -1,6 +1,4 @@
-// Fuzzes the EXIF thumbnail reader with the first bytes of a file: whatever
-// they hold, it returns nothing or a thumbnail of a thumbnail's size that
-// covers the box asked for.
+// Fuzzes the EXIF thumbnail reader: nothing, or a thumbnail-sized picture covering the box asked for.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>

@@ -1,5 +1,4 @@
-// Fuzzes the file pattern matcher. The input up to its first newline is a
-// file name, the rest a ';'-separated list of masks.
+// Fuzzes the file pattern matcher: a file name up to the first newline, then ';'-separated masks.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -44,8 +43,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
               "a list differs from its masks");
         check(platform::matches_pattern(name, rest + ";" + first) == matched, "the order of masks matters");
     }
-    // A plain name matches itself, "?"s of its length, and its first byte
-    // followed by "*".
+    // A plain name matches itself, "?"s of its length, and its first byte followed by "*".
     const bool plain = !name.empty() && name.find_first_of("*?;") == std::string::npos && name.front() != ' ' &&
                        name.back() != ' ';
     if (plain) {

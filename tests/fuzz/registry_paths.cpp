@@ -1,5 +1,4 @@
-// Fuzzes the registry routines' pure parts that take a key path apart:
-// split_key_path and Main_Key_Handle. The input is a key path.
+// Fuzzes split_key_path and Main_Key_Handle with a key path.
 #include <cstdint>
 #include <cstdlib>
 #include <string>

@@ -1,9 +1,5 @@
-// Fuzzes the settings store's text: the input is a store file. Parsing never
-// crashes; what parses renders to text that parses to the same lines; a
-// string value set (quotes, backslashes, line breaks in it) reads back after
-// a render and a re-parse, replaces a wrapped value without leaving its
-// continuation lines, leaves every other line as it was, and set twice
-// changes nothing.
+// Fuzzes the store text: parse, render and re-parse agree; a string value set reads back, replaces a
+// wrapped value whole, leaves other lines alone, and setting it twice changes nothing.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>

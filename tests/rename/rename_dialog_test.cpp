@@ -64,8 +64,7 @@ TEST_F(RenameTest, RefusedNamesSayWhyChangeNothingAndTheNextOkMovesIntoASubfolde
     EXPECT_FALSE(dialog_open());
 }
 
-// Thumbnail View saves its own folder and drive in the shared variables
-// while the dialog is open.
+// Thumbnail View saves its own folder and drive in the shared variables while the dialog is open.
 TEST_F(RenameTest, TheFolderAndDriveOfTheDoubleClickAreUsedAfterTheBrowserMovesAndShowsThumbnails) {
     const std::string usb = home.make_folder("usb");
     set_mounts({usb});

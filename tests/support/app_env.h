@@ -1,7 +1,5 @@
 #pragma once
-// The running program on top of the recording services: a picture folder
-// inside the temporary home as the process's current folder, the browser's
-// verbs driven as a person would, and the windows torn down afterwards.
+// The running program on the recording services, its current folder inside the temporary home.
 #include <optional>
 #include <string>
 #include <vector>
@@ -19,8 +17,7 @@ protected:
     AppTest();
     void TearDown() override;
 
-    // Starts the program as its executable does: the frame and the first
-    // browser, with `folder` as the process's current folder.
+    // Starts the frame and the first browser as the executable does, in `folder`.
     void start_program(const std::string& folder);
     frmBMPView& start_browser();
     MDIForm1& frame();

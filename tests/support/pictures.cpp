@@ -14,8 +14,7 @@ void put(std::string& out, unsigned v, int bytes, bool big = false) {
     for (int k = 0; k < bytes; ++k) out += static_cast<char>(v >> 8 * (big ? bytes - 1 - k : k));
 }
 
-// LZW data of 9-bit codes, least significant bit first, that never grows the
-// code table: a clear code before the decoder's table could fill.
+// LZW data of 9-bit codes, LSB first, with a clear code before the decoder's table could fill.
 std::string gif_image_data(const std::vector<unsigned char>& indices) {
     constexpr unsigned kClear = 256, kEnd = 257;
     std::string lzw;
@@ -56,8 +55,7 @@ std::string gif_file(int width, int height, const std::vector<unsigned char>& in
     return out + gif_image_data(indices) + ';';
 }
 
-// A 32-bit icon image: header with doubled height, BGRA rows bottom-up, then
-// an all-opaque AND mask.
+// A 32-bit icon image: header with doubled height, BGRA rows bottom-up, an all-opaque AND mask.
 std::string icon_dib(const QImage& image) {
     const QImage argb = image.convertToFormat(QImage::Format_ARGB32);
     const unsigned w = static_cast<unsigned>(argb.width()), h = static_cast<unsigned>(argb.height());

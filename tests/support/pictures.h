@@ -1,6 +1,5 @@
 #pragma once
-// Picture files made in code for the tests: every format the program reads,
-// and the broken and hostile kinds it must refuse without crashing.
+// Picture files made in code: every format the program reads, and broken and hostile ones.
 #include <QColor>
 #include <QImage>
 #include <QSize>
@@ -10,8 +9,7 @@
 
 namespace test_support {
 
-// An opaque picture with a pattern: red grows left to right, green top to
-// bottom, so orientation and scaling mistakes show in the pixels.
+// Red grows left to right, green top to bottom: orientation and scaling mistakes show.
 QImage pattern_image(int width, int height);
 
 // A picture in one colour.
@@ -24,8 +22,7 @@ std::string jpeg_bytes(int width, int height);
 std::string png_bytes(int width, int height);
 std::string bmp_bytes(int width, int height);
 
-// A GIF of the pattern written by hand (Qt has no GIF writer): 3-3-2 colour
-// palette.
+// A GIF of the pattern written by hand (Qt has no GIF writer), 3-3-2 palette.
 std::string gif_bytes(int width, int height);
 
 // A GIF whose header claims the given size but that holds only a few pixels.
@@ -34,8 +31,7 @@ std::string gif_claiming_size(int width, int height);
 // An icon file with one 32-bit entry per image, in the given order.
 std::string ico_bytes(const std::vector<QImage>& images);
 
-// A JPEG of `picture` whose EXIF block, in either byte order, holds the
-// orientation (1..8) and, unless null, `thumb` as its thumbnail.
+// A JPEG with an EXIF block in either byte order: the orientation (1..8) and, unless null, `thumb`.
 std::string jpeg_with_exif(const QImage& picture, unsigned orientation, const QImage& thumb = {}, bool big = true);
 inline std::string jpeg_with_orientation(int width, int height, unsigned orientation) {
     return jpeg_with_exif(pattern_image(width, height), orientation);

@@ -1,8 +1,5 @@
 #pragma once
-// The one fixture for the platform seams: message boxes, desktop wallpaper
-// calls and commands run are recorded, the store, the preview bitmap and the
-// mount table live in a temporary home, and the services in force before the
-// test are put back after it.
+// The platform seams recorded, their files in a temporary home, the former services put back after.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -54,9 +51,7 @@ protected:
             recorded.wallpapers.emplace_back(path, style);
             return true;
         };
-        // Plays gsettings and xfconf-query, or any program given an answer in
-        // `programs`. A program run through "env VAR=value" is answered as
-        // itself and recorded as run.
+        // Plays gsettings, xfconf-query and `programs`; "env VAR=value prog" is answered as prog.
         services.run_command = [this](const Argv& run, int) {
             recorded.commands.push_back(run);
             Argv argv = run;

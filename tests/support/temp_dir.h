@@ -1,6 +1,5 @@
 #pragma once
-// A temporary folder for one test, removed with everything in it when the
-// test ends. Names are byte strings, so any name can be made.
+// A temporary folder for one test, removed when it ends; names are byte strings.
 #include <string>
 #include <vector>
 

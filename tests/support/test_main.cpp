@@ -1,5 +1,4 @@
-// Entry point of every test program: the application object as the program
-// makes it (headless unless a display is asked for), then all the tests.
+// Entry point of every test program: the application object as the program makes it, then the tests.
 #include <QByteArray>
 #include <QtGlobal>
 
@@ -17,8 +16,7 @@ int main(int argc, char** argv) {
     platform::settle_start_folder();
     platform::Application app(argv[0]);
     platform::configure_picture_decoding();
-    // Tests never read or fill the user's thumbnail cache; the cache's own
-    // tests name a folder of their own.
+    // Tests never touch the user's thumbnail cache; the cache's own tests name their own folder.
     platform::Services services = platform::services();
     services.thumbnail_cache_folder.clear();
     platform::install_services(services);

@@ -1,7 +1,5 @@
-// The thumbnail window behind its progress window: the grid arithmetic, which
-// pictures load and when, Cancel, unreadable files, the reduced copies, a
-// folder far beyond 32767 pictures, names shown as spelled, and events that
-// come back into the window while a page loads.
+// The thumbnail window: grid arithmetic, what loads when, Cancel, unreadable files, reduced copies,
+// past 32767 pictures, names as spelled, and events coming back in while a page loads.
 #include <QApplication>
 #include <QFontMetrics>
 #include <QLabel>
@@ -40,16 +38,13 @@ std::string as_shown(const QString& text, Qt::TextFormat format) {
     return document.toPlainText().toStdString();
 }
 
-// A started program, a folder of generated pictures, the window opened as
-// "Thumbnail View" opens it, and a hook run in every pass of the page loop's
-// event pump.
+// A started program, a folder of pictures, the window opened as "Thumbnail View" does, a pump hook.
 class ThumbsTest : public AppTest {
 protected:
     void SetUp() override {
         AppTest::SetUp();
         start_program(pictures);
-        // A zero-interval timer fires once in every pass of the event pump;
-        // it records each new progress message and runs on_pump.
+        // A zero-interval timer fires in every pump pass: it records new progress messages, runs on_pump.
         pump_.setInterval(0);
         QObject::connect(&pump_, &QTimer::timeout, [this] {
             frmProgress* p = windows::progress().get();
@@ -98,13 +93,10 @@ private:
     QTimer pump_;
 };
 
-// Rows and columns at the exact sizes where one more fits, and what a page
-// shows: as many cells as fit, every one of them and the bar inside the
-// browser's room, the bar right of the last column.
+// Rows and columns where one more fits; a page shows as many cells as fit, the bar inside the room.
 TEST_F(ThumbsTest, PagesFillTheRoomExactlyAndTheBarOnlyWhenAPageIsNotEnough) {
     using thumbs::kColumnPitch, thumbs::kMargin, thumbs::kRowPitch;
-    // Right of the columns: the first cell's designed left (360) and three
-    // widths of the bar (255).
+    // Right of the columns: the first cell's designed left (360) and three bar widths (255).
     const int bar_room = 360 + 3 * 255;
     const auto empty_folder = [&] {
         unload_thumbnails();
@@ -190,8 +182,7 @@ TEST_F(ThumbsTest, CellsHoldCopiesNoLargerThanTheirBoxOrNothing) {
         EXPECT_LE(picture.width_px(), box_w) << i;
         EXPECT_LE(picture.height_px(), box_h) << i;
     }
-    // The unreadable files keep their names; large pictures fill the box
-    // they are drawn into; small ones stay small.
+    // Unreadable files keep their names; large pictures fill their box; small ones stay small.
     EXPECT_EQ(t.lb_txt[0]->caption(), "b.jpg");
     EXPECT_EQ(t.lb_txt[1]->caption(), "c.jpg");
     EXPECT_EQ(t.Image1[2]->picture().width_px(), box_w);  // the icon's 64 px image
@@ -203,9 +194,7 @@ TEST_F(ThumbsTest, FiftyThousandPicturesOpenAndPagePastSixteenBitIndices) {
     make_pictures(50000, bmp_bytes(2, 2), "bmp");
     frmThumbnails& t = open();
     ASSERT_EQ(t.File1.list_count(), 50000);
-    // Row 4100 starts at cell 32800, past what 16-bit indices hold.
-    // Cell 9999 is a cell like any other: while it is enlarged, no other
-    // thumbnail enlarges.
+    // Row 4100 starts at cell 32800, past 16-bit indices; while cell 9999 is enlarged no other is.
     t.VScroll1.set_value(1249);  // cells 9992 to 10047
     ASSERT_GE(t.Image1.size(), 10048u);
     t.Image1_Click(9999);
@@ -280,8 +269,7 @@ TEST_F(ThumbsTest, ThumbnailViewAskedAgainWhileTheFirstLoadsShowsTheNewFolder) {
     EXPECT_EQ(windows_left, 1);
 }
 
-// Events served by the page loop's event pump that come back into the window;
-// pages already loaded are neither announced nor decoded again.
+// Events from the page loop's pump coming back into the window; loaded pages are not loaded again.
 TEST_F(ThumbsTest, PagesLoadOnceInOrderAndChangesWhileLoadingAreServedAfterwards) {
     make_pictures(200);
     frmThumbnails& t = open();
@@ -331,8 +319,7 @@ TEST_F(ThumbsTest, ClosingWhileLoadingStopsTheLoopAndTheWindowGoesAfterwards) {
         if (text == loading(60) && windows::thumbnails().loaded()) t.form().window()->close();
     };
     t.VScroll1.set_value(3);
-    // The unload step ran at once and put main_browser on the saved folder;
-    // nothing after picture 60 was announced.
+    // The unload step ran at once, main_browser on the saved folder; nothing after picture 60 announced.
     EXPECT_FALSE(windows::thumbnails().loaded());
     ASSERT_TRUE(windows::main_browser_loaded());
     EXPECT_EQ(windows::main_browser().File1.path(), pictures);

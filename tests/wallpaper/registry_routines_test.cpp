@@ -1,6 +1,5 @@
-// The registry routines and the style routines built on them: what the user
-// is told when a key path is refused or opening or storing fails, and the
-// wallpaper call that reads the style and records the picture.
+// The registry and style routines: what the user is told when a path, an open or a store fails, and
+// the wallpaper call.
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
@@ -59,8 +58,7 @@ TEST_F(RegistryRoutines, WriteStringValueCases) {
 }
 
 TEST_F(RegistryRoutines, UnwritableStoreShowsOneBoxPerStyleValueWithItsReason) {
-    // Permission (a store without write bits) is access denied; anything
-    // else (here a folder on the way that is a file) is its own code.
+    // No write bits is access denied; anything else (a folder on the way that is a file) has its own code.
     const std::pair<std::function<void()>, std::string> cases[] = {
         {[&] { wallpaper_test::write_file(store_path, "REGEDIT4\n"), ::chmod(store_path.c_str(), 0444); },
          "Access to this key is denied"},
@@ -90,8 +88,7 @@ TEST_F(RegistryRoutines, WallpaperCallReadsTheStyleAndRecordsThePicture) {
     // Without the "update the profile" flag nothing is recorded.
     EXPECT_TRUE(SystemParametersInfoA(20, 0, a, 2));
     EXPECT_EQ(platform::read_string_value(kDesktop, "Wallpaper"), c);
-    // Only an absolute path to a regular file is handed on or recorded: not a
-    // folder (no file selected), a FIFO, a device, a missing or relative path.
+    // Only an absolute path to a regular file goes on: no folder, FIFO, device, missing or relative path.
     ASSERT_EQ(::mkfifo((dir / "fifo.bmp").c_str(), 0644), 0);
     for (const std::string& bad : {(dir / "pics").string(), (dir / "pics/").string(), (dir / "fifo.bmp").string(),
                                   std::string("/dev/zero"), (dir / "gone.bmp").string(), std::string("c.bmp")}) {
@@ -99,9 +96,8 @@ TEST_F(RegistryRoutines, WallpaperCallReadsTheStyleAndRecordsThePicture) {
         EXPECT_EQ(recorded.wallpapers.size(), 3u) << bad;
         EXPECT_EQ(platform::read_string_value(kDesktop, "Wallpaper"), c) << bad;
     }
-    // An unwritable store does not stop the wallpaper; a backend that fails
-    // is false, and one with a fault lets it through to the guard; nothing
-    // is shown here.
+    // An unwritable store does not stop the wallpaper; a failing backend is false, a faulty one reaches
+    // the guard; nothing is shown here.
     make_store_unwritable();
     EXPECT_TRUE(SystemParametersInfoA(20, 0, a, 3));
     EXPECT_EQ(recorded.wallpapers.size(), 4u);

@@ -1,6 +1,5 @@
-// The settings store file behind the registry calls: values round-trip,
-// stores edited by hand keep their lines, and a store that is no store or
-// cannot be written is refused with the right code and left as it was.
+// The settings store file: values round-trip, hand-edited stores keep their lines, bad or unwritable
+// stores are refused with the right code and left alone.
 #include <gtest/gtest.h>
 
 #include <sys/resource.h>
@@ -45,8 +44,7 @@ TEST_F(SettingsStore, ValuesWithQuotesBackslashesAndLineBreaksReadBack) {
 }
 
 TEST_F(SettingsStore, HandEditedStoreKeepsForeignLinesAndTheirLineEnds) {
-    // Edited with different tools: both kinds of line end, a comment ending in
-    // a stray carriage return, wrapped values, no line end on the last line.
+    // Edited by other tools: both line ends, a comment ending in a stray CR, wrapped values, no final EOL.
     const std::string head =
         "REGEDIT4\n; my notes\r\r\n\r\n"
         "[HKEY_CURRENT_USER\\Software\\Other]\r\n\"Blob\"=hex:01,02,\\\r\n  03\n@=\"default\"\r\n\r\n"
@@ -67,8 +65,7 @@ TEST_F(SettingsStore, HandEditedStoreKeepsForeignLinesAndTheirLineEnds) {
 }
 
 TEST_F(SettingsStore, StoreEndingInsideAWrappedValueTakesANewValueOnALineOfItsOwn) {
-    // A line written right after the final backslash would be read as more of
-    // the wrapped value, and the new value lost.
+    // A line right after the final backslash would read as more of the wrapped value, losing the new one.
     const std::string cut =
         "REGEDIT4\n\n[HKEY_CURRENT_USER\\Control Panel\\Desktop]\n\"Pattern\"=hex:01,02,\\\n  03,\\\n";
     write_file(store_path, cut);

@@ -1,7 +1,5 @@
-// The semantics every window rests on: events from code only on a real change
-// and inside the setter, nested events in order with their errors reaching the
-// setter's caller, 16-bit scroll values, twips rounding, the guard, and what
-// the user's mouse, keys and wheel do to the bars, lists and combo box.
+// Control semantics: events only on change and inside the setter, nested events and their errors,
+// 16-bit scroll values, twips rounding, the guard, and the user's mouse, keys and wheel.
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
@@ -94,9 +92,8 @@ TEST_F(ControlsTest, ScrollValuesAreSixteenBitAndTwipsRoundToPixels) {
     }
 }
 
-// A decoder's unexpected exception says nothing about the picture: a step
-// skipped on failure lets it through to the guard, whether it was decoded on
-// a worker or on the taking thread. The guard shows a box and keeps running.
+// A decoder's unexpected exception reaches the guard from a worker or the taking thread; the guard
+// shows a box and keeps running.
 TEST_F(ControlsTest, UnexpectedExceptionsPassSkippedStepsToTheGuard) {
     PicturePrefetch prefetch(8, 8, [](const std::string&, int, int) -> Picture { throw std::logic_error("bug"); });
     prefetch.enqueue({{0, "/a.jpg"}});
@@ -108,8 +105,7 @@ TEST_F(ControlsTest, UnexpectedExceptionsPassSkippedStepsToTheGuard) {
     }
 }
 
-// A bar runs from its minimum toward its maximum, also when the maximum lies
-// below the minimum (a picture a little wider than the room).
+// A bar runs from its minimum toward its maximum, also when the maximum lies below the minimum.
 TEST_F(ControlsTest, ArrowsTrackAndKeysMoveTheValueTowardTheMaximum) {
     constexpr auto H = Orientation::Horizontal, V = Orientation::Vertical;
     struct Case { Orientation orientation; int max; std::string how; int expected; };
@@ -135,8 +131,7 @@ TEST_F(ControlsTest, ArrowsTrackAndKeysMoveTheValueTowardTheMaximum) {
         int changes = 0;
         bar.on_change = [&] { ++changes; };
         QWidget* w = bar.widget();
-        // A point along the bar: near its far end (the arrow), or three
-        // quarters of the way (the track beyond the thumb).
+        // Near the bar's far end (the arrow), or three quarters along (the track beyond the thumb).
         auto along = [&](int far_px, int quarters) {
             const int length = across ? w->width() : w->height(), middle = (across ? w->height() : w->width()) / 2;
             const int at = far_px ? length - far_px : length * quarters / 4;
@@ -152,8 +147,7 @@ TEST_F(ControlsTest, ArrowsTrackAndKeysMoveTheValueTowardTheMaximum) {
     }
 }
 
-// Every move by key or mouse is a click, a click on the selected entry too;
-// from code only a change is.
+// Every move by key or mouse is a click, on the selected entry too; from code only a change is.
 TEST_F(ControlsTest, ListsClickOnEveryMoveAndOnTheSelectedEntry) {
     for (const char* n : {"a.jpg", "B.JPG", "c.jpg", "d.jpg"}) home.write_file(std::string("pictures/") + n, "x");
     for (const char* f : {"pictures/a", "pictures/b", "pictures/cam"}) home.make_folder(f);
@@ -189,8 +183,7 @@ TEST_F(ControlsTest, ListsClickOnEveryMoveAndOnTheSelectedEntry) {
     EXPECT_EQ(files.list_index(), 1);
     EXPECT_EQ(clicks, 3);
 
-    // Another drive mounted inside this drive's tree is reached through the
-    // drive list, not by opening its folder.
+    // Another drive mounted inside this one's tree is reached through the drive list, not its folder.
     Strings entries;
     for (int i = 0; i < dirs.list_count(); ++i) entries.push_back(dirs.list(i));
     const int open = dirs.list_index();

@@ -1,6 +1,4 @@
-// Which platform the program runs on: through an X server whenever one opens,
-// unless the user chose; natively on Wayland without one; one clear line when
-// nothing can show a window.
+// The platform: X whenever a server opens unless the user chose, else Wayland, else one clear line.
 #include <gtest/gtest.h>
 
 #include <optional>

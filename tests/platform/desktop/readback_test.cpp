@@ -1,14 +1,17 @@
-// A wallpaper counts as set only when the desktop gives back what we sent:
-// each desktop whose settings can be read answers with another value, an
-// error or silence, and the call fails; GLib's printed strings and Plasma's
-// printout are read as the real tools write them; and one real round trip
-// through gsettings in a locale that cannot show the name.
+// A wallpaper counts as set only when the desktop gives back what we sent; real gsettings round trips.
 #include <gtest/gtest.h>
 
+#include <QProcess>
 #include <QStandardPaths>
 
+#include <sys/prctl.h>
+#include <sys/wait.h>
+
 #include <algorithm>
+#include <cerrno>
+#include <chrono>
 #include <functional>
+#include <thread>
 
 #include "platform/desktop/desktop_wallpaper.h"
 #include "platform/desktop/wallpaper_tools.h"
@@ -32,18 +35,16 @@ bool reads_setting(const Argv& argv) {
 
 class ReadBack : public wallpaper_test::WallpaperTest {
 protected:
-    // Applies through the recording runner, with the answer to every read of
-    // a key whose name holds `key` replaced by `spoil`.
+    // Sets a tiled wallpaper, every read of a key holding `key` answered through `spoil`.
     bool apply(const char* desktop, const std::string& path, const std::string& key = "",
                std::function<CommandResult(CommandResult)> spoil = nullptr) {
-        ScopedEnv d("XDG_CURRENT_DESKTOP", desktop), s("SWAYSOCK", nullptr), x("DISPLAY", ":99");
         const CommandRunner run = [&](const Argv& argv, int ms) {
             CommandResult r = services.run_command(argv, ms);
             const bool named = std::any_of(argv.begin(), argv.end(),
                                            [&](const std::string& a) { return a.find(key) != std::string::npos; });
             return spoil && reads_setting(argv) && named ? spoil(r) : r;
         };
-        return apply_desktop_wallpaper(path, WallpaperStyle::Tiled, run);
+        return apply_on(desktop, path, WallpaperStyle::Tiled, nullptr, run);
     }
 };
 
@@ -74,10 +75,8 @@ TEST_F(ReadBack, ADesktopThatKeepsSomethingElseIsNoWallpaper) {
 }
 
 TEST_F(ReadBack, NamesThatAreNotUtf8CompareByTheirBytes) {
-    // The desktop hands back exactly what it was given: the URI of the bytes.
     const std::string latin1 = "/p/caf\xe9 \xff\xc3.bmp";
     ASSERT_TRUE(apply("X-Cinnamon", latin1));
-    EXPECT_EQ(gsettings.at("org.cinnamon.desktop.backgroundpicture-uri"), "'file:///p/caf%E9%20%FF%C3.bmp'");
     // A URI the desktop decoded and spelled again as text is another value.
     EXPECT_FALSE(apply("X-Cinnamon", latin1, "picture-uri", [](CommandResult r) {
         r.output = "'file:///p/caf%C3%A9%20%C3%BF%C3%83.bmp'\n";
@@ -85,9 +84,7 @@ TEST_F(ReadBack, NamesThatAreNotUtf8CompareByTheirBytes) {
     }));
 }
 
-// gsettings prints strings as GLib's GVariant printer does (measured with
-// GLib 2.74): the other quote when the text holds a ', C escapes and \u / \U
-// for what is not printable, and the locale's bytes for the rest.
+// As GLib 2.74's GVariant printer writes strings (measured): quotes, C escapes, \u / \U, locale bytes.
 TEST(GvariantUnquote, ReadsWhatGsettingsPrints) {
     struct Row { std::string printed, text; };
     const Row rows[] = {
@@ -134,9 +131,7 @@ TEST(PlasmaReadBack, EveryDesktopMustHoldThePicture) {
     for (const Row& row : rows) EXPECT_EQ(plasma_shows(row.printed, path), row.shows) << row.printed;
 }
 
-// MATE keeps the path itself: a name outside ASCII, a control character and an
-// invisible one go through real gsettings (settings kept in a file, no bus)
-// under a locale that cannot print them, and are read back as sent.
+// MATE's path through real gsettings (keyfile, no bus) in a locale that cannot print it.
 TEST_F(ReadBack, RealGsettingsInAnAsciiLocale) {
     for (const char* program : {"gsettings", "glib-compile-schemas"})
         if (QStandardPaths::findExecutable(program).isEmpty()) GTEST_SKIP() << program << " is not installed";
@@ -158,6 +153,73 @@ TEST_F(ReadBack, RealGsettingsInAnAsciiLocale) {
                                              "picture-filename"}, 20000);
         EXPECT_TRUE(gvariant_unquote(r.output, kept) && kept == path) << r.output;
     }
+}
+
+// Polls until the check holds or five seconds have passed.
+template <class Check>
+bool eventually(Check check) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    for (; std::chrono::steady_clock::now() < deadline; std::this_thread::sleep_for(std::chrono::milliseconds(50)))
+        if (check()) return true;
+    return check();
+}
+
+class RealDesktop : public wallpaper_test::WallpaperTest {
+protected:
+    void TearDown() override {
+        bus.kill();
+        bus.waitForFinished(5000);
+        if (reaping) {  // the settings daemon the bus started ends with it
+            eventually([] { return ::waitpid(-1, nullptr, WNOHANG) < 0 && errno == ECHILD; });
+            ::prctl(PR_SET_CHILD_SUBREAPER, 0);
+        }
+    }
+    const std::string home = (dir / "home").string(), runtime = (dir / "runtime").string();
+    const std::string config = home + "/.config", data = home + "/.local/share", cache = home + "/.cache";
+    ScopedEnv h{"HOME", home.c_str()}, c{"XDG_CONFIG_HOME", config.c_str()}, d{"XDG_DATA_HOME", data.c_str()},
+        k{"XDG_CACHE_HOME", cache.c_str()}, r{"XDG_RUNTIME_DIR", runtime.c_str()}, s{"SWAYSOCK", nullptr},
+        backend{"GSETTINGS_BACKEND", nullptr}, desktop{"XDG_CURRENT_DESKTOP", "GNOME"};
+    bool reaping = false;
+    QProcess bus;
+};
+
+TEST_F(RealDesktop, GsettingsOnAPrivateSessionBus) {
+    for (const char* program : {"gsettings", "dbus-daemon"})
+        if (QStandardPaths::findExecutable(program).isEmpty()) GTEST_SKIP() << program << " is not installed";
+    if (!std::filesystem::exists("/usr/share/glib-2.0/schemas/org.gnome.desktop.background.gschema.xml"))
+        GTEST_SKIP() << "the GNOME desktop schemas are not installed";
+    std::filesystem::create_directories(config);
+    std::filesystem::create_directories(runtime);
+    std::filesystem::permissions(runtime, std::filesystem::perms::owner_all);
+    const std::string picture = (dir / "sun #1 100% it's.bmp").string();
+    wallpaper_test::write_file(picture, "BM");
+    // What the bus starts (the settings daemon) is collected here.
+    reaping = ::prctl(PR_SET_CHILD_SUBREAPER, 1) == 0;
+    bus.start("dbus-daemon", {"--session", "--nofork", "--print-address=1"});
+    ASSERT_TRUE(bus.waitForStarted(5000));
+    QByteArray line;
+    ASSERT_TRUE(eventually([&] {
+        bus.waitForReadyRead(50);
+        line += bus.readAllStandardOutput();
+        return line.contains('\n');
+    })) << "dbus-daemon printed no address";
+    ScopedEnv a("DBUS_SESSION_BUS_ADDRESS", line.left(line.indexOf('\n')).trimmed().constData());
+    const auto get = [](const std::string& key) {
+        return run_program({"gsettings", "get", "org.gnome.desktop.background", key}, 5000).output;
+    };
+    const std::string uri = "\"file://" + dir.string() + "/sun%20%231%20100%25%20it's.bmp\"\n";
+    ASSERT_TRUE(apply_desktop_wallpaper(picture, WallpaperStyle::Tiled, run_program));
+    EXPECT_EQ(get("picture-uri"), uri);
+    EXPECT_EQ(get("picture-options"), "'wallpaper'\n");
+    ASSERT_TRUE(apply_desktop_wallpaper(picture, WallpaperStyle::Centered, run_program));
+    EXPECT_EQ(get("picture-options"), "'centered'\n");
+    // A name that is not UTF-8 reaches GNOME as a name of our own for it.
+    const std::string latin1 = (dir / "caf\xe9 \xff.bmp").string();
+    wallpaper_test::write_file(latin1, "BM");
+    ASSERT_TRUE(apply_desktop_wallpaper(latin1, WallpaperStyle::Centered, run_program));
+    EXPECT_EQ(get("picture-uri"), "'file://" + dir.string() + "/.local/share/glimmerbox/.wallpaper-a.bmp'\n");
+    EXPECT_EQ(get("picture-uri-dark"), "'file://" + dir.string() + "/.local/share/glimmerbox/.wallpaper-a.bmp'\n");
+    EXPECT_TRUE(std::filesystem::exists(config + "/dconf/user"));  // the private database
 }
 
 }  // namespace

@@ -1,7 +1,5 @@
-// Hostile picture files (scripts/make-hostile-pictures): every one either
-// loads or is refused with a platform::Error, at its own size and reduced, on
-// two threads at once, without a crash and without the memory of the process
-// running away.
+// Hostile picture files: each loads or is refused with a platform::Error, whole and reduced, on two
+// threads at once, without a crash or runaway memory.
 #include <gtest/gtest.h>
 
 #include <QProcess>
@@ -21,8 +19,7 @@
 
 namespace {
 
-// What loading a file gave: "W x H" or "error N"; anything else starts with
-// "fault".
+// What loading a file gave: "W x H" or "error N"; anything else starts with "fault".
 template <class Load>
 std::string outcome_of(Load&& load) {
     try {
@@ -47,8 +44,7 @@ TEST(HostilePictures, EveryFileLoadsOrIsRefusedOnTwoThreadsAtOnce) {
     const std::vector<std::string> names = test_support::entries_of(folder.path());
     ASSERT_GE(names.size(), 20u);
 
-    // Each thread loads every file at full size and reduced, one front to
-    // back and the other back to front, so different files decode at once.
+    // Each thread loads every file whole and reduced, in opposite orders, so different files decode at once.
     std::map<std::string, std::pair<std::string, std::string>> seen[2];
     auto walk = [&](int which) {
         for (std::size_t i = 0; i < names.size(); ++i) {
@@ -62,8 +58,7 @@ TEST(HostilePictures, EveryFileLoadsOrIsRefusedOnTwoThreadsAtOnce) {
     first.join();
     second.join();
 
-    // A picture with a size, or an error with a number; the reduced copy
-    // fails exactly when the full picture does.
+    // A size or an error number; the reduced copy fails exactly when the whole picture does.
     for (const auto& name : names) {
         const auto& [full, reduced] = seen[0][name];
         EXPECT_EQ(seen[1][name], seen[0][name]) << name;
@@ -71,8 +66,7 @@ TEST(HostilePictures, EveryFileLoadsOrIsRefusedOnTwoThreadsAtOnce) {
         EXPECT_NE(reduced.rfind("fault", 0), 0u) << name << ": " << reduced;
         EXPECT_EQ(full.rfind("error", 0), reduced.rfind("error", 0)) << name;
     }
-    // The sound files among them show at their own size, whatever their
-    // names say; a reduced copy never enlarges.
+    // The sound files show at their own size whatever their names say; a reduced copy never enlarges.
     for (const auto& [name, size] : std::map<std::string, std::string>{
              {"ok-ramp.jpg", "64 x 48"}, {"png-inside.jpg", "20 x 10"}, {"negative-height.bmp", "5 x 4"}})
         EXPECT_EQ(seen[0][name], std::make_pair(size, size)) << name;
@@ -83,8 +77,7 @@ TEST(HostilePictures, EveryFileLoadsOrIsRefusedOnTwoThreadsAtOnce) {
                              "truncated-in-header.jpg", "large-claim-little-data.bmp"})
         EXPECT_EQ(seen[0][name], std::make_pair(refused, refused)) << name;
 
-    // A bound against being killed for memory, far above what showing any of
-    // these files needs.
+    // A bound against being killed for memory, far above what any of these files needs.
     rusage usage {};
     getrusage(RUSAGE_SELF, &usage);
     EXPECT_LT(usage.ru_maxrss, 1536L * 1024) << "peak RSS in kB";

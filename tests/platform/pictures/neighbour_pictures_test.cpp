@@ -1,6 +1,4 @@
-// Pictures decoded ahead: never handed out for a file that changed since,
-// the one being decoded waited for rather than decoded twice, errors as on
-// demand, and the byte budget.
+// Pictures decoded ahead: never stale, never decoded twice, errors as on demand, and the byte budget.
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -8,6 +6,7 @@
 
 #include <atomic>
 #include <cstdio>
+#include <functional>
 #include <future>
 #include <thread>
 
@@ -35,40 +34,35 @@ TEST_F(Neighbours, AFileChangedAfterItsDecodeIsDecodedAgainAndAnUnchangedOneHand
     const std::string red = ts::encode_with_qt(ts::solid_image(8, 8, Qt::red), "BMP");
     const std::string blue = ts::encode_with_qt(ts::solid_image(8, 8, Qt::blue), "BMP");
     ASSERT_EQ(red.size(), blue.size());
-    using Change = void (*)(const ts::TempDir& dir, const std::string& path, const std::string& bytes);
-    const std::tuple<const char*, Change, QColor> cases[] = {
-        {"unchanged", [](const ts::TempDir&, const std::string&, const std::string&) {}, Qt::red},
+    const std::string path = dir_.file("p.bmp");
+    const std::tuple<const char*, std::function<void()>, QColor> cases[] = {
+        {"unchanged", [] {}, Qt::red},
         {"replaced under the same name",
-         [](const ts::TempDir& dir, const std::string& path, const std::string& bytes) {
-             std::rename(dir.write_file("new.bmp", bytes).c_str(), path.c_str());
-         }, Qt::blue},
-        // Same length, and the modification time put back: only the change
-        // time tells.
-        {"written in place, same length and time",
-         [](const ts::TempDir& dir, const std::string& path, const std::string& bytes) {
+         [&] { std::rename(dir_.write_file("new.bmp", blue).c_str(), path.c_str()); }, Qt::blue},
+        // Same length and the modification time put back: only the change time tells.
+        {"written in place", [&] {
              struct stat before {};
              ::stat(path.c_str(), &before);
              std::this_thread::sleep_for(std::chrono::milliseconds(30));
-             dir.write_file("p.bmp", bytes);
+             dir_.write_file("p.bmp", blue);
              const struct timespec times[2] = {before.st_atim, before.st_mtim};
              ::utimensat(AT_FDCWD, path.c_str(), times, 0);
          }, Qt::blue},
     };
     for (const auto& [what, change, shown] : cases) {
         SCOPED_TRACE(what);
-        const std::string path = dir_.write_file("p.bmp", red);
+        dir_.write_file("p.bmp", red);
         NeighbourPictures ahead;
         ahead.decode_ahead({path});
         ahead.wait_idle();
         ASSERT_EQ(ahead.held_paths(), std::vector<std::string>{path});
-        change(dir_, path, blue);
+        change();
         EXPECT_EQ(first_pixel(ahead.take(path)), shown.rgb());
         EXPECT_TRUE(ahead.held_paths().empty());
     }
 }
 
-// Loads as load_picture_within does, counting its calls, and waits for the
-// gate first when given one.
+// load_picture_within, counting its calls, after the gate when given one.
 NeighbourPictures::Loader counted(std::atomic<int>& loads, std::shared_future<void> gate = {}) {
     return [&loads, gate](const std::string& p, std::uint64_t max, platform::FileStamp& opened) {
         ++loads;
@@ -90,8 +84,7 @@ TEST_F(Neighbours, ThePictureBeingDecodedIsWaitedForAndErrorsComeAsOnDemand) {
     gate.set_value();
     EXPECT_EQ(taken.get().width_px(), 6);
     EXPECT_EQ(loads.load(), 1);
-    // Queued and not begun (the one decoding thread is busy elsewhere): the
-    // taker decodes it, and nothing decodes it again afterwards.
+    // Queued behind a busy decoding thread: the taker decodes it, nothing again afterwards.
     std::promise<void> busy_gate;
     std::atomic<int> busy_loads{0}, other_loads{0};
     NeighbourPictures busy(NeighbourPictures::kDefaultBudgetBytes, counted(busy_loads, busy_gate.get_future().share()));
@@ -106,8 +99,7 @@ TEST_F(Neighbours, ThePictureBeingDecodedIsWaitedForAndErrorsComeAsOnDemand) {
     queued.wait_idle();
     EXPECT_EQ(other_loads.load(), 1);
 
-    // A file that does not decode ahead keeps nothing, and taking it throws
-    // what load_picture throws.
+    // A file that does not decode keeps nothing; taking it throws what load_picture throws.
     const std::string bad = dir_.write_file("bad.jpg", "\xff\xd8\xff\xe0 not really");
     NeighbourPictures plain;
     plain.decode_ahead({bad});
@@ -124,8 +116,7 @@ TEST_F(Neighbours, ThePictureBeingDecodedIsWaitedForAndErrorsComeAsOnDemand) {
 TEST_F(Neighbours, PicturesBeyondTheBudgetAreDecodedOnDemandNotKept) {
     const std::string next = dir_.write_file("next.bmp", ts::bmp_bytes(100, 100));
     const std::string prev = dir_.write_file("prev.bmp", ts::bmp_bytes(100, 100));
-    // A decode reserves 8 bytes a pixel and keeps 4: room for the next one
-    // only, and then not for the decode of the previous one.
+    // A decode reserves 8 bytes a pixel and keeps 4: room for the next one only.
     NeighbourPictures ahead(100'000);
     ahead.decode_ahead({next, prev});
     ahead.wait_idle();

@@ -1,18 +1,21 @@
-// Picture loading: every format at its upright size, icons' largest image,
-// reduced copies, broken or odd files refused with 481, and the memory budget
-// every decode draws from.
+// Picture loading, refusal of broken files, the decode budget, part-first JPEGs and the saved bitmap.
 #include <gtest/gtest.h>
+
+#include <QBuffer>
+#include <QImageReader>
 
 #include <sys/stat.h>
 
 #include <atomic>
 #include <chrono>
+#include <cstdio>
 #include <thread>
 
 #include "platform/pictures/cell_picture.h"
 #include "platform/pictures/decode_budget.h"
 #include "platform/core/error.h"
 #include "platform/pictures/picture.h"
+#include "platform/pictures/picture_data.h"
 #include "support/pictures.h"
 #include "support/temp_dir.h"
 
@@ -69,8 +72,7 @@ TEST_F(Pictures, BrokenHostileAndOddFilesAreRefused) {
              {"empty.jpg", ""}, {"head.jpg", ts::jpeg_bytes(64, 48).substr(0, 100)},
              {"head.ico", ts::ico_bytes({ts::pattern_image(32, 32)}).substr(0, 30)},
              {"bomb.gif", ts::gif_claiming_size(60000, 60000)},
-             // 16000 x 16000 (1 GB of pixels) in 27 KB: padding defeats any
-             // pixels-per-byte test, the memory budget does not.
+             // 1 GB of pixels in 27 KB: padding defeats a pixels-per-byte test, not the budget.
              {"padded-bomb.gif", ts::gif_claiming_size(16000, 16000) + std::string(27000, '\0')}}) {
         EXPECT_EQ(load_error(dir_.write_file(name, bytes)), platform::err::kInvalidPicture) << name;
     }
@@ -130,6 +132,104 @@ TEST_F(Pictures, DecodesHoldTheirMemoryFromTheBudgetAndWaitTheirTurn) {
     second.join();
     EXPECT_EQ(budget.peak(), 3000u * 3000u * 8u);
     EXPECT_EQ(budget.in_use(), 0u);
+}
+
+// Large JPEGs come with the on-screen part first; the rest gives a whole decode's very pixels.
+class VisibleFirst : public Pictures {
+protected:
+    void SetUp() override { platform::set_visible_part(200, 100); }
+    void TearDown() override { platform::configure_picture_decoding(); }
+};
+
+QImage decoded_whole(const std::string& bytes) {
+    QByteArray data(bytes.data(), qsizetype(bytes.size()));
+    QBuffer buffer(&data);
+    QImageReader reader(&buffer);
+    reader.setAutoTransform(true);
+    return reader.read().convertToFormat(QImage::Format_RGB32);
+}
+
+TEST_F(VisibleFirst, APictureComesPartFirstOnlyWhenThatSavesMuchAndCompletesToTheWholeDecode) {
+    const struct Case {
+        const char* what;
+        std::string bytes;
+        bool part_first;
+    } cases[] = {
+        {"a JPEG many times the part", ts::jpeg_bytes(1200, 900), true},
+        {"a JPEG under twice the part", ts::jpeg_bytes(250, 100), false},
+        {"a PNG many times the part", ts::png_bytes(1200, 900), false},
+        {"a JPEG turned by its EXIF orientation", ts::jpeg_with_orientation(1200, 900, 6), false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::string path = dir_.write_file("picture", c.bytes);
+        const Picture picture = platform::load_picture(path);
+        const QImage want = decoded_whole(c.bytes);
+        EXPECT_EQ(QSize(picture.width_px(), picture.height_px()), want.size());
+        const platform::PictureData& data = *picture.data();
+        EXPECT_EQ(data.image.size(), c.part_first ? QSize(200, 100) : want.size());
+        // Drawing inside the part needs nothing more; beyond it, the whole.
+        EXPECT_EQ(data.covering(QRect(10, 10, 50, 50)).size(), data.image.size());
+        EXPECT_EQ(data.covering(QRect(150, 50, 100, 100)), want);
+        EXPECT_EQ(data.image, want.copy(data.image.rect()));
+        // A saved bitmap holds the whole picture.
+        platform::save_picture_bmp(picture, dir_.file("saved.bmp"));
+        EXPECT_EQ(QImage(QString::fromStdString(dir_.file("saved.bmp"))).convertToFormat(QImage::Format_RGB32), want);
+    }
+}
+
+TEST_F(VisibleFirst, TheRestComesFromTheFileOpenedAndDroppingThePictureGivesItsMemoryBack) {
+    const std::string first = ts::jpeg_bytes(1200, 900);
+    const std::string other = ts::encode_with_qt(ts::solid_image(1200, 900, Qt::blue), "JPEG");
+    const std::string path = dir_.write_file("photo.jpg", first);
+    {
+        const Picture picture = platform::load_picture(path);
+        ASSERT_TRUE(picture.data()->rest);
+        // Deleted and replaced under the same name while the rest decodes.
+        ASSERT_EQ(std::remove(path.c_str()), 0);
+        dir_.write_file("photo.jpg", other);
+        EXPECT_EQ(picture.data()->whole(), decoded_whole(first));
+    }
+    // Dropped with their rest queued or decoding: every reserved byte comes back.
+    for (int i = 0; i < 4; ++i) platform::load_picture(path);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (platform::decode_budget().in_use() != 0 && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    EXPECT_EQ(platform::decode_budget().in_use(), 0u);
+}
+
+// How the picture was saved before: Qt's bitmap writer, row by row.
+std::string written_by_qt(const platform::Picture& picture) {
+    const QImage rgb = picture.data()->image.convertToFormat(QImage::Format_RGB32);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    EXPECT_TRUE(rgb.save(&buffer, "BMP"));
+    return bytes.toStdString();
+}
+
+// Every row padding (widths 1 to 5), transparency and a resolution of its own.
+TEST_F(Pictures, SavedBitmapIsTheOneQtsWriterMakes) {
+    const std::string path = dir_.file("preview.bmp");
+    for (const QSize size : {QSize(1, 1), QSize(2, 3), QSize(3, 2), QSize(4, 1), QSize(5, 7), QSize(640, 3)}) {
+        QImage dense = ts::pattern_image(size.width(), size.height()), translucent = dense;
+        dense.setDotsPerMeterX(5906);  // 150 DPI
+        dense.setDotsPerMeterY(3937);
+        translucent.setAlphaChannel(translucent.convertToFormat(QImage::Format_Grayscale8));
+        for (const QImage& image : {ts::pattern_image(size.width(), size.height()), dense, translucent}) {
+            SCOPED_TRACE(testing::Message() << size.width() << " x " << size.height() << " alpha "
+                                            << image.hasAlphaChannel() << " dpm " << image.dotsPerMeterX());
+            const platform::Picture picture = platform::picture_from_image(image);
+            platform::save_picture_bmp(picture, path);
+            EXPECT_EQ(ts::read_file_bytes(path), written_by_qt(picture));
+        }
+    }
+    // A decoded JPEG carries the resolution of its file.
+    const std::string photo = dir_.write_file("photo.jpg", ts::jpeg_bytes(31, 9));
+    const platform::Picture decoded = platform::load_picture(photo);
+    platform::save_picture_bmp(decoded, path);
+    EXPECT_EQ(ts::read_file_bytes(path), written_by_qt(decoded));
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-// The shared thumbnail cache as cells use it.
+// The shared thumbnail cache as cells use it, and the cameras' own small copies.
 #include <gtest/gtest.h>
 
 #include <QBuffer>
@@ -174,6 +174,35 @@ TEST(ThumbnailCache, AFailureIsRecordedAndRespectedWhileTheFileIsUnchanged) {
     const struct timespec later[2] = {before.st_atim, {before.st_mtim.tv_sec + 5, 0}};
     ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), later, 0), 0);
     EXPECT_EQ(load_cell_picture(path, 49, 49).width_px(), 49);
+}
+
+// A cell's colour at a fraction of its size: the pictures are blue, the thumbnails' left halves red.
+QColor at(const platform::Picture& cell, double fx, double fy) {
+    const QImage& image = cell.data()->image;
+    return image.pixelColor(int(fx * (image.width() - 1)), int(fy * (image.height() - 1)));
+}
+
+// The cameras' own small copies are used for cells when they fit.
+TEST(ExifThumbnail, UsedWhenItHasThePicturesShapeAndTurnedUprightElseThePictureIsDecoded) {
+    test_support::TempDir dir;
+    const QImage picture = test_support::solid_image(800, 600, Qt::blue);
+    for (bool big : {true, false}) {
+        // Orientation 6: a quarter turn clockwise, so the red left half goes on top.
+        const std::string path =
+            dir.write_file(big ? "mm.jpg" : "ii.jpg", test_support::jpeg_with_exif(picture, 6, halves(160, 120), big));
+        const platform::Picture cell = platform::load_cell_picture(path, 49, 49);
+        EXPECT_EQ(cell.width_px(), 49);
+        EXPECT_GT(at(cell, 0.5, 0.1).red(), 180) << big;  // the thumbnail, not the blue picture
+        EXPECT_GT(at(cell, 0.5, 0.9).blue(), 180) << big;
+    }
+    // A 4:3 thumbnail in a 3:2 picture, and a first IFD far outside the block: the picture is decoded.
+    std::string broken = test_support::jpeg_with_exif(picture, 1, halves(160, 120));
+    broken[2 + 4 + 6 + 4] = '\x7f';
+    for (const std::string& bytes :
+         {test_support::jpeg_with_exif(test_support::solid_image(900, 600, Qt::blue), 1, halves(160, 120)), broken}) {
+        const std::string path = dir.write_file("other.jpg", bytes);
+        EXPECT_GT(at(platform::load_cell_picture(path, 49, 49), 0.25, 0.5).blue(), 180);
+    }
 }
 
 }  // namespace
