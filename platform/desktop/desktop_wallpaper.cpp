@@ -341,7 +341,8 @@ bool apply_to(Desktop desktop, const std::string& path, bool tiled, const Comman
                                    file_uri(path), false, tiled);
         case Desktop::Mate:
             // A settings string must be UTF-8 (gsettings crashes on anything
-            // else, measured): MATE cannot take such a name.
+            // else, measured). Such names reach here as a name of our own; the
+            // check stays as the last guard before gsettings.
             if (!valid_utf8(path)) return false;
             return apply_gsettings(run, "org.mate.background", "picture-filename", path, false, tiled);
         case Desktop::Xfce: return apply_xfce(run, path, tiled);
