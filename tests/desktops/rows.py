@@ -247,18 +247,6 @@ class Cinnamon(Row):
         poll("the Cinnamon background", desktop_shown, timeout=30, interval=0.2)
 
 
-class NotDrawnHeadless(Row):
-    """A desktop whose wallpaper no program here can draw headless; what was
-    tried is the reason. The program's own read-back of the settings (and
-    the unit tests' private session bus) is what covers it."""
-
-    def __init__(self, name, reason):
-        self.name, self.reason = name, reason
-
-    def skip_reason(self):
-        return self.reason
-
-
 XFCONFD = "/usr/lib/x86_64-linux-gnu/xfce4/xfconf/xfconfd"
 
 ROWS = [
