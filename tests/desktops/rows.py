@@ -196,16 +196,55 @@ class GnomeShell(Row):
         poll("the GNOME desktop", desktop_shown, timeout=40, interval=0.5)
 
 
-class NotDrawnHeadless(Row):
-    """A desktop whose wallpaper no program here can draw headless; what was
-    tried is the reason. The program's own read-back of the settings (and
-    the unit tests' private session bus) is what covers it."""
+class Cinnamon(Row):
+    """Cinnamon's shell as the X11 window manager and compositor on the
+    private X server, with its settings daemon's background part drawing the
+    wallpaper into the root window, which the shell shows. The background
+    part waits for the session to run: a stand-in session manager on the
+    private bus says it does. Like GNOME Shell, the shell gets a second
+    private bus as its system bus."""
+    name = "Cinnamon"
+    desktop_name = "X-Cinnamon"
+    needs = ("cinnamon", "csd-background", "gsettings", "/usr/bin/python3", "Xvfb", "import", "xdotool",
+             "wmctrl", "xprop", "dbus-daemon")
+    panels = (0, 40)  # the panel along the bottom
+    plain = (32, 48, 64)
 
-    def __init__(self, name, reason):
-        self.name, self.reason = name, reason
+    def start_desktop(self):
+        x = self.x
+        for schema, key, value in (
+                ("org.cinnamon.desktop.background", "picture-uri", "''"),
+                ("org.cinnamon.desktop.background", "color-shading-type", "'solid'"),
+                ("org.cinnamon.desktop.background", "primary-color", "'#203040'"),
+                ("org.cinnamon", "desktop-effects", "false"),
+                ("org.cinnamon", "startup-animation", "false")):
+            x.run(["gsettings", "set", schema, key, value], check=False)
+        x.start_group(["/usr/bin/python3", os.path.join(os.path.dirname(os.path.abspath(__file__)),
+                                                        "session_manager.py")])
+        poll("the session manager stand-in", lambda: "org.gnome.SessionManager" in x.run(
+            ["dbus-send", "--session", "--print-reply", "--dest=org.freedesktop.DBus", "/org/freedesktop/DBus",
+             "org.freedesktop.DBus.ListNames"], check=False))
+        env = dict(x.env, XDG_SESSION_TYPE="x11", DBUS_SYSTEM_BUS_ADDRESS=x.private_bus())
+        shell = x.start_group(["cinnamon", "--replace", "--sm-disable"], env=env)
 
-    def skip_reason(self):
-        return self.reason
+        def managing():
+            if shell.poll() is not None:
+                raise Failure(f"cinnamon exited with status {shell.returncode}")
+            check = x.run(["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"], check=False).split("# ")[-1].strip()
+            return check.startswith("0x") and "Muffin" in x.run(["xprop", "-id", check, "_NET_WM_NAME"],
+                                                                 check=False)
+        # csd-background draws into the root window: started only once the
+        # shell shows that window, or openbox would show it and go on
+        # managing windows while the shell takes over.
+        poll("cinnamon managing the windows", managing, timeout=30)
+        background = x.start_group(["csd-background"], env=env)
+
+        def desktop_shown():
+            for proc, what in ((shell, "cinnamon"), (background, "csd-background")):
+                if proc.poll() is not None:
+                    raise Failure(f"{what} exited with status {proc.returncode}")
+            return near(self.screen().pixel(20, HEIGHT // 2), self.plain)
+        poll("the Cinnamon background", desktop_shown, timeout=30, interval=0.2)
 
 
 XFCONFD = "/usr/lib/x86_64-linux-gnu/xfce4/xfconf/xfconfd"
@@ -217,8 +256,7 @@ ROWS = [
     DesktopWindow("LXDE", "LXDE", ["pcmanfm", "--desktop"]),
     DesktopWindow("LXQt", "LXQt", ["pcmanfm-qt", "--desktop"]),
     DesktopWindow("MATE", "MATE", ["caja", "--no-default-window", "--force-desktop"], needs=("gsettings",)),
-    NotDrawnHeadless("Cinnamon", "nemo-desktop maps its desktop window but draws no wallpaper in it "
-                     "(Cinnamon's own shell does); its settings are read back instead"),
+    Cinnamon(),
     Sway(),
     GnomeShell(),
     # Plasma's panel along the bottom; no cross-fades, so that each picture
