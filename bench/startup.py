@@ -104,6 +104,14 @@ def main():
     binary = os.path.abspath(sys.argv[1] if len(sys.argv) > 1 else "build/glimmerbox")
     x = XSession()
     try:
+        # A desktop session has a session bus, and Qt asks it for the
+        # accessibility bus at start; without one, it would start a bus of its
+        # own (dbus-launch) on every start. NO_BUS=1 leaves the bus out.
+        if not os.environ.get("NO_BUS"):
+            bus = subprocess.Popen(["dbus-daemon", "--session", "--nofork", "--print-address"], env=x.env,
+                                   stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+            x.procs.append(bus)
+            x.env["DBUS_SESSION_BUS_ADDRESS"] = bus.stdout.readline().decode().strip()
         folder = os.path.join(x.tmp, "pictures")
         make_pictures(folder)
         size_mb = os.path.getsize(os.path.join(folder, "b_photo.jpg")) / 1e6
