@@ -23,6 +23,7 @@ import time
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "e2e"))
 from xsession import XSession, poll  # noqa: E402
 from xpixels import XPixels  # noqa: E402
+import startup  # noqa: E402  (bench/, the folder of this script)
 
 RUNS = int(os.environ.get("RUNS", "5"))
 LOOK_S = 1.5
@@ -89,13 +90,7 @@ class Screen(XPixels):
 
 
 def wait_until(fn, timeout=20.0):
-    deadline = time.monotonic() + timeout
-    while time.monotonic() < deadline:
-        v = fn()
-        if v:
-            return v
-        time.sleep(0.001)
-    raise RuntimeError("timed out")
+    return startup.wait_until(fn, timeout)
 
 
 class Viewer:

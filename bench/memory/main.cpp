@@ -21,6 +21,7 @@
 #include <thread>
 
 #include "app/frame/mdi_form.h"
+#include "bench/thumbnails/paging.h"
 #include "app/frame/startup.h"
 #include "app/state/module1.h"
 #include "app/state/windows.h"
@@ -77,15 +78,7 @@ int browse(frmBMPView& b, int count) {
 
 int page(int count) {
     frmThumbnails& t = windows::thumbnails()();
-    while (int(t.Image1.size()) < count && t.VScroll1.visible()) {
-        const int want_rows = (count + t.cols_per_row - 1) / t.cols_per_row;
-        int row = t.VScroll1.value() + t.rows_per_page;
-        if (row + t.rows_per_page > want_rows) row = want_rows - t.rows_per_page;
-        if (row > t.VScroll1.max()) row = t.VScroll1.max();
-        if (row <= t.VScroll1.value()) break;
-        t.VScroll1.set_value(row);
-        settle();
-    }
+    while (bench::next_page(t, count)) settle();
     const int cells = int(t.Image1.size());
     int with_picture = 0;
     for (auto* image : t.Image1) with_picture += image->picture().empty() ? 0 : 1;

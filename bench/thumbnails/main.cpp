@@ -13,6 +13,7 @@
 
 #include "app/state/module1.h"
 #include "app/state/windows.h"
+#include "bench/thumbnails/paging.h"
 #include "bench/thumbnails/photos.h"
 #include "platform/pictures/picture_prefetch.h"
 #include "platform/core/runtime.h"
@@ -75,13 +76,7 @@ int page(const std::string& folder, int pictures) {
     const auto t1 = std::chrono::steady_clock::now();
     // Page by whole pages until the wanted number of cells is loaded; the
     // last step stops exactly there.
-    while (int(t.Image1.size()) < pictures && t.VScroll1.visible()) {
-        const int want_rows = (pictures + t.cols_per_row - 1) / t.cols_per_row;
-        int row = t.VScroll1.value() + t.rows_per_page;
-        if (row + t.rows_per_page > want_rows) row = want_rows - t.rows_per_page;
-        if (row > t.VScroll1.max()) row = t.VScroll1.max();
-        if (row <= t.VScroll1.value()) break;
-        t.VScroll1.set_value(row);
+    while (bench::next_page(t, pictures)) {
     }
     const double paging = seconds_since(t1);
     const int cells = int(t.Image1.size());
