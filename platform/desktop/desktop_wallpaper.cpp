@@ -17,6 +17,7 @@
 #include "platform/core/ascii.h"
 #include "platform/core/error.h"
 #include "platform/core/registry_keys.h"
+#include "platform/files/files.h"
 #include "platform/store/registry.h"
 #include "platform/desktop/wallpaper_tools.h"
 
@@ -98,24 +99,6 @@ std::string gvariant_quote(const std::string& text) {
 }
 
 namespace {
-
-void append_utf8(char32_t cp, std::string& out) {
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-}
 
 // The code point of `digits` hexadecimal digits at s[at]; false when they are not there.
 bool hex_at(const std::string& s, std::size_t at, std::size_t digits, char32_t& cp) {

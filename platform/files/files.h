@@ -50,6 +50,9 @@ void delete_file(const std::string& path);
 // part, empty, "." or "..", too long); the text of 52 says why.
 void rename_file_no_replace(const std::string& old_path, const std::string& new_path);
 
+// Appends one code point (at most U+10FFFF) to `out` as UTF-8.
+void append_utf8(char32_t code_point, std::string& out);
+
 // Text for showing a name to a person: each byte that is not part of valid
 // UTF-8 becomes U+FFFD, so the rest of the name stays readable.
 std::string display_text(const std::string& name);
