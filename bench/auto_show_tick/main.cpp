@@ -30,6 +30,7 @@
 #include "app/frame/mdi_form.h"
 #include "app/frame/startup.h"
 #include "app/state/windows.h"
+#include "bench/thumbnails/bench_support.h"
 #include "bench/thumbnails/photos.h"
 #include "browser/frm_bmp_view.h"
 #include "platform/core/runtime.h"
@@ -103,12 +104,7 @@ void time_parts(const std::string& photo) {
 }
 
 int run(const std::string& folder, int ticks) {
-    platform::Services s = platform::real_services();
-    s.message_box = [](const platform::MessageBoxRequest& r) {
-        std::fprintf(stderr, "message: %s\n", r.text.c_str());
-        return platform::kAnswerOk;
-    };
-    s.end_program = [] {};
+    platform::Services s = bench::unattended_services();
     const char* mode = std::getenv("GLIMMERBOX_BENCH_DESKTOP");
     const bool record = mode && std::string(mode) == "record";
     if (record) s.desktop_wallpaper = [](const std::string&, platform::WallpaperStyle) { return true; };

@@ -21,10 +21,10 @@
 #include <thread>
 
 #include "app/frame/mdi_form.h"
-#include "bench/thumbnails/paging.h"
 #include "app/frame/startup.h"
 #include "app/state/module1.h"
 #include "app/state/windows.h"
+#include "bench/thumbnails/bench_support.h"
 #include "browser/frm_bmp_view.h"
 #include "platform/core/runtime.h"
 #include "platform/core/services.h"
@@ -103,12 +103,7 @@ int main(int argc, char** argv) {
     platform::settle_start_folder();
     platform::Application app(argv[0]);
     platform::configure_picture_decoding();
-    platform::Services s = platform::real_services();
-    s.message_box = [](const platform::MessageBoxRequest& r) {
-        std::fprintf(stderr, "message: %s\n", r.text.c_str());
-        return platform::kAnswerOk;
-    };
-    s.end_program = [] {};
+    platform::Services s = bench::unattended_services();
     platform::install_services(s);
     wire_windows();
     start_glimmerbox();

@@ -13,7 +13,7 @@
 
 #include "app/state/module1.h"
 #include "app/state/windows.h"
-#include "bench/thumbnails/paging.h"
+#include "bench/thumbnails/bench_support.h"
 #include "bench/thumbnails/photos.h"
 #include "platform/pictures/picture_prefetch.h"
 #include "platform/core/runtime.h"
@@ -55,12 +55,7 @@ int generate(const std::string& folder, int count, int distinct, bool exif) {
 }
 
 int page(const std::string& folder, int pictures) {
-    platform::Services s = platform::real_services();
-    s.message_box = [](const platform::MessageBoxRequest& r) {
-        std::fprintf(stderr, "message: %s\n", r.text.c_str());
-        return platform::kAnswerOk;
-    };
-    s.end_program = [] {};
+    platform::Services s = bench::unattended_services();
     platform::install_services(s);
 
     // A browser of 12000 x 9000 twips: 7 rows of 8, 56 cells a page.

@@ -1,9 +1,25 @@
 #pragma once
-// Paging the real thumbnail window the way a user pages it, shared by the
-// speed and memory benchmarks.
+// What the benchmarks that drive the real windows share: the real services
+// without modal boxes, and paging the thumbnail window as a user pages it.
+#include <cstdio>
+
+#include "platform/core/services.h"
+#include "platform/desktop/real_services.h"
 #include "thumbnails/frm_thumbnails.h"
 
 namespace bench {
+
+// The real services, but a message is printed instead of waiting in a modal
+// box, and the program's end is left to the benchmark.
+inline platform::Services unattended_services() {
+    platform::Services s = platform::real_services();
+    s.message_box = [](const platform::MessageBoxRequest& r) {
+        std::fprintf(stderr, "message: %s\n", r.text.c_str());
+        return platform::kAnswerOk;
+    };
+    s.end_program = [] {};
+    return s;
+}
 
 // Moves the grid on by one page, the last step stopping exactly at the row
 // that shows the `count`th cell. False when there is nothing more to page.
