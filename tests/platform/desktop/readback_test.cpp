@@ -9,17 +9,17 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <chrono>
 #include <functional>
-#include <thread>
 
 #include "platform/desktop/desktop_wallpaper.h"
 #include "platform/desktop/wallpaper_tools.h"
+#include "support/checks.h"
 #include "wallpaper/wallpaper_fixture.h"
 
 using namespace platform;
 using namespace platform::wallpaper_tools;
 using wallpaper_test::Argv;
+using test_support::eventually;
 using wallpaper_test::ScopedEnv;
 
 namespace {
@@ -153,15 +153,6 @@ TEST_F(ReadBack, RealGsettingsInAnAsciiLocale) {
                                              "picture-filename"}, 20000);
         EXPECT_TRUE(gvariant_unquote(r.output, kept) && kept == path) << r.output;
     }
-}
-
-// Polls until the check holds or five seconds have passed.
-template <class Check>
-bool eventually(Check check) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-    for (; std::chrono::steady_clock::now() < deadline; std::this_thread::sleep_for(std::chrono::milliseconds(50)))
-        if (check()) return true;
-    return check();
 }
 
 class RealDesktop : public wallpaper_test::WallpaperTest {

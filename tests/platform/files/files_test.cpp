@@ -17,10 +17,12 @@
 #include "platform/core/error.h"
 #include "platform/files/drives.h"
 #include "platform/files/files.h"
+#include "support/checks.h"
 #include "support/temp_dir.h"
 
 using platform::Drive;
 using test_support::entries_of;
+using test_support::error_of;
 using test_support::read_file_bytes;
 using test_support::TempDir;
 namespace err = platform::err;
@@ -29,17 +31,6 @@ using Names = std::vector<std::string>;
 namespace {
 
 constexpr const char* kPictures = "*.GIF;*.JPG;*.BMP;*.ICO";
-
-// The number of the error a call throws, 0 when it does not throw.
-template <class F>
-int error_of(F&& f) {
-    try {
-        f();
-    } catch (const platform::Error& e) {
-        return e.number();
-    }
-    return 0;
-}
 
 // A call's error number (0 when none) in a child where renameat2 refuses RENAME_NOREPLACE (EINVAL).
 template <class F>
@@ -209,12 +200,7 @@ TEST(Drives, CurrentFolderIsTheLastShownElseTheMountPointAndAnUnreadableDriveThr
 
     const Drive gone{dir.file("media-gone"), "media-gone"};
     platform::remember_folder_on_drive(gone, dir.file("media-gone/dcim"));
-    try {
-        platform::current_folder_of_drive(gone);
-        ADD_FAILURE() << "no error";
-    } catch (const platform::Error& e) {
-        EXPECT_EQ(e.number(), platform::err::kDeviceUnavailable) << e.what();
-    }
+    EXPECT_EQ(error_of([&] { platform::current_folder_of_drive(gone); }), err::kDeviceUnavailable);
 }
 
 }  // namespace

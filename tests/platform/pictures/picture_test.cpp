@@ -16,6 +16,7 @@
 #include "platform/core/error.h"
 #include "platform/pictures/picture.h"
 #include "platform/pictures/picture_data.h"
+#include "support/checks.h"
 #include "support/pictures.h"
 #include "support/temp_dir.h"
 
@@ -33,14 +34,7 @@ protected:
 std::pair<int, int> size_of(const Picture& p) { return {p.width_px(), p.height_px()}; }
 
 // The error number of loading a file, 0 when it loads.
-int load_error(const std::string& path) {
-    try {
-        platform::load_picture(path);
-    } catch (const platform::Error& e) {
-        return e.number();
-    }
-    return 0;
-}
+int load_error(const std::string& path) { return ts::error_of([&] { platform::load_picture(path); }); }
 
 TEST_F(Pictures, EachFormatLoadsAtItsUprightSizeByContent) {
     const struct {
@@ -192,11 +186,8 @@ TEST_F(VisibleFirst, TheRestComesFromTheFileOpenedAndDroppingThePictureGivesItsM
     }
     // Dropped with their rest queued or decoding: every reserved byte comes back.
     for (int i = 0; i < 4; ++i) platform::load_picture(path);
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    while (platform::decode_budget().in_use() != 0 && std::chrono::steady_clock::now() < deadline) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    EXPECT_EQ(platform::decode_budget().in_use(), 0u);
+    EXPECT_TRUE(ts::eventually([] { return platform::decode_budget().in_use() == 0; }, std::chrono::seconds(20)))
+        << platform::decode_budget().in_use() << " bytes kept";
 }
 
 // How the picture was saved before: Qt's bitmap writer, row by row.
