@@ -2,23 +2,16 @@
 #include <QString>
 
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <string>
 
+#include "check.h"
 #include "platform/files/files.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string name(reinterpret_cast<const char*>(data), size);
     QString text = QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
-    if (platform::display_text(name) != text.toStdString()) {
-        std::fprintf(stderr, "display text: differs from the toolkit's\n");
-        std::abort();
-    }
+    check(platform::display_text(name) == text.toStdString(), "display text differs from the toolkit's");
     if (text.size() > 60) text = text.left(28) + QStringLiteral("\u2026") + text.right(28);
-    if (platform::shortened_display_text(name) != text.toStdString()) {
-        std::fprintf(stderr, "display text: shortened text differs from the toolkit's\n");
-        std::abort();
-    }
+    check(platform::shortened_display_text(name) == text.toStdString(), "shortened text differs from the toolkit's");
     return 0;
 }

@@ -1,24 +1,12 @@
 // Fuzzes the EXIF thumbnail reader: nothing, or a thumbnail-sized picture covering the box asked for.
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <string_view>
 
 #include <QImage>
 #include <QtGlobal>
 
+#include "check.h"
 #include "platform/pictures/exif_thumbnail.h"
-
-namespace {
-
-void check(bool ok, const char* what) {
-    if (!ok) {
-        std::fprintf(stderr, "exif reader: %s\n", what);
-        std::abort();
-    }
-}
-
-}  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     // The JPEG decoder's complaints about broken thumbnails are expected.

@@ -1,23 +1,11 @@
 // Fuzzes the file pattern matcher: a file name up to the first newline, then ';'-separated masks.
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <string>
 #include <string_view>
 
+#include "check.h"
 #include "platform/core/ascii.h"
 #include "platform/files/files.h"
-
-namespace {
-
-void check(bool ok, const char* what) {
-    if (!ok) {
-        std::fprintf(stderr, "pattern matcher: %s\n", what);
-        std::abort();
-    }
-}
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view input(reinterpret_cast<const char*>(data), size);

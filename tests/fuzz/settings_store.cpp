@@ -1,22 +1,15 @@
 // Fuzzes the store text: parse, render and re-parse agree; a string value set reads back, replaces a
 // wrapped value whole, leaves other lines alone, and setting it twice changes nothing.
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <string>
 
+#include "check.h"
+#include "platform/core/ascii.h"
 #include "platform/store/store_text.h"
 
 namespace {
 
 using namespace platform::store_text;
-
-void check(bool ok, const char* what) {
-    if (!ok) {
-        std::fprintf(stderr, "settings store: %s\n", what);
-        std::abort();
-    }
-}
 
 bool same_lines(const Store& a, const Store& b) {
     if (a.lines.size() != b.lines.size()) return false;
@@ -26,12 +19,6 @@ bool same_lines(const Store& a, const Store& b) {
             return false;
     }
     return true;
-}
-
-std::string lower(std::string s) {
-    for (char& c : s)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return s;
 }
 
 Store reparsed(const Store& store, const char* what) {
@@ -63,9 +50,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::size_t j = 0;
     bool in_key = false, dropped = false;
     for (const Line& line : parsed->lines) {
-        if (line.kind == Line::Section) in_key = lower(line.key) == lower(key);
+        if (line.kind == Line::Section) in_key = platform::lower_ascii(line.key) == platform::lower_ascii(key);
         const bool replaced = in_key && (line.kind == Line::StringValue || line.kind == Line::OtherValue) &&
-                              lower(line.name) == "wallpaper";
+                              platform::lower_ascii(line.name) == "wallpaper";
         if (replaced || (dropped && line.kind == Line::Continuation)) {
             dropped = true;
             continue;
