@@ -82,7 +82,7 @@ TEST_F(Pictures, BrokenHostileAndOddFilesAreRefused) {
 
 TEST_F(Pictures, FittingKeepsAspectAndNeverEnlarges) {
     const std::string jpeg = dir_.write_file("t.jpg", ts::jpeg_bytes(300, 200));
-    const std::string gif = dir_.write_file("t.gif", ts::gif_bytes(300, 200));  // threads: see hostile_pictures
+    const std::string gif = dir_.write_file("t.gif", ts::gif_bytes(300, 200));
     const std::string turned = dir_.write_file("o6.jpg", ts::jpeg_with_orientation(400, 200, 6));
     const auto fit = [](const std::string& path, int w, int h) {
         return size_of(platform::load_picture_fitting(path, w, h));
