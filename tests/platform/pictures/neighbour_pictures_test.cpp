@@ -94,8 +94,10 @@ TEST_F(Neighbours, ThePictureBeingDecodedIsWaitedForAndErrorsComeAsOnDemand) {
     const std::string other = dir_.write_file("b.bmp", ts::bmp_bytes(7, 4));
     NeighbourPictures queued(NeighbourPictures::kDefaultBudgetBytes, counted(other_loads));
     queued.decode_ahead({other});
-    EXPECT_EQ(queued.take(other).width_px(), 7);
+    auto taken_other = std::async(std::launch::async, [&] { return queued.take(other).width_px(); });
+    EXPECT_EQ(taken_other.wait_for(std::chrono::seconds(5)), std::future_status::ready) << "waited for another decode";
     busy_gate.set_value();
+    EXPECT_EQ(taken_other.get(), 7);
     busy.wait_idle();
     queued.wait_idle();
     EXPECT_EQ(other_loads.load(), 1);
