@@ -5,7 +5,6 @@
 #include <sys/stat.h>
 
 #include <chrono>
-#include <cstdio>
 #include <filesystem>
 #include <future>
 
@@ -73,29 +72,6 @@ TEST_F(SelectorTest, StyleStoredFirstAndOnlyGifAndJpgOfAnyCaseConvertedAtTheirOw
     EXPECT_TRUE(recorded.boxes.empty());
 }
 
-TEST_F(SelectorTest, NothingIsHandedOverUnlessTheChosenPictureWasLoadedAndConverted) {
-    home.write_file("pictures/a.bmp", bmp_bytes(21, 9));
-    home.write_file("pictures/b.gif", "GIF89a but nothing more");
-    home.write_file("pictures/c.gif", gif_bytes(13, 7));
-    home.make_folder(".local/share/glimmerbox");
-    const std::string stale = home.write_file(".local/share/glimmerbox/preview.bmp", bmp_bytes(5, 5));
-    start_program(pictures);
-    frmBMPView& b = start_browser();
-    choose(b, 2);  // no file selected: the folder
-    select_file(b, "a.bmp");
-    select_file(b, "b.gif");  // cannot be loaded; a.bmp stays on view
-    choose(b, 2);
-    EXPECT_EQ(frame().form().caption(), "b.gif");
-    // A bitmap that cannot be written leaves the stale one, which is not set.
-    ASSERT_EQ(::chmod(stale.c_str(), 0444), 0);
-    select_file(b, "c.gif");
-    choose(b, 2);
-    EXPECT_EQ(wallpaper_paths(), Names{});
-    EXPECT_EQ(preview_size(), QSize(5, 5));
-    EXPECT_EQ(style_value("Wallpaper"), std::nullopt);
-    EXPECT_TRUE(recorded.boxes.empty());
-}
-
 TEST_F(SelectorTest, SlideShowFromTheSecondEntryItWrapsAndPassesOverAnUnreadableFile) {
     home.write_file("pictures/a.bmp", bmp_bytes(10, 5));
     home.write_file("pictures/b.bmp", bmp_bytes(20, 5));
@@ -119,33 +95,6 @@ TEST_F(SelectorTest, SlideShowFromTheSecondEntryItWrapsAndPassesOverAnUnreadable
     b.Timer1_Timer();
     EXPECT_TRUE(recorded.wallpapers.empty());
     EXPECT_EQ(b.Timer1.interval(), 1000);
-}
-
-TEST_F(SelectorTest, SlideShowAPictureReplacedUnderTheSameNameIsShownAsItIsNow) {
-    home.make_folder("new");
-    frmBMPView& b = start_show();
-    const auto replace = [&](const std::string& name, int width) {
-        std::rename(home.write_file("new/" + name, jpeg_bytes(width, 30)).c_str(), at(name).c_str());
-    };
-    // b.jpg replaced after its decode ahead; then again when alone in the folder.
-    b.Timer1_Timer();
-    b.neighbour_pictures.wait_idle();
-    replace("b.jpg", 70);
-    b.Timer1_Timer();
-    b.finish_wallpaper();
-    EXPECT_EQ(b.Image1.width(), 70 * 15);
-    EXPECT_EQ(preview_size(), QSize(70, 30));
-
-    ::unlink(at("a.jpg").c_str());
-    choose(b, 0);  // the folder read again: b.jpg alone
-    choose(b, 1);
-    b.Timer1_Timer();
-    replace("b.jpg", 90);
-    b.Timer1_Timer();
-    b.finish_wallpaper();
-    EXPECT_EQ(b.Image1.width(), 90 * 15);
-    EXPECT_EQ(preview_size(), QSize(90, 30));
-    EXPECT_EQ(wallpaper_paths(), Names(4, services.preview_bmp_path));
 }
 
 TEST_F(SelectorTest, SlideShowABitmapThatCannotBeWrittenIsNoWallpaper) {
