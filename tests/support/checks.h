@@ -1,5 +1,5 @@
 #pragma once
-// Small checks shared by the tests: the error number a call throws, and a poll.
+// Checks the tests share: the platform error a call throws, and polling for an effect.
 #include <chrono>
 #include <thread>
 
@@ -7,7 +7,7 @@
 
 namespace test_support {
 
-// The number of the error a call throws, 0 when it does not throw.
+// The number of the platform error a call throws, 0 when it throws none.
 template <class F>
 int error_of(F&& f) {
     try {
@@ -18,11 +18,11 @@ int error_of(F&& f) {
     return 0;
 }
 
-// Polls until the check holds or the time is up.
+// Polls until the check holds or the time is up; whether it held.
 template <class Check>
-bool eventually(Check check, std::chrono::milliseconds within = std::chrono::seconds(5)) {
-    const auto deadline = std::chrono::steady_clock::now() + within;
-    for (; std::chrono::steady_clock::now() < deadline; std::this_thread::sleep_for(std::chrono::milliseconds(5)))
+bool eventually(Check check, std::chrono::seconds limit = std::chrono::seconds(5)) {
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    for (; std::chrono::steady_clock::now() < deadline; std::this_thread::sleep_for(std::chrono::milliseconds(20)))
         if (check()) return true;
     return check();
 }
