@@ -1,26 +1,21 @@
 #include "platform/pictures/neighbour_pictures.h"
 
-#include <QThreadPool>
-
 #include <algorithm>
 #include <condition_variable>
 #include <limits>
 #include <mutex>
 #include <optional>
 
+#include "platform/pictures/worker_pool.h"
+
 namespace platform {
 namespace {
 
 // One thread: neighbours decode one after another, next first, and the
-// thread that shows a picture decodes on its own when it cannot wait. Never
-// destroyed, so that dropping the cache never waits for a decode.
-QThreadPool& pool() {
-    static QThreadPool* p = [] {
-        auto* pool = new QThreadPool;
-        pool->setMaxThreadCount(1);
-        return pool;
-    }();
-    return *p;
+// thread that shows a picture decodes on its own when it cannot wait.
+WorkerPool& pool() {
+    static WorkerPool p(1);
+    return p;
 }
 
 struct Held {

@@ -8,7 +8,6 @@
 #include <QImageReader>
 #include <QPainter>
 #include <QScreen>
-#include <QThreadPool>
 
 #include <atomic>
 #include <cerrno>
@@ -25,6 +24,7 @@
 #include "platform/core/error.h"
 #include "platform/files/files.h"
 #include "platform/pictures/picture_data.h"
+#include "platform/pictures/worker_pool.h"
 
 namespace platform {
 namespace {
@@ -48,14 +48,9 @@ std::atomic<int> g_part_width{0}, g_part_height{0};
 QSize visible_part() { return QSize(g_part_width.load(), g_part_height.load()); }
 
 // One thread finishes the pictures handed out part first, one after another.
-// Never destroyed, so that dropping a picture never waits for its decode.
-QThreadPool& rest_pool() {
-    static QThreadPool* p = [] {
-        auto* pool = new QThreadPool;
-        pool->setMaxThreadCount(1);
-        return pool;
-    }();
-    return *p;
+WorkerPool& rest_pool() {
+    static WorkerPool p(1);
+    return p;
 }
 
 QImage paint_format(const QImage& image) {
@@ -71,22 +66,20 @@ QImage paint_format(const QImage& image) {
 class PictureFile {
 public:
     explicit PictureFile(const std::string& path) : path_(path) {
-        const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+        const int fd = fd_.fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
         if (fd < 0) {
             const int e = errno;
             throw Error(err::kFileNotFound, "The file " + display_text(path) + " cannot be opened: " + std::strerror(e));
         }
         struct stat st {};
         if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-            const bool folder = S_ISDIR(st.st_mode);
-            ::close(fd);
-            if (folder) throw Error(err::kFileNotFound, "The file " + display_text(path) + " cannot be opened: it is a folder");
+            if (S_ISDIR(st.st_mode))
+                throw Error(err::kFileNotFound, "The file " + display_text(path) + " cannot be opened: it is a folder");
             not_a_picture(path, "it is not a regular file");
         }
         // Non-blocking was only for the open (a FIFO must not hang us).
         ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-        if (!file_.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
-            ::close(fd);
+        if (!file_.open(fd, QIODevice::ReadOnly, QFileDevice::DontCloseHandle)) {
             throw Error(err::kFileNotFound, "The file " + display_text(path) + " cannot be opened");
         }
         reader_.setDevice(&file_);
@@ -205,7 +198,17 @@ private:
         if (best >= 0) reader_.jumpToImage(best);
     }
 
+    // The descriptor is closed by our code, after the QFile over it is gone,
+    // so that every tool watching our descriptors sees it closed.
+    struct OwnedFd {
+        int fd = -1;
+        ~OwnedFd() {
+            if (fd >= 0) ::close(fd);
+        }
+    };
+
     std::string path_;
+    OwnedFd fd_;
     QFile file_;
     QImageReader reader_;
     QSize stored_size_;

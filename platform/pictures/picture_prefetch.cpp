@@ -1,7 +1,5 @@
 #include "platform/pictures/picture_prefetch.h"
 
-#include <QThreadPool>
-
 #include <atomic>
 #include <condition_variable>
 #include <deque>
@@ -13,6 +11,7 @@
 
 #include "platform/pictures/cell_picture.h"
 #include "platform/core/error.h"
+#include "platform/pictures/worker_pool.h"
 
 namespace platform {
 namespace {
@@ -21,15 +20,10 @@ constexpr int kThreads = 2;
 
 std::atomic<long long> g_decodes{0};
 
-// One pool for the process, never destroyed, so that dropping a prefetch
-// never waits for a decode to end.
-QThreadPool& pool() {
-    static QThreadPool* p = [] {
-        auto* pool = new QThreadPool;
-        pool->setMaxThreadCount(kThreads);
-        return pool;
-    }();
-    return *p;
+// One pool for every prefetch of the process.
+WorkerPool& pool() {
+    static WorkerPool p(kThreads);
+    return p;
 }
 
 struct Outcome {
