@@ -186,9 +186,13 @@ TEST_F(VisibleFirst, TheRestComesFromTheFileOpenedAndDroppingThePictureGivesItsM
         dir_.write_file("photo.jpg", other);
         EXPECT_EQ(picture.data()->whole(), decoded_whole(first));
     }
-    // Dropped with their rest queued or decoding: every reserved byte comes back.
+    // Dropped with their rest queued or decoding: every reserved byte comes back, every file is closed.
+    const auto drained = [] { return platform::decode_budget().in_use() == 0; };
+    ASSERT_TRUE(ts::eventually(drained, std::chrono::seconds(20)));
+    const std::size_t open_files = ts::entries_of("/proc/self/fd").size();
     for (int i = 0; i < 4; ++i) platform::load_picture(path);
-    EXPECT_TRUE(ts::eventually([] { return platform::decode_budget().in_use() == 0; }, std::chrono::seconds(20)))
+    EXPECT_TRUE(ts::eventually([&] { return drained() && ts::entries_of("/proc/self/fd").size() == open_files; },
+                               std::chrono::seconds(20)))
         << platform::decode_budget().in_use() << " bytes kept";
 }
 
