@@ -24,29 +24,43 @@ double device_pixel_ratio() {
     return r > 0 ? r : 1.0;
 }
 
-// What a cell shows of a source: the source fitted, keeping its aspect, into
-// twice the box (never enlarged unless asked), then cut down to the box on
-// each side. Fitting into twice the box keeps both sides at least the box's
-// for pictures up to twice as wide as high (or the other way round), so the
-// final squeeze into the box only ever shrinks.
-QSize cell_size(QSize source, int bw, int bh, bool may_enlarge) {
-    QSize fitted = source.scaled(2 * bw, 2 * bh, Qt::KeepAspectRatio);
-    if (!may_enlarge && (fitted.width() > source.width() || fitted.height() > source.height())) fitted = source;
-    return QSize(std::clamp(fitted.width(), 1, bw), std::clamp(fitted.height(), 1, bh));
+// What a cell shows of a source: the box, or less along an axis where the
+// source has fewer pixels. Each axis is squeezed on its own, so a source
+// that holds at least the box's pixels along both keeps all its content.
+QSize cell_size(QSize source, int bw, int bh) {
+    return QSize(std::clamp(source.width(), 1, bw), std::clamp(source.height(), 1, bh));
 }
 
 Picture cell_from(const QImage& source, int bw, int bh) {
-    const QSize target = cell_size(source.size(), bw, bh, false);
+    const QSize target = cell_size(source.size(), bw, bh);
     if (target == source.size()) return picture_from_image(source);
     return picture_from_image(source.scaled(target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
 }
 
-// A thumbnail serves a cell when the cell is no larger than what the whole
-// picture would give: the thumbnail is the whole picture (smaller than its
-// folder's side), or it is already at least as large as that cell.
+// A thumbnail serves a cell when it is the whole picture (smaller than its
+// folder's side), or holds at least the box's pixels along both axes.
 bool serves_cell(QSize thumbnail, int folder_px, int bw, int bh) {
     if (thumbnail.width() < folder_px && thumbnail.height() < folder_px) return true;
-    return cell_size(thumbnail, bw, bh, true) == cell_size(thumbnail, bw, bh, false);
+    return thumbnail.width() >= bw && thumbnail.height() >= bh;
+}
+
+// A reduced copy fitting the box (w, h) that also holds at least (bw, bh)
+// pixels along each axis where the picture has them. A picture more than
+// twice as wide as high (or high as wide) is too thin after the first fit
+// and is decoded again to the box's rows (or columns); the fitted side,
+// being whole pixels rounded down, bounds the picture's shape from above,
+// and the copy's long side stays within bh x w (bw x h), however thin.
+QImage covering_copy(const std::string& path, int w, int h, int bw, int bh) {
+    QImage image = load_picture_fitting(path, w, h).data()->image;
+    const int iw = image.width(), ih = image.height();
+    if (ih < bh && iw >= w) {
+        const long long wide = (static_cast<long long>(bh) * w + ih - 1) / ih;
+        image = load_picture_fitting(path, int(std::min<long long>(wide, 1 << 20)), bh).data()->image;
+    } else if (iw < bw && ih >= h) {
+        const long long high = (static_cast<long long>(bw) * h + iw - 1) / iw;
+        image = load_picture_fitting(path, bw, int(std::min<long long>(high, 1 << 20))).data()->image;
+    }
+    return image;
 }
 
 // The copy the cache keeps: the decoded copy fitted into the normal size.
@@ -79,18 +93,17 @@ Picture load_cell_picture(const std::string& path, int box_width_px, int box_hei
     // than decoding the picture.
     const QImage exif = exif_thumbnail_covering(path, bw, bh);
     if (!exif.isNull()) return picture_from_image(exif.scaled(bw, bh, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
-    if (!key || cached) return cell_from(load_picture_fitting(path, 2 * bw, 2 * bh).data()->image, bw, bh);
+    if (!key || cached) return cell_from(covering_copy(path, 2 * bw, 2 * bh, bw, bh), bw, bh);
     // Decoded large enough for the cache's thumbnail too, which is then kept
     // for the next visit and for other programs; a JPEG decodes at the same
     // eighth-scale either way.
-    Picture fitted;
+    QImage image;
     try {
-        fitted = load_picture_fitting(path, std::max(2 * bw, kNormalThumbnailPx), std::max(2 * bh, kNormalThumbnailPx));
+        image = covering_copy(path, std::max(2 * bw, kNormalThumbnailPx), std::max(2 * bh, kNormalThumbnailPx), bw, bh);
     } catch (const Error& e) {
         if (e.number() == err::kInvalidPicture) record_failure(cache, *key);
         throw;
     }
-    const QImage& image = fitted.data()->image;
     const QImage thumbnail = thumbnail_of(image);
     write_thumbnail(cache, *key, thumbnail);
     // From the thumbnail when it serves, so that this visit and the next show

@@ -6,9 +6,12 @@
 #include <QImageReader>
 #include <QPainter>
 
+#include <cstdint>
 #include <string>
 
 #include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <sys/stat.h>
 
 #include "platform/core/error.h"
@@ -45,15 +48,42 @@ QImage halves(int w, int h) {
     return image;
 }
 
-std::string png_entry(QImage image, const std::string& uri, const std::string& mtime) {
+std::string png_entry(QImage image, const std::string& uri, const std::string& mtime, const std::string& size = "") {
     image.setText("Thumb::URI", QString::fromUtf8(uri.c_str()));
     image.setText("Thumb::MTime", QString::fromStdString(mtime));
+    if (!size.empty()) image.setText("Thumb::Size", QString::fromStdString(size));
     return test_support::encode_with_qt(image, "PNG");
+}
+
+// A PNG chunk, its CRC computed bit by bit.
+std::string png_chunk(const std::string& type, const std::string& data) {
+    const std::string body = type + data;
+    std::uint32_t crc = 0xffffffffu;
+    for (const unsigned char c : body) {
+        crc ^= c;
+        for (int k = 0; k < 8; ++k) crc = (crc >> 1) ^ (0xedb88320u & (0u - (crc & 1u)));
+    }
+    const auto be = [](std::uint32_t v) { return std::string{char(v >> 24), char(v >> 16), char(v >> 8), char(v)}; };
+    return be(std::uint32_t(data.size())) + body + be(~crc);
+}
+
+// Compressed comments that inflate to 64 MiB each, put before the chunk of the given type.
+std::string poisoned(std::string png, const char* before, int chunks) {
+    static const QByteArray bomb = qCompress(QByteArray(64 << 20, 'a'), 9).mid(4);
+    std::string all;
+    for (int i = 0; i < chunks; ++i) all += png_chunk("zTXt", std::string("Comment\0\0", 9) + bomb.toStdString());
+    return png.insert(png.find(before) - 4, all);
 }
 
 QImage read_png(const std::string& path) {
     QImageReader reader(QString::fromStdString(path), "png");
     return reader.read();
+}
+
+// A cell's colour at a fraction of its size.
+QColor at(const platform::Picture& cell, double fx, double fy) {
+    const QImage& image = cell.data()->image;
+    return image.pixelColor(int(fx * (image.width() - 1)), int(fy * (image.height() - 1)));
 }
 
 TEST(ThumbnailCache, NamesAreTheMd5OfTheUriAsOtherProgramsMakeThem) {
@@ -93,16 +123,22 @@ TEST(ThumbnailCache, AValidEntryIsUsedAndOthersAreReplacedByTheDecodedPicture) {
     const std::string entry = cache + "/normal/" + key->name;
     dir.make_folder("cache/thumbnails/normal");
     const QImage green = test_support::solid_image(128, 96, Qt::green);
+    const std::string valid = png_entry(green, key->uri, key->mtime, key->size);
     struct Row {
         const char* what;
         std::string bytes;  // of the entry before the visit
         bool used;
     };
     const Row rows[] = {
-        {"valid", png_entry(green, key->uri, key->mtime), true},
+        {"valid", valid, true},
+        {"without size", png_entry(green, key->uri, key->mtime), true},
+        {"other size", png_entry(green, key->uri, key->mtime, key->size + "0"), false},
         {"old mtime", png_entry(green, key->uri, std::to_string(std::stoll(key->mtime) - 1)), false},
         {"other uri", png_entry(green, key->uri + "x", key->mtime), false},
-        {"corrupt", png_entry(green, key->uri, key->mtime).substr(0, 200), false},
+        {"corrupt", valid.substr(0, 200), false},
+        // Text that would inflate to a quarter of a gigabyte: past where the keys may be, or left alone.
+        {"poisoned before the pixels", poisoned(valid, "IDAT", 4), false},
+        {"poisoned after the pixels", poisoned(valid, "IEND", 4), true},
         {"too large", png_entry(test_support::solid_image(129, 96, Qt::green), key->uri, key->mtime), false},
     };
     for (const auto& row : rows) {
@@ -110,14 +146,14 @@ TEST(ThumbnailCache, AValidEntryIsUsedAndOthersAreReplacedByTheDecodedPicture) {
         const QImage cell = load_cell_picture(picture, 49, 49).data()->image;
         ASSERT_EQ(cell.size(), QSize(49, 49)) << row.what;
         EXPECT_EQ(cell.pixelColor(40, 24) == QColor(Qt::green), row.used) << row.what;
+        if (row.used) continue;
         // A replaced entry is the picture's, valid, private.
         const QImage written = read_png(entry);
         EXPECT_EQ(written.text("Thumb::URI").toStdString(), key->uri) << row.what;
         EXPECT_EQ(written.text("Thumb::MTime").toStdString(), key->mtime) << row.what;
-        if (!row.used) {
-            EXPECT_EQ(written.size(), QSize(128, 96)) << row.what;
-            EXPECT_EQ(written.pixelColor(100, 50), QColor(Qt::blue)) << row.what;
-        }
+        EXPECT_EQ(written.text("Thumb::Size").toStdString(), key->size) << row.what;
+        EXPECT_EQ(written.size(), QSize(128, 96)) << row.what;
+        EXPECT_EQ(written.pixelColor(100, 50), QColor(Qt::blue)) << row.what;
     }
     struct stat st {};
     ASSERT_EQ(::stat(entry.c_str(), &st), 0);
@@ -148,25 +184,93 @@ TEST(ThumbnailCache, AFailureIsRecordedAndRespectedWhileTheFileIsUnchanged) {
     test_support::TempDir dir;
     const std::string cache = dir.file("cache/thumbnails");
     CacheFolder in_force(cache);
-    const std::string path = dir.write_file("broken.jpg", "not a picture at all");
-    struct stat before {};
-    ASSERT_EQ(::stat(path.c_str(), &before), 0);
-    EXPECT_THROW(load_cell_picture(path, 49, 49), platform::Error);
-    // Made a picture with the same time stamp: the recorded failure stands.
-    dir.write_file("broken.jpg", test_support::jpeg_bytes(64, 48));
-    const struct timespec times[2] = {before.st_atim, before.st_mtim};
-    ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
-    EXPECT_THROW(load_cell_picture(path, 49, 49), platform::Error);
-    // Changed: decoded again.
-    const struct timespec later[2] = {before.st_atim, {before.st_mtim.tv_sec + 5, 0}};
-    ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), later, 0), 0);
-    EXPECT_EQ(load_cell_picture(path, 49, 49).width_px(), 49);
+    const std::string picture = test_support::jpeg_bytes(64, 48);
+    const std::string garbage(picture.size(), 'x');
+    struct Row {
+        const char* what;
+        std::string first;  // failed to decode
+        std::string then;   // written over it
+        int seconds_later;  // the modification time after that
+        bool decoded;
+    };
+    const Row rows[] = {
+        {"copied within the second", "", picture, 0, true},  // listed while still empty
+        {"same size, same second", garbage, picture, 0, false},
+        {"same size, changed", garbage, picture, 5, true},
+    };
+    for (const auto& row : rows) {
+        const std::string path = dir.write_file(std::string(row.what) + ".jpg", row.first);
+        struct stat before {};
+        ASSERT_EQ(::stat(path.c_str(), &before), 0);
+        EXPECT_THROW(load_cell_picture(path, 49, 49), platform::Error) << row.what;
+        dir.write_file(std::string(row.what) + ".jpg", row.then);
+        const struct timespec times[2] = {before.st_atim, {before.st_mtim.tv_sec + row.seconds_later, 0}};
+        ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+        if (row.decoded)
+            EXPECT_EQ(load_cell_picture(path, 49, 49).width_px(), 49) << row.what;
+        else
+            EXPECT_THROW(load_cell_picture(path, 49, 49), platform::Error) << row.what;
+    }
+    // Kept per version of the program.
+    EXPECT_EQ(test_support::entries_of(cache + "/fail"), std::vector<std::string>{"glimmerbox-" GLIMMERBOX_VERSION});
+    EXPECT_EQ(test_support::entries_of(cache + "/fail/glimmerbox-" GLIMMERBOX_VERSION).size(), 3u);
 }
 
-// A cell's colour at a fraction of its size: the pictures are blue, the thumbnails' left halves red.
-QColor at(const platform::Picture& cell, double fx, double fy) {
-    const QImage& image = cell.data()->image;
-    return image.pixelColor(int(fx * (image.width() - 1)), int(fy * (image.height() - 1)));
+// Root opens every file, so the picture is read by a child that has become nobody.
+TEST(ThumbnailCache, AnUnreadablePictureShowsNoCachedThumbnail) {
+    if (::geteuid() != 0) GTEST_SKIP() << "needs root to become another user";
+    test_support::TempDir dir;
+    const std::string cache = dir.file("cache/thumbnails");
+    CacheFolder in_force(cache);
+    const std::string picture = dir.write_file("locked.png", test_support::png_bytes(40, 30));
+    const auto key = platform::thumbnail_key(cache, picture);
+    ASSERT_TRUE(key);
+    const std::string entry = dir.write_file("cache/thumbnails/normal/" + key->name,
+                                             png_entry(test_support::solid_image(40, 30, Qt::green), key->uri,
+                                                       key->mtime, key->size));
+    for (const std::string& open_to_all : {dir.path(), dir.file("cache"), cache, cache + "/normal"})
+        ASSERT_EQ(::chmod(open_to_all.c_str(), 0755), 0);
+    ASSERT_EQ(::chmod(entry.c_str(), 0644), 0);
+    ASSERT_EQ(::chmod(picture.c_str(), 0600), 0);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        if (::setgid(65534) != 0 || ::setuid(65534) != 0) ::_exit(2);
+        try {
+            load_cell_picture(picture, 49, 49);
+            ::_exit(1);  // a cell from the cache
+        } catch (const platform::Error& e) {
+            ::_exit(e.number() == platform::err::kFileNotFound ? 0 : 3);
+        }
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+}
+
+// Each axis of a cell holds the picture's content however thin the picture: ten bands across
+// the short side of a panorama all show, from a cold cache and a warm one.
+TEST(ThumbnailCache, ThinPicturesKeepEveryBandAcrossTheirShortSide) {
+    test_support::TempDir dir;
+    CacheFolder in_force(dir.file("cache/thumbnails"));
+    for (const auto& [long_side, wide] : {std::pair(2000, true), std::pair(800, true), std::pair(2000, false)}) {
+        QImage image = test_support::solid_image(wide ? long_side : 100, wide ? 100 : long_side, Qt::blue);
+        for (int band = 0; band < 10; band += 2)
+            QPainter(&image).fillRect(wide ? QRect(0, band * 10, long_side, 10) : QRect(band * 10, 0, 10, long_side),
+                                      Qt::red);
+        const std::string name = std::to_string(long_side) + (wide ? "-wide.png" : "-tall.png");
+        const std::string path = dir.write_file(name, test_support::encode_with_qt(image, "PNG"));
+        for (const char* visit : {"cold", "warm"}) {
+            const platform::Picture cell = load_cell_picture(path, 49, 49);
+            ASSERT_EQ(cell.width_px(), 49) << name << visit;
+            ASSERT_EQ(cell.height_px(), 49) << name << visit;
+            for (int band = 0; band < 10; ++band) {
+                const double across = (band + 0.5) / 10, along = 0.5;
+                const QColor c = wide ? at(cell, along, across) : at(cell, across, along);
+                EXPECT_GT(band % 2 ? c.blue() - c.red() : c.red() - c.blue(), 120) << name << visit << band;
+            }
+        }
+    }
 }
 
 // The cameras' own small copies are used for cells when they fit.
