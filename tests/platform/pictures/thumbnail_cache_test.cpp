@@ -67,12 +67,23 @@ std::string png_chunk(const std::string& type, const std::string& data) {
     return be(std::uint32_t(data.size())) + body + be(~crc);
 }
 
-// Compressed comments that inflate to 64 MiB each, put before the chunk of the given type.
-std::string poisoned(std::string png, const char* before, int chunks) {
+// The PNG with chunks put in before the first chunk of the given type.
+std::string with_chunks(std::string png, const char* before, const std::string& chunks) {
+    return png.insert(png.find(before) - 4, chunks);
+}
+
+// Compressed comments that inflate to 64 MiB each.
+std::string bombs(int chunks) {
     static const QByteArray bomb = qCompress(QByteArray(64 << 20, 'a'), 9).mid(4);
     std::string all;
     for (int i = 0; i < chunks; ++i) all += png_chunk("zTXt", std::string("Comment\0\0", 9) + bomb.toStdString());
-    return png.insert(png.find(before) - 4, all);
+    return all;
+}
+
+// International text, compressed or not.
+std::string itxt(const std::string& key, const std::string& value, bool compressed) {
+    const std::string text = compressed ? qCompress(QByteArray::fromStdString(value)).mid(4).toStdString() : value;
+    return png_chunk("iTXt", key + std::string("\0", 1) + char(compressed) + std::string("\0en\0\0", 5) + text);
 }
 
 QImage read_png(const std::string& path) {
@@ -137,8 +148,12 @@ TEST(ThumbnailCache, AValidEntryIsUsedAndOthersAreReplacedByTheDecodedPicture) {
         {"other uri", png_entry(green, key->uri + "x", key->mtime), false},
         {"corrupt", valid.substr(0, 200), false},
         // Text that would inflate to a quarter of a gigabyte: past where the keys may be, or left alone.
-        {"poisoned before the pixels", poisoned(valid, "IDAT", 4), false},
-        {"poisoned after the pixels", poisoned(valid, "IEND", 4), true},
+        {"keys in international text",
+         with_chunks(test_support::encode_with_qt(green, "PNG"), "IDAT",
+                     itxt("Thumb::URI", key->uri, true) + itxt("Thumb::MTime", key->mtime, false)),
+         true},
+        {"poisoned before the pixels", with_chunks(valid, "IDAT", bombs(4)), false},
+        {"poisoned after the pixels", with_chunks(valid, "IEND", bombs(4)), true},
         {"too large", png_entry(test_support::solid_image(129, 96, Qt::green), key->uri, key->mtime), false},
     };
     for (const auto& row : rows) {
