@@ -8,11 +8,11 @@
 #include <QImageReader>
 #include <QString>
 
-#include <cerrno>
 #include <algorithm>
+#include <cerrno>
 #include <climits>
-#include <map>
 #include <cstdlib>
+#include <map>
 
 #include <fcntl.h>
 #include <sys/stat.h>
