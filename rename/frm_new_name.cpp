@@ -48,7 +48,6 @@ void frmNewName::Form_Load() {
 // file of the last double-click for itself.
 void frmNewName::Record_File() {
     folder_ = Module1::cur_dir;
-    drive_ = Module1::cur_drive;
     name_ = Module1::old_name;
 }
 
@@ -70,9 +69,8 @@ void frmNewName::cmdOK_Click() {
             return;
         }
     }
-    // The browser goes back to the drive and folder of the double-click.
-    Module1::cur_dir = folder_;
-    Module1::cur_drive = drive_;
+    // The shared drive and folder are left as they are: a Thumbnail View
+    // opened since the double-click has saved its own there to return to.
     windows::main_browser_Restore_Dir();
     close_dialog();
 }

@@ -15,8 +15,8 @@ public:
 
     platform::Form& form() { return form_; }
 
-    // Takes the file to rename (folder, drive, name) from the shared
-    // variables; every double-click calls it.
+    // Takes the file to rename (folder and name) from the shared variables;
+    // every double-click calls it.
     void Record_File();
     void Form_Load();
     void cmdOK_Click();
@@ -26,7 +26,6 @@ private:
     void close_dialog();
     platform::Form form_;
     std::string folder_;
-    std::string drive_;
     std::string name_;
 
 public:

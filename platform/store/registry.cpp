@@ -136,8 +136,11 @@ long RegSetValueExA(HKEY key, const std::string& value_name, std::uint32_t /*res
     // The key may have gone from the file since it was opened.
     if (!store_text::key_exists(store, path)) return kFileNotFound;
     store_text::set_string_value(store, path, value_name, value);
+    const std::string text = store_text::render(store);
+    // A store that the next read would refuse is never written.
+    if (text.size() > kMaxStoreBytes) return kCannotWrite;
     // The old store stays whole until the new one is complete.
-    if (const int e = try_write_file_atomically(services().settings_store_path, store_text::render(store)))
+    if (const int e = try_write_file_atomically(services().settings_store_path, text))
         return code_of(e);
     return kOk;
 }

@@ -4,8 +4,9 @@
 // writing, set a string value, close. Results are the registry's codes:
 // 0 ok, 2 no such key, 5 access denied (the file's permissions, a read-only
 // store or file system), 6 invalid handle, 87 invalid parameter, 1009 the
-// store is damaged or no store, 1013 the store cannot be written otherwise
-// (a full disk, a file-size limit, a link loop, an I/O error).
+// store is damaged or no store (over 1 MiB among others), 1013 the store
+// cannot be written otherwise (a full disk, a file-size limit, a link loop,
+// an I/O error, a change that would take it over 1 MiB).
 #include <cstdint>
 #include <optional>
 #include <string>

@@ -1,6 +1,7 @@
 // Parsing, editing and rendering the settings store's REGEDIT4 text.
 #include "platform/store/store_text.h"
 
+#include <algorithm>
 #include <cstddef>
 
 #include "platform/core/ascii.h"
@@ -112,6 +113,7 @@ bool continues_onto_next(const Line& line) {
 
 std::optional<Store> parse(std::string_view bytes) {
     Store store;
+    store.lines.reserve(static_cast<std::size_t>(std::count(bytes.begin(), bytes.end(), '\n')) + 1);
     std::size_t start = 0;
     if (bytes.substr(0, 3) == "\xEF\xBB\xBF") start = 3;  // UTF-8 byte order mark
     bool first = true;
@@ -145,9 +147,12 @@ std::optional<Store> parse(std::string_view bytes) {
 std::string render(const Store& store) {
     const char* eol = store.crlf ? "\r\n" : "\n";
     std::string out;
+    std::size_t size = 0;
+    for (const auto& line : store.lines) size += line.text.size() + 2;
+    out.reserve(size);
     for (const auto& line : store.lines) {
         out += line.text;
-        out += line.eol.empty() || line.eol == "\r" ? std::string(eol) : line.eol;
+        out += line.eol.empty() || line.eol == "\r" ? std::string_view(eol) : std::string_view(line.eol);
     }
     return out;
 }
@@ -177,24 +182,30 @@ void set_string_value(Store& store, const std::string& key, const std::string& n
     bool replaced = false;
     std::size_t last_section_end = std::string::npos;
     bool in_key = false;
+    bool dropping = false;
+    // One pass that moves the kept lines down over the dropped ones, so that
+    // a value wrapped over many lines costs no more than the lines it has.
+    std::size_t kept = 0;
     for (std::size_t i = 0; i < store.lines.size(); ++i) {
         Line& line = store.lines[i];
-        if (line.kind == Line::Section) {
-            in_key = same_text(line.key, key);
-            if (in_key) last_section_end = i + 1;
+        // Drop the continuation lines of a replaced value of another type.
+        if (dropping && line.kind == Line::Continuation) continue;
+        dropping = false;
+        if (kept != i) store.lines[kept] = std::move(line);
+        Line& at = store.lines[kept++];
+        if (at.kind == Line::Section) {
+            in_key = same_text(at.key, key);
+            if (in_key) last_section_end = kept;
             continue;
         }
         if (!in_key) continue;
-        if (line.kind != Line::Blank && line.kind != Line::Comment) last_section_end = i + 1;
-        if ((line.kind == Line::StringValue || line.kind == Line::OtherValue) &&
-            same_text(line.name, name)) {
-            line = Line{text, Line::StringValue, {}, name, value, line.eol};
-            // Drop the continuation lines of a value of another type.
-            while (i + 1 < store.lines.size() && store.lines[i + 1].kind == Line::Continuation)
-                store.lines.erase(store.lines.begin() + static_cast<std::ptrdiff_t>(i + 1));
-            replaced = true;
+        if (at.kind != Line::Blank && at.kind != Line::Comment) last_section_end = kept;
+        if ((at.kind == Line::StringValue || at.kind == Line::OtherValue) && same_text(at.name, name)) {
+            at = Line{text, Line::StringValue, {}, name, value, at.eol};
+            dropping = replaced = true;
         }
     }
+    store.lines.resize(kept);
     if (replaced) return;
     Line value_line{text, Line::StringValue, {}, name, value, {}};
     if (last_section_end != std::string::npos) {

@@ -62,8 +62,9 @@ TEST_F(RenameTest, RefusedNamesSayWhyChangeNothingAndTheNextOkMovesIntoASubfolde
     EXPECT_FALSE(dialog_open());
 }
 
-// Thumbnail View saves its own folder and drive in the shared variables while the dialog is open.
-TEST_F(RenameTest, TheFolderAndDriveOfTheDoubleClickAreUsedAfterTheBrowserMovesAndShowsThumbnails) {
+// Thumbnail View saves its own folder and drive in the shared variables while the dialog is open: the
+// rename still happens in the double-click's folder, and closing the thumbnails returns to theirs.
+TEST_F(RenameTest, TheDoubleClicksFolderIsRenamedInAndThumbnailsOpenedSinceReturnToTheirOwn) {
     const std::string usb = home.make_folder("usb");
     set_mounts({usb});
     frmBMPView& b = two_files();
@@ -72,14 +73,14 @@ TEST_F(RenameTest, TheFolderAndDriveOfTheDoubleClickAreUsedAfterTheBrowserMovesA
     double_click(b, "Sunset.jpg");
     b.Drive1.set_drive(usb + " [usb]");
     ASSERT_EQ(b.Dir1.path(), usb);
-    choose(b, 4);  // "Thumbnail View", then its close box
+    choose(b, 4);  // "Thumbnail View"
     ASSERT_TRUE(windows::thumbnails().loaded());
-    windows::thumbnails()().close_window();
     ok_with("Beach.jpg");
     EXPECT_EQ(entries_of(pictures), (Names{"Beach.jpg", "Other.bmp"}));
     EXPECT_EQ(read_file_bytes(usb + "/Sunset.jpg"), other_file);
-    EXPECT_EQ(windows::main_browser().Drive1.drive(), "/ [system]");
-    EXPECT_EQ(windows::main_browser().Dir1.path(), pictures);
+    windows::thumbnails()().close_window();
+    EXPECT_EQ(windows::main_browser().Drive1.drive(), usb + " [usb]");
+    EXPECT_EQ(windows::main_browser().Dir1.path(), usb);
 }
 
 TEST_F(RenameTest, AFileThatBecameAFolderIsNotRenamed) {

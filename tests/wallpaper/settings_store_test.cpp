@@ -122,6 +122,18 @@ TEST_F(SettingsStore, StoreThatIsNoStoreOrCannotBeWrittenIsRefusedAndKept) {
     EXPECT_EQ(read_string_value(kDesktop, "WallpaperStyle"), "0");
 }
 
+TEST_F(SettingsStore, WriteThatWouldTakeTheStorePastItsLimitFailsAndKeepsItReadable) {
+    // A store of exactly 1 MiB is read; one more value would make it one we refuse to read.
+    std::string full = "REGEDIT4\n\n[" + kDesktop + "]\n\"WallpaperStyle\"=\"0\"\n; ";
+    full += std::string((1 << 20) - full.size() - 1, 'x') + "\n";
+    write_file(store_path, full);
+    EXPECT_EQ(set("TileWallpaper", "1"), 1013);
+    EXPECT_TRUE(store() == full) << "the store was changed";
+    EXPECT_EQ(read_string_value(kDesktop, "WallpaperStyle"), "0");
+    EXPECT_EQ(set("WallpaperStyle", "2"), 0) << "a change that keeps the size is still written";
+    EXPECT_EQ(read_string_value(kDesktop, "WallpaperStyle"), "2");
+}
+
 TEST_F(SettingsStore, WritesGoThroughALinkToItsTarget) {
     // A store kept in a dotfiles folder, linked by a relative path.
     const std::string target = (dir / "dotfiles/glimmerbox.reg").string();
