@@ -37,6 +37,7 @@
 #include "platform/core/services.h"
 #include "platform/desktop/desktop_wallpaper.h"
 #include "platform/desktop/real_services.h"
+#include "platform/desktop/wallpaper_handoff.h"
 #include "platform/files/files.h"
 #include "platform/files/start_folder.h"
 #include "platform/pictures/picture.h"
@@ -141,7 +142,7 @@ int run(const std::string& folder, int ticks) {
         // the next one (the wallpaper of the tick before, the next picture's
         // decode), apart from its own work.
         const auto w0 = Clock::now();
-        b.finish_wallpaper();
+        platform::wait_for_wallpapers();
         b.neighbour_pictures.wait_idle();
         wait_ms.push_back(ms_since(w0));
         last = Clock::now();  // the bench's own wait is no gap of the program's
