@@ -23,9 +23,6 @@ frmBMPView* g_asked_again = nullptr;
 void frmBMPView::Filter1_Click() {
     // Whatever was chosen, a running slideshow stops.
     Timer1.set_interval(0);
-    // A slideshow's last wallpaper reaches the desktop before any style is
-    // written or another wallpaper is set.
-    finish_wallpaper();
     switch (Filter1.list_index()) {
         case 0:
             // Every folder or drive change, and the return from a rename,

@@ -4,6 +4,7 @@
 #include "platform/core/error.h"
 #include "platform/files/files.h"
 #include "platform/core/types.h"
+#include "platform/desktop/wallpaper_handoff.h"
 
 using platform::skip_on_error;
 
@@ -15,9 +16,10 @@ void frmBMPView::Timer1_Timer() {
         return;
     }
     if (File1.list_count() <= 0) return;
-    // Ticks do not overlap: the wallpaper of the tick before reaches the
-    // desktop before this one starts (at one a second it is long done).
-    finish_wallpaper();
+    // A wallpaper asked for earlier, by this show or any window, is still on
+    // its way (a slow or hung desktop tool): this tick is left out whole, so
+    // that no backlog builds up and the show goes on where it stood.
+    if (platform::wallpaper_handoff_busy()) return;
     File1.set_list_index(file_index >= File1.list_count() ? 0 : file_index);
 
     std::string path;
@@ -25,7 +27,7 @@ void frmBMPView::Timer1_Timer() {
     // The selection's picture, decoded ahead or just shown: nothing is
     // decoded twice while the file stays the same.
     skip_on_error([&] { Image1.set_picture(neighbour_pictures.take(path)); });
-    skip_on_error([&] { start_wallpaper(); });
+    skip_on_error([&] { Load_Wallpaper(); });
     const int shown = File1.list_index();
     ++file_index;
     if (file_index >= File1.list_count()) file_index = 0;

@@ -2,7 +2,6 @@
 // The browser window: linked drive, folder and file lists, the action
 // selector, the picture area with its scroll bars, and the slideshow timer.
 #include <cstdint>
-#include <future>
 #include <string>
 
 #include "platform/controls/form.h"
@@ -25,9 +24,6 @@ public:
     void Hide_Bars();
     void Restore_Dir();
     void Load_Wallpaper();
-    // Waits until the wallpaper handed over last has reached the desktop
-    // (or failed to); rethrows what broke it other than a skipped step.
-    void finish_wallpaper();
 
     // Event handlers.
     void Form_Load();
@@ -75,10 +71,4 @@ private:
     void Center_Wallpaper();
     void show_thumbnail_view();
     void decode_neighbours();
-    // Load_Wallpaper up to the caption, then the conversion and the desktop
-    // call handed to a thread of their own; finish_wallpaper waits for them.
-    void start_wallpaper();
-    // The conversion and desktop call in flight. Declared last: it goes
-    // first, waiting for them, when the window goes.
-    std::future<void> wallpaper_handover_;
 };

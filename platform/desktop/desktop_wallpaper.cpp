@@ -401,13 +401,14 @@ bool apply_desktop_wallpaper(const std::string& path, WallpaperStyle style, cons
     return ok;
 }
 
-bool SystemParametersInfoA(unsigned action, unsigned /*param*/, const std::string& path,
-                           unsigned flags) {
-    if (action != SPI_SETDESKWALLPAPER || !readable_picture_file(path)) return false;
+WallpaperStyle stored_wallpaper_style() {
+    const auto tile = read_string_value(std::string(kDesktopKeyPath), "TileWallpaper");
+    return (tile && *tile == "1") ? WallpaperStyle::Tiled : WallpaperStyle::Centered;
+}
+
+bool set_desktop_wallpaper(const std::string& path, WallpaperStyle style, unsigned flags) {
+    if (!readable_picture_file(path)) return false;
     try {
-        const auto tile = read_string_value(std::string(kDesktopKeyPath), "TileWallpaper");
-        const WallpaperStyle style =
-            (tile && *tile == "1") ? WallpaperStyle::Tiled : WallpaperStyle::Centered;
         if (flags & 1u) {
             HKEY handle = 0;
             if (RegOpenKeyExA(HKEY_CURRENT_USER, std::string(kDesktopSubkey), 0, KEY_WRITE, &handle) == 0) {
@@ -423,6 +424,12 @@ bool SystemParametersInfoA(unsigned action, unsigned /*param*/, const std::strin
         // fault and goes on to the guard.
         return false;
     }
+}
+
+bool SystemParametersInfoA(unsigned action, unsigned /*param*/, const std::string& path,
+                           unsigned flags) {
+    if (action != SPI_SETDESKWALLPAPER) return false;
+    return set_desktop_wallpaper(path, stored_wallpaper_style(), flags);
 }
 
 }  // namespace platform

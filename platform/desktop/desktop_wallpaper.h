@@ -18,6 +18,13 @@ inline constexpr unsigned SPIF_UPDATEINIFILE_SENDCHANGE = 3;
 bool SystemParametersInfoA(unsigned action, unsigned param, const std::string& path,
                            unsigned flags);
 
+// The style the store holds now (TileWallpaper "1": tiled, else centred).
+WallpaperStyle stored_wallpaper_style();
+
+// Action 20 with the style given rather than read: what a wallpaper queued
+// earlier uses, the style in force when it was asked for.
+bool set_desktop_wallpaper(const std::string& path, WallpaperStyle style, unsigned flags);
+
 // The real desktop backend: picks the desktop from the environment
 // (XDG_CURRENT_DESKTOP, SWAYSOCK, DISPLAY) and runs its tools through the
 // runner, each with a time limit.

@@ -1,14 +1,21 @@
 // The selector's wallpaper entries: style stored first, the picture as a bitmap, the path handed on;
-// and the slideshow, one tick at a time.
+// the slideshow, one tick at a time; and the one queue to the desktop that all windows share.
+#include <QCoreApplication>
 #include <QImageReader>
 
 #include <sys/stat.h>
 
+#include <atomic>
 #include <chrono>
 #include <filesystem>
+#include <functional>
 #include <future>
+#include <stdexcept>
+#include <utility>
 
 #include "app/frame/mdi_form.h"
+#include "app/state/windows.h"
+#include "platform/desktop/wallpaper_handoff.h"
 #include "support/app_env.h"
 #include "support/pictures.h"
 
@@ -36,6 +43,11 @@ protected:
         choose(b, 1);
         return b;
     }
+    // A tick once the wallpaper of the one before is through, as on a quick desktop.
+    static void tick(frmBMPView& b) {
+        platform::wait_for_wallpapers();
+        b.Timer1_Timer();
+    }
 };
 
 TEST_F(SelectorTest, StyleStoredFirstAndOnlyGifAndJpgOfAnyCaseConvertedAtTheirOwnSize) {
@@ -61,6 +73,7 @@ TEST_F(SelectorTest, StyleStoredFirstAndOnlyGifAndJpgOfAnyCaseConvertedAtTheirOw
         select_file(b, c.name);
         b.Image1.load(at("other.bmp"));  // the file itself is read again
         choose(b, entry = 5 - entry);    // tiled and centred in turn
+        platform::wait_for_wallpapers();
         const bool tiled = entry == 3;
         ASSERT_FALSE(recorded.wallpapers.empty());
         EXPECT_EQ(recorded.wallpapers.back().second, tiled ? WallpaperStyle::Tiled : WallpaperStyle::Centered);
@@ -79,7 +92,7 @@ TEST_F(SelectorTest, SlideShowFromTheSecondEntryItWrapsAndPassesOverAnUnreadable
     frmBMPView& b = start_show("b.bmp");
     std::vector<int> widths;
     for (int i = 0; i < 5; ++i) {
-        b.Timer1_Timer();
+        tick(b);
         widths.push_back(b.Image1.width());
     }
     // c.gif cannot be loaded: b.bmp stays on view and no wallpaper is set.
@@ -92,8 +105,8 @@ TEST_F(SelectorTest, SlideShowFromTheSecondEntryItWrapsAndPassesOverAnUnreadable
     b.Dir1.set_path(home.make_folder("pictures/empty"));  // an empty list sets nothing
     recorded.wallpapers.clear();
     choose(b, 1);
-    b.Timer1_Timer();
-    EXPECT_TRUE(recorded.wallpapers.empty());
+    tick(b);
+    EXPECT_TRUE(wallpaper_paths().empty());
     EXPECT_EQ(b.Timer1.interval(), 1000);
 }
 
@@ -104,35 +117,91 @@ TEST_F(SelectorTest, SlideShowABitmapThatCannotBeWrittenIsNoWallpaper) {
     const std::string preview = home.write_file(".local/share/glimmerbox/preview.bmp", "kept");
     ::chmod(preview.c_str(), 0444);
     frmBMPView& b = start_show();
-    b.Timer1_Timer();
-    b.Timer1_Timer();
-    b.finish_wallpaper();
+    tick(b);
+    tick(b);
     EXPECT_EQ(frame().form().caption(), "b.bmp");
     EXPECT_EQ(wallpaper_paths(), Names{at("b.bmp")});
     EXPECT_EQ(read_file_bytes(preview), "kept");
     EXPECT_TRUE(recorded.boxes.empty());
 }
 
-TEST_F(SelectorTest, SlideShowTheWindowAnswersWhileTheDesktopTakesItsTime) {
+// A desktop whose first call holds on until the test lets it go (or a limit passes, so that a
+// window that waits for it fails the test instead of hanging it).
+struct HeldDesktop {
     std::promise<void> go_on;
-    const std::shared_future<void> desktop_done = go_on.get_future().share();
-    std::vector<bool> waited_for_the_tick;
-    services.desktop_wallpaper = [&](const std::string&, WallpaperStyle) {
-        // Done by the tick itself, this would wait out the whole limit.
-        waited_for_the_tick.push_back(desktop_done.wait_for(std::chrono::seconds(3)) == std::future_status::ready);
+    std::shared_future<void> released = go_on.get_future().share();
+    std::atomic<int> calls{0};
+    std::atomic<bool> held_out{false};  // the first call has ended
+    std::function<bool(const std::string&, WallpaperStyle)> backend(Recorded& recorded) {
+        return [this, &recorded](const std::string& path, WallpaperStyle style) {
+            if (calls++ == 0) {
+                released.wait_for(std::chrono::seconds(5));
+                held_out = true;
+            }
+            recorded.wallpapers.emplace_back(path, style);
+            return true;
+        };
+    }
+};
+
+// After the show, the user chooses Center in one browser and then Tile in the other: first in the
+// one that ran the show (false) or in the other one (true).
+class HeldDesktopTest : public SelectorTest, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(HeldDesktopTest, SlideShowTheWindowsGoOnAndTheWallpapersKeepTheOrderAndStyleAsked) {
+    home.write_file("pictures/a.bmp", bmp_bytes(10, 5));
+    home.write_file("pictures/b.bmp", bmp_bytes(20, 5));
+    home.write_file("pictures/u.bmp", bmp_bytes(30, 5));
+    HeldDesktop desktop;
+    services.desktop_wallpaper = desktop.backend(recorded);
+    frmBMPView& show = start_show("a.bmp");
+    show.Timer1_Timer();
+    const int next = show.file_index;
+    show.Timer1_Timer();  // the first wallpaper is still on its way: this tick is left out
+    EXPECT_EQ(show.file_index, next);
+    frame().form().set_window_state(platform::kStateNormal);
+    show.Timer1_Timer();
+    EXPECT_EQ(show.Timer1.interval(), 0);
+    frmBMPView& other = windows::main_browser();
+    for (const auto& [window, entry] : {std::pair{GetParam() ? &other : &show, 2}, {GetParam() ? &show : &other, 3}}) {
+        select_file(*window, "u.bmp");
+        choose(*window, entry);
+    }
+    EXPECT_FALSE(desktop.held_out);  // neither the ticks nor the choices waited for the desktop
+    desktop.go_on.set_value();
+    platform::wait_for_wallpapers();
+    EXPECT_EQ(recorded.wallpapers, (std::vector<std::pair<std::string, WallpaperStyle>>{
+                                       {at("a.bmp"), WallpaperStyle::Centered},
+                                       {at("u.bmp"), WallpaperStyle::Centered},
+                                       {at("u.bmp"), WallpaperStyle::Tiled}}));
+    EXPECT_EQ(style_value("Wallpaper"), at("u.bmp"));
+    EXPECT_EQ(style_value("TileWallpaper"), "1");
+    EXPECT_TRUE(recorded.boxes.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(OtherWindowFirst, HeldDesktopTest, ::testing::Bool());
+
+TEST_F(SelectorTest, SlideShowAFaultOnTheWayToTheDesktopIsShownAtOnceAndTheNextChoiceStillGoes) {
+    home.write_file("pictures/a.bmp", bmp_bytes(10, 5));
+    home.write_file("pictures/u.bmp", bmp_bytes(30, 5));
+    bool faulty = true;  // the first call only; read and written on the hand-off thread
+    services.desktop_wallpaper = [&](const std::string& path, WallpaperStyle style) {
+        if (std::exchange(faulty, false)) throw std::logic_error("bug");
+        recorded.wallpapers.emplace_back(path, style);
         return true;
     };
-    frmBMPView& b = start_show();
+    frmBMPView& b = start_show("a.bmp");
     b.Timer1_Timer();
-    EXPECT_EQ(frame().form().caption(), "a.jpg");
-    // The frame restored while the desktop is still busy: the next tick stops the show at once.
+    platform::wait_for_wallpapers();
+    QCoreApplication::processEvents();  // the fault, posted by the hand-off thread
+    ASSERT_EQ(recorded.boxes.size(), 1u);
+    EXPECT_EQ(recorded.boxes[0].icon, platform::MsgIcon::Critical);
+    EXPECT_NE(recorded.boxes[0].text.find("bug"), std::string::npos);
     frame().form().set_window_state(platform::kStateNormal);
-    b.Timer1_Timer();
-    EXPECT_EQ(b.Timer1.interval(), 0);
-    EXPECT_EQ(frame().form().caption(), "v1.7");
-    go_on.set_value();
-    b.finish_wallpaper();
-    EXPECT_EQ(waited_for_the_tick, std::vector<bool>{true});
+    select_file(b, "u.bmp");
+    choose(b, 3);
+    EXPECT_EQ(wallpaper_paths(), Names{at("u.bmp")});
+    EXPECT_EQ(recorded.boxes.size(), 1u);
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include "app/state/windows.h"
 #include "browser/frm_bmp_view.h"
 #include "platform/core/runtime.h"
+#include "platform/desktop/wallpaper_handoff.h"
 #include "platform/files/start_folder.h"
 #include "platform/store/registry.h"
 
@@ -24,6 +25,8 @@ AppTest::AppTest() : pictures(home.make_folder("pictures")) {
 }
 
 void AppTest::TearDown() {
+    // Nothing of this test may reach the desktop or the store of the next.
+    platform::wait_for_wallpapers();
     windows::reset_all();
     Module1::cur_dir.clear();
     Module1::cur_drive.clear();
@@ -83,6 +86,7 @@ std::optional<std::string> AppTest::style_value(const std::string& name) {
 }
 
 Names AppTest::wallpaper_paths() const {
+    platform::wait_for_wallpapers();
     Names paths;
     for (const auto& w : recorded.wallpapers) paths.push_back(w.first);
     return paths;

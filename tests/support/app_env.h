@@ -30,6 +30,7 @@ protected:
     // Chooses an entry of the action selector.
     static void choose(frmBMPView& browser, int entry);
     static std::optional<std::string> style_value(const std::string& name);
+    // The paths handed to the desktop, once every queued wallpaper is through.
     Names wallpaper_paths() const;
     std::string at(const std::string& name) const { return pictures + "/" + name; }
     // Pixels beyond the screen, in each direction.

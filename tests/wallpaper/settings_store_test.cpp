@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <csignal>
+#include <thread>
 
 #include "platform/desktop/real_services.h"
 #include "platform/store/registry.h"
@@ -41,6 +42,18 @@ TEST_F(SettingsStore, ValuesWithQuotesBackslashesAndLineBreaksReadBack) {
         EXPECT_EQ(read_string_value(kDesktop, "Wallpaper"), value);
         ASSERT_EQ(set("WallpaperStyle", "1"), 0) << "the store still parses after " << value;
     }
+}
+
+TEST_F(SettingsStore, WritesFromTwoThreadsAtOnceAllSurvive) {
+    // The wallpaper call records its picture on the hand-off thread while a window writes the style.
+    const auto write_all = [&](const std::string& prefix) {
+        for (int i = 0; i < 30; ++i) EXPECT_EQ(set(prefix + std::to_string(i), "v"), 0);
+    };
+    std::thread other(write_all, "Other");
+    write_all("Window");
+    other.join();
+    for (const char* prefix : {"Other", "Window"})
+        for (int i = 0; i < 30; ++i) EXPECT_EQ(read_string_value(kDesktop, prefix + std::to_string(i)), "v") << prefix << i;
 }
 
 TEST_F(SettingsStore, HandEditedStoreKeepsForeignLinesAndTheirLineEnds) {
