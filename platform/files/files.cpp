@@ -14,6 +14,7 @@
 
 #include "platform/core/ascii.h"
 #include "platform/core/error.h"
+#include "platform/core/leaving.h"
 #include "platform/files/start_folder.h"
 
 #ifndef RENAME_NOREPLACE
@@ -373,16 +374,14 @@ int try_write_file_atomically(const std::string& path, const std::string& bytes,
             return fail(EACCES, "it is read-only");
     }
     make_folders(folder);
-    std::string temp = join_path(folder, "." + base_name(target) + ".XXXXXX");
-    const int fd = ::mkstemp(temp.data());
-    if (fd < 0) return fail(errno);
-    int e = fill_file(fd, target, bytes);
-    if (::close(fd) != 0 && e == 0) e = errno;
-    if (e == 0 && ::rename(temp.c_str(), target.c_str()) != 0) e = errno;
-    if (e != 0) {
-        ::unlink(temp.c_str());
+    // Recorded while it lives, so that ending the program removes it.
+    TempFile temp = create_temp_file(join_path(folder, "." + base_name(target)));
+    if (temp.fd < 0) return fail(errno);
+    if (const int e = fill_file(temp.fd, target, bytes); e != 0) {
+        drop_temp_file(temp);
         return fail(e);
     }
+    if (const int e = place_temp_file(temp, target); e != 0) return fail(e);
     // Make the rename itself durable.
     const int dir_fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dir_fd >= 0) {
@@ -390,6 +389,10 @@ int try_write_file_atomically(const std::string& path, const std::string& bytes,
         ::close(dir_fd);
     }
     return 0;
+}
+
+void sweep_stale_temp_files_beside(const std::string& path) {
+    sweep_temp_files(parent_of_path(link_target(path)));
 }
 
 void write_file_atomically(const std::string& path, const std::string& bytes) {
