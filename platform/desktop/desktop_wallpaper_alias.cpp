@@ -58,8 +58,9 @@ bool room_for(const std::string& folder, std::uint64_t bytes, std::uint64_t spar
 bool copy_file(const std::string& from, const std::string& to, const CopyLimits& limits) {
     const int in = ::open(from.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (in < 0) return false;
+    const std::uint64_t most = limits.max_bytes;
     struct stat st {};
-    bool ok = ::fstat(in, &st) == 0 && S_ISREG(st.st_mode) && std::uint64_t(st.st_size) <= limits.max_bytes &&
+    bool ok = ::fstat(in, &st) == 0 && S_ISREG(st.st_mode) && std::uint64_t(st.st_size) <= most &&
               room_for(folder_of(to), std::uint64_t(st.st_size), limits.spare_bytes);
     TempFile out;
     if (ok) {
@@ -74,7 +75,7 @@ bool copy_file(const std::string& from, const std::string& to, const CopyLimits&
         if (n == 0) break;
         copied += n > 0 ? std::uint64_t(n) : 0;
         // The file may grow while it is copied.
-        ok = n > 0 && copied <= limits.max_bytes && write_all(out.fd, buf, static_cast<std::size_t>(n));
+        ok = n > 0 && copied <= most && write_all(out.fd, buf, static_cast<std::size_t>(n));
     }
     ::close(in);
     if (out.fd < 0) return false;
