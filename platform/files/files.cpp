@@ -2,8 +2,10 @@
 #include "platform/files/files.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstring>
+#include <ctime>
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -240,6 +242,27 @@ int fill_file(int fd, const std::string& replaced_path, const std::string& bytes
     return 0;
 }
 
+// Earlier versions named their temporary files "<prefix>XXXXXX" and held no
+// lock while writing: one untouched for this long has no writer left.
+constexpr time_t kLeftoverSeconds = 600;
+
+void sweep_unlocked_leftovers(const std::string& folder, const std::string& prefix) {
+    DIR* dir = ::opendir(folder.c_str());
+    if (!dir) return;
+    const time_t now = ::time(nullptr);
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string_view name = entry->d_name;
+        if (name.size() != prefix.size() + 6 || !name.starts_with(prefix) ||
+            !std::all_of(name.end() - 6, name.end(), [](char c) { return std::isalnum(static_cast<unsigned char>(c)); }))
+            continue;
+        struct stat st {};
+        if (::fstatat(::dirfd(dir), entry->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode) &&
+            st.st_mtime < now - kLeftoverSeconds)
+            ::unlinkat(::dirfd(dir), entry->d_name, 0);
+    }
+    ::closedir(dir);
+}
+
 }  // namespace
 
 std::string join_path(const std::string& folder, const std::string& name) { return folder + "/" + name; }
@@ -392,7 +415,9 @@ int try_write_file_atomically(const std::string& path, const std::string& bytes,
 }
 
 void sweep_stale_temp_files_beside(const std::string& path) {
-    sweep_temp_files(parent_of_path(link_target(path)));
+    const std::string target = link_target(path);
+    sweep_temp_files(parent_of_path(target));
+    sweep_unlocked_leftovers(parent_of_path(target), "." + base_name(target) + ".");
 }
 
 void write_file_atomically(const std::string& path, const std::string& bytes) {

@@ -15,6 +15,7 @@
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <sys/stat.h>
+#include <fcntl.h>
 #include <unistd.h>
 
 #include "platform/core/error.h"
@@ -182,18 +183,23 @@ TEST(AtomicWrite, LeavingMidWriteLeavesNoTemporaryFile) {
     EXPECT_EQ(entries_of(dir.path()), Names{"preview.bmp"});
 }
 
-// A temporary file whose writer is gone is swept; one a writer holds, and
-// names not of our making, stay.
+// A temporary file whose writer is gone is swept; one a writer holds stays.
+// So for the unlocked names of earlier versions: an old one goes, a fresh one
+// (its writer may still be at it) stays.
 TEST(AtomicWrite, SweepRemovesOnlyTemporaryFilesOfGoneWriters) {
     TempDir dir;
     dir.write_file("registry.reg", "kept");
     dir.write_file(".registry.reg.glimmerbox-tmp.AbC123", "a writer that ended mid-write");
-    dir.write_file(".registry.reg.x1Y2z3", "not of our making");
+    dir.write_file(".registry.reg.x1Y2z3", "an earlier version writing now");
+    const timespec hour_ago[2] = {{0, UTIME_OMIT}, {::time(nullptr) - 3600, 0}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, dir.write_file(".registry.reg.Old123", "left").c_str(), hour_ago, 0), 0);
+    dir.write_file(".other.reg.Old123", "not of our making");
+    ASSERT_EQ(::utimensat(AT_FDCWD, dir.file(".other.reg.Old123").c_str(), hour_ago, 0), 0);
     platform::TempFile live = platform::create_temp_file(dir.file(".registry.reg"));
     ASSERT_GE(live.fd, 0);
     const std::string live_name = live.path.substr(dir.path().size() + 1);
     platform::sweep_stale_temp_files_beside(dir.file("registry.reg"));
-    Names want{".registry.reg.x1Y2z3", live_name, "registry.reg"};
+    Names want{".other.reg.Old123", ".registry.reg.x1Y2z3", live_name, "registry.reg"};
     std::sort(want.begin(), want.end());
     EXPECT_EQ(entries_of(dir.path()), want);
     platform::drop_temp_file(live);
