@@ -113,10 +113,10 @@ bool make_private_folders(const std::string& folder) {
 // the first write into each folder, off the window thread.
 void sweep_once(const std::string& folder) {
     static std::mutex lock;
-    static std::set<std::string> swept;
+    static auto* swept = new std::set<std::string>;  // outlives exit(), as decoding threads may run then
     {
         std::lock_guard guard(lock);
-        if (!swept.insert(folder).second) return;
+        if (!swept->insert(folder).second) return;
     }
     sweep_temp_files(folder);
 }
