@@ -74,6 +74,12 @@ int px_to_twips_y(double px);
 // Ends the program at once; no unload step runs and nothing is saved.
 void end_program();
 
+// When the display goes away, or anything calls exit(), the program ends
+// with the status (1 for the display) after removing its temporary files and
+// ending its tools, and runs no static destructor under a running thread.
+// Call once at start, before Application.
+void leave_cleanly_when_display_goes();
+
 // Runs a user event or timer tick: whatever error is left is shown in a
 // message box in our own words and the program keeps running.
 void guarded(const std::function<void()>& event);

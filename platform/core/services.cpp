@@ -1,7 +1,8 @@
 #include "platform/core/services.h"
 
 #include <cstdlib>
-#include <unistd.h>
+
+#include "platform/core/leaving.h"
 
 namespace platform {
 namespace {
@@ -36,8 +37,9 @@ Services environment_services() {
     s.preview_bmp_path = data + "/glimmerbox/preview.bmp";
     s.mount_table_path = "/proc/self/mounts";
     s.thumbnail_cache_folder = cache + "/thumbnails";
-    // Nothing is saved and no unload step runs: leave at once.
-    s.end_program = [] { ::_exit(0); };
+    // Nothing is saved and no unload step runs: leave at once, taking our
+    // temporary files and running tools with us.
+    s.end_program = [] { leave_now(0); };
     return s;
 }
 

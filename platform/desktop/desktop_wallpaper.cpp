@@ -384,7 +384,12 @@ bool apply_desktop_wallpaper(const std::string& path, WallpaperStyle style, cons
         // them a fresh link to it each time.
         stem = data_folder + ".preview";
     }
-    if (stem.empty()) return apply_to(desktop, path, tiled, run);
+    if (stem.empty()) {
+        // Shown by its own name: no alias of ours is needed any more.
+        const bool ok = apply_to(desktop, path, tiled, run);
+        if (ok) drop_aliases(data_folder);
+        return ok;
+    }
     std::string previous;
     const std::string alias = fresh_alias(path, stem, previous);
     const bool unusable = desktop == Desktop::Sway ? !sway_safe(alias)

@@ -12,6 +12,7 @@
 #include <chrono>
 #include <vector>
 
+#include "platform/core/leaving.h"
 #include "platform/desktop/desktop_wallpaper.h"
 
 extern char** environ;
@@ -66,12 +67,15 @@ CommandResult run_program(const std::vector<std::string>& argv, int timeout_ms) 
     std::vector<char*> args;
     for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
     args.push_back(nullptr);
-    pid_t pid = -1;
-    const int rc = ::posix_spawnp(&pid, args[0], &actions, &attr, args.data(), environ);
+    // Recorded as it starts, so that ending the program kills the group.
+    const pid_t pid = spawn_tracked_group([&] {
+        pid_t started = -1;
+        return ::posix_spawnp(&started, args[0], &actions, &attr, args.data(), environ) == 0 ? started : -1;
+    });
     posix_spawn_file_actions_destroy(&actions);
     posix_spawnattr_destroy(&attr);
     ::close(fds[1]);
-    if (rc != 0) {
+    if (pid < 0) {
         ::close(fds[0]);
         return result;
     }
@@ -89,6 +93,7 @@ CommandResult run_program(const std::vector<std::string>& argv, int timeout_ms) 
         if (left <= 0) {
             ::kill(-pid, SIGKILL);
             ::kill(pid, SIGKILL);
+            forget_process_group(pid);
             while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
             }
             result.timed_out = true;
@@ -101,8 +106,15 @@ CommandResult run_program(const std::vector<std::string>& argv, int timeout_ms) 
         } else {
             ::usleep(static_cast<useconds_t>(std::min<long long>(left, 10)) * 1000);
         }
-        const pid_t w = ::waitpid(pid, &status, WNOHANG);
-        if (w == pid) exited = true;
+        // Seen ended before it is reaped: until then its id cannot name
+        // another process, so the group is forgotten while still ours.
+        siginfo_t info{};
+        if (::waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOHANG | WNOWAIT) == 0 && info.si_pid == pid) {
+            forget_process_group(pid);
+            while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+            }
+            exited = true;
+        }
     }
     // What the program wrote just before it ended; a helper it left behind
     // holding the pipe is not waited for.

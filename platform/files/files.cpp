@@ -2,8 +2,10 @@
 #include "platform/files/files.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstring>
+#include <ctime>
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -14,6 +16,7 @@
 
 #include "platform/core/ascii.h"
 #include "platform/core/error.h"
+#include "platform/core/leaving.h"
 #include "platform/files/start_folder.h"
 
 #ifndef RENAME_NOREPLACE
@@ -239,6 +242,27 @@ int fill_file(int fd, const std::string& replaced_path, const std::string& bytes
     return 0;
 }
 
+// Earlier versions named their temporary files "<prefix>XXXXXX" and held no
+// lock while writing: one untouched for this long has no writer left.
+constexpr time_t kLeftoverSeconds = 600;
+
+void sweep_unlocked_leftovers(const std::string& folder, const std::string& prefix) {
+    DIR* dir = ::opendir(folder.c_str());
+    if (!dir) return;
+    const time_t now = ::time(nullptr);
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string_view name = entry->d_name;
+        if (name.size() != prefix.size() + 6 || !name.starts_with(prefix) ||
+            !std::all_of(name.end() - 6, name.end(), [](char c) { return std::isalnum(static_cast<unsigned char>(c)); }))
+            continue;
+        struct stat st {};
+        if (::fstatat(::dirfd(dir), entry->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode) &&
+            st.st_mtime < now - kLeftoverSeconds)
+            ::unlinkat(::dirfd(dir), entry->d_name, 0);
+    }
+    ::closedir(dir);
+}
+
 }  // namespace
 
 std::string join_path(const std::string& folder, const std::string& name) { return folder + "/" + name; }
@@ -373,16 +397,14 @@ int try_write_file_atomically(const std::string& path, const std::string& bytes,
             return fail(EACCES, "it is read-only");
     }
     make_folders(folder);
-    std::string temp = join_path(folder, "." + base_name(target) + ".XXXXXX");
-    const int fd = ::mkstemp(temp.data());
-    if (fd < 0) return fail(errno);
-    int e = fill_file(fd, target, bytes);
-    if (::close(fd) != 0 && e == 0) e = errno;
-    if (e == 0 && ::rename(temp.c_str(), target.c_str()) != 0) e = errno;
-    if (e != 0) {
-        ::unlink(temp.c_str());
+    // Recorded while it lives, so that ending the program removes it.
+    TempFile temp = create_temp_file(join_path(folder, "." + base_name(target)));
+    if (temp.fd < 0) return fail(errno);
+    if (const int e = fill_file(temp.fd, target, bytes); e != 0) {
+        drop_temp_file(temp);
         return fail(e);
     }
+    if (const int e = place_temp_file(temp, target); e != 0) return fail(e);
     // Make the rename itself durable.
     const int dir_fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dir_fd >= 0) {
@@ -390,6 +412,12 @@ int try_write_file_atomically(const std::string& path, const std::string& bytes,
         ::close(dir_fd);
     }
     return 0;
+}
+
+void sweep_stale_temp_files_beside(const std::string& path) {
+    const std::string target = link_target(path);
+    sweep_temp_files(parent_of_path(target));
+    sweep_unlocked_leftovers(parent_of_path(target), "." + base_name(target) + ".");
 }
 
 void write_file_atomically(const std::string& path, const std::string& bytes) {

@@ -78,4 +78,8 @@ void write_file_atomically(const std::string& path, const std::string& bytes);
 int try_write_file_atomically(const std::string& path, const std::string& bytes,
                               std::string* why = nullptr);
 
+// Removes the temporary files that writing path atomically left behind when
+// their writer ended mid-write; those a running writer holds stay.
+void sweep_stale_temp_files_beside(const std::string& path);
+
 }  // namespace platform

@@ -13,11 +13,14 @@
 #include <climits>
 #include <cstdlib>
 #include <map>
+#include <mutex>
+#include <set>
 
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/core/leaving.h"
 #include "platform/files/file_uri.h"
 #include "platform/files/files.h"
 #include "platform/pictures/decode_budget.h"
@@ -131,24 +134,35 @@ bool make_private_folders(const std::string& folder) {
     return ::stat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
+// Our temporary entries that an instance ending mid-write left behind go on
+// the first write into each folder, off the window thread.
+void sweep_once(const std::string& folder) {
+    static std::mutex lock;
+    static auto* swept = new std::set<std::string>;  // outlives exit(), as decoding threads may run then
+    {
+        std::lock_guard guard(lock);
+        if (!swept->insert(folder).second) return;
+    }
+    sweep_temp_files(folder);
+}
+
 // Writes the PNG under the name in the folder, replacing what was there at once.
 bool write_entry(const std::string& folder, const std::string& name, const QByteArray& png) {
     if (png.isEmpty() || !make_private_folders(folder)) return false;
-    std::string temp = join_path(folder, name + ".XXXXXX");
-    const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
-    if (fd < 0) return false;
-    bool ok = ::fchmod(fd, 0600) == 0;
+    sweep_once(folder);
+    // Recorded while it lives, so that ending the program removes it.
+    TempFile temp = create_temp_file(join_path(folder, name));
+    if (temp.fd < 0) return false;
+    bool ok = true;
     for (qsizetype done = 0; ok && done < png.size();) {
-        const ssize_t n = ::write(fd, png.constData() + done, static_cast<std::size_t>(png.size() - done));
+        const ssize_t n = ::write(temp.fd, png.constData() + done, static_cast<std::size_t>(png.size() - done));
         if (n < 0 && errno == EINTR) continue;
         ok = n > 0;
         done += n > 0 ? n : 0;
     }
-    ok = ok && ::fsync(fd) == 0;
-    ok = (::close(fd) == 0) && ok;
-    ok = ok && ::rename(temp.c_str(), join_path(folder, name).c_str()) == 0;
-    if (!ok) ::unlink(temp.c_str());
-    return ok;
+    if (ok && ::fsync(temp.fd) == 0) return place_temp_file(temp, join_path(folder, name)) == 0;
+    drop_temp_file(temp);
+    return false;
 }
 
 QByteArray encoded(QImage image, const ThumbnailKey& key) {

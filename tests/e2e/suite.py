@@ -5,6 +5,7 @@ titles and states, files on disk, the settings store, pixels on screen.
 
 usage: suite.py BINARY [SCREENSHOT_FOLDER] [SCENARIO ...]"""
 import os
+import re
 import shutil
 import subprocess
 import sys
@@ -103,20 +104,60 @@ class Suite:
                 raise Failure(f"DISPLAY={display} {args}: exit {res.returncode}, stderr {res.stderr!r}")
 
     def display_lost(self):
-        """The X server going away while a picture is shown ends the program
-        with status 1, not a crash."""
-        x = XSession()
-        try:
-            folder = os.path.join(x.tmp, "pictures")
-            make_pictures(folder)
-            p = Program(x, self.binary, folder)
-            p.click_file(0)
-            x.procs[0].kill()
-            poll("the program to end", lambda: p.proc.poll() is not None)
-            if p.proc.returncode != 1:
-                raise Failure(f"exit code {p.proc.returncode} after the display went away")
-        finally:
-            x.close()
+        """The X server going away ends the program with status 1 and Qt's one
+        line, whatever it was doing, and leaves no temporary file of ours and
+        no tool running: a picture shown, Auto Show with the wallpaper tool
+        still running, and Thumbnail View loading large photos (decoding
+        threads busy, thumbnails being written), the last several times."""
+        photos = os.path.join(self.x.tmp, "lost-photos")
+        if not os.path.isdir(photos):
+            os.makedirs(photos)
+            photo = os.path.join(photos, "p000.jpg")
+            convert("-size", "3000x2000", "xc:rgb(128,128,128)", "-attenuate", "0.7", "+noise", "Gaussian",
+                    "-quality", "85", photo)
+            for i in range(1, 200):
+                os.link(photo, os.path.join(photos, f"p{i:03d}.jpg"))
+        tries = 0
+        for state in ("picture", "auto_show", "thumbnails", "thumbnails", "thumbnails", "thumbnails", "thumbnails"):
+            x = XSession()
+            try:
+                # A wallpaper tool that never ends, with a helper in its group.
+                tools = os.path.join(x.tmp, "bin")
+                os.makedirs(tools)
+                pids = os.path.join(x.tmp, "tool-pids")
+                with open(os.path.join(tools, "feh"), "w") as f:
+                    f.write(f"#!/bin/sh\nsleep 60 & echo $! >> {pids}\necho $$ >> {pids}\nexec sleep 60\n")
+                os.chmod(os.path.join(tools, "feh"), 0o755)
+                x.env["PATH"] = tools + ":" + x.env["PATH"]
+                folder = photos if state == "thumbnails" else os.path.join(x.tmp, "pictures")
+                if state != "thumbnails":
+                    make_pictures(folder)
+                p = Program(x, self.binary, folder)
+                cache = os.path.join(x.env["XDG_CACHE_HOME"], "thumbnails", "normal")
+                if state == "picture":
+                    p.click_file(0)
+                elif state == "auto_show":
+                    p.choose_action(1)
+                    poll("the wallpaper tool", lambda: os.path.exists(pids) and len(open(pids).read().split()) == 2)
+                else:
+                    p.choose_action(4)
+                    poll("thumbnails being written", lambda: os.path.isdir(cache) and len(os.listdir(cache)) > tries,
+                         timeout=30)
+                    tries += 4
+                x.procs[0].kill()
+                poll("the program to end", lambda: p.proc.poll() is not None, timeout=15)
+                err = p.proc.stderr.read().decode(errors="replace")
+                if p.proc.returncode != 1 or not err.endswith("\n") \
+                        or not err.splitlines()[-1].startswith("The X11 connection broke"):
+                    raise Failure(f"{state}: exit {p.proc.returncode}, stderr {err!r}")
+                left = [os.path.join(d, n) for d, _, names in os.walk(x.env["HOME"]) for n in names
+                        if re.search(r"\.glimmerbox-tmp\.|\.(bmp|png)\.[A-Za-z0-9]{6}$", n)]
+                if left:
+                    raise Failure(f"{state}: temporary files left behind: {left}")
+                for pid in (open(pids).read().split() if os.path.exists(pids) else []):
+                    poll(f"{state}: tool process {pid} ended", lambda: process_gone(pid), timeout=5)
+            finally:
+                x.close()
 
     def scroll_bars(self):
         """A picture larger than the screen gets bars that move it."""
@@ -388,6 +429,14 @@ class Suite:
         if showing() != last:
             raise Failure("the slideshow went on after the frame was restored")
         p.close()
+
+
+def process_gone(pid):
+    try:
+        with open(f"/proc/{pid}/stat") as f:
+            return f.read().rsplit(")", 1)[1].split()[0] == "Z"
+    except FileNotFoundError:
+        return True
 
 
 def write_bmp(path, width, height, colour):

@@ -6,7 +6,9 @@
 #include <wordexp.h>
 
 #include <chrono>
+#include <thread>
 
+#include "platform/core/leaving.h"
 #include "platform/desktop/desktop_wallpaper.h"
 #include "platform/desktop/wallpaper_tools.h"
 #include "wallpaper/wallpaper_fixture.h"
@@ -174,8 +176,9 @@ TEST_F(DesktopCommands, HostileNamesReachEveryToolAsThatVeryFile) {
     }
     // Plasma is reached over D-Bus, not through a tool: only its choice here.
     EXPECT_TRUE(utf8_names_only(Desktop::Kde));
-    // Of our alternating names only the one shown last is left.
-    EXPECT_EQ(test_support::entries_of(data), std::vector<std::string>{last_own.substr(data.size() + 1)});
+    // The last tool shows the picture by its own name: none of ours is left.
+    EXPECT_FALSE(last_own.empty());
+    EXPECT_EQ(test_support::entries_of(data), std::vector<std::string>{});
     for (const char* bad : {"\xc3(", "\xc0\xaf", "\xed\xa0\x80", "\xf4\x90\x80\x80", "\xe2\x82"})
         EXPECT_FALSE(valid_utf8(bad)) << bad;
     EXPECT_TRUE(valid_utf8("\xf0\x9f\x98\x80 \xe2\x82\xac"));
@@ -212,6 +215,89 @@ TEST_F(DesktopCommands, RepeatedPreviewGetsAFreshLinkEachTime) {
         EXPECT_EQ(wallpaper_test::read_file_bytes(handed.back()), content);
     }
     EXPECT_NE(handed[0], handed[1]);  // not the name the desktop shows already
+}
+
+// Our aliases in the data folder, after each picture in turn: only the one
+// the desktop shows, whatever the extensions, and none once it shows a
+// picture by its own name.
+TEST_F(DesktopCommands, OnlyTheAliasShownIsKept) {
+    const std::string data = std::filesystem::path(services.preview_bmp_path).parent_path().string();
+    const struct { const char* name; std::vector<std::string> left; } rows[] = {
+        {"a\xe9.bmp", {".wallpaper-a.bmp"}}, {"b\xe9.ico", {".wallpaper-b.ico"}},
+        {"c\xe9.BMP", {".wallpaper-a.BMP"}}, {"d\xe9", {".wallpaper-b"}}, {"plain.bmp", {}}};
+    // Left by a switch cut short.
+    for (const char* stale : {"/.wallpaper-b.ico", "/.preview-b.gif"}) write_file(data + stale, "BM");
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const std::string path = (dir / "pics" / row.name).string();
+        write_file(path, "BM");
+        ASSERT_TRUE(apply_on("XFCE", path));
+        EXPECT_EQ(test_support::entries_of(data), row.left);
+    }
+}
+
+// A picture on another filesystem is copied: private to the user, refused
+// when larger than the limit or without room to spare, never left partial.
+TEST_F(DesktopCommands, CopiesArePrivateBoundedAndWhole) {
+    test_support::TempDir other_fs_root;
+    const std::string shm = "/dev/shm/glimmerbox-alias-test-" + std::to_string(::getpid());
+    std::filesystem::create_directories(shm);
+    const std::string picture = shm + "/private.bmp";
+    write_file(picture, std::string(30'000, 'p'));
+    ASSERT_EQ(::chmod(picture.c_str(), 0600), 0);
+    const std::string data = (dir / "data").string();
+    std::filesystem::create_directories(data);
+    struct stat a {}, b {};
+    if (::stat(shm.c_str(), &a) != 0 || ::stat(data.c_str(), &b) != 0 || a.st_dev == b.st_dev) {
+        std::filesystem::remove_all(shm);
+        GTEST_SKIP() << "no second filesystem at /dev/shm";
+    }
+    const struct { const char* what; CopyLimits limits; bool made; } rows[] = {
+        {"within the limits", {}, true},
+        {"larger than the limit", {29'999, 0}, false},
+        {"too little room", {CopyLimits{}.max_bytes, std::uint64_t(1) << 62}, false}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        std::string previous;
+        const std::string alias = fresh_alias(picture, data + "/.wallpaper", previous, row.limits);
+        EXPECT_EQ(!alias.empty(), row.made);
+        if (row.made) {
+            struct stat st {};
+            EXPECT_EQ(::stat(alias.c_str(), &st) == 0 ? st.st_mode & 0777 : 0, 0600u);
+            EXPECT_EQ(wallpaper_test::read_file_bytes(alias), std::string(30'000, 'p'));
+            ::unlink(alias.c_str());
+        }
+        EXPECT_EQ(test_support::entries_of(data), std::vector<std::string>{});
+    }
+    std::filesystem::remove_all(shm);
+}
+
+// Leaving kills a running tool's whole group, helpers included, and no tool
+// starts after that.
+TEST(RunProgram, LeavingKillsTheToolsGroup) {
+    test_support::TempDir dir;
+    const std::string pids = dir.file("pids");
+    platform::set_leave_end_for_tests([](int) {});
+    CommandResult result;
+    std::thread tool([&] {
+        result = run_program({"sh", "-c", "sleep 20 & echo $! > '" + pids + "'; exec sleep 20"}, 60'000);
+    });
+    while (test_support::entries_of(dir.path()).empty() || wallpaper_test::read_file_bytes(pids).empty())
+        std::this_thread::yield();
+    const pid_t helper = std::stoi(wallpaper_test::read_file_bytes(pids));
+    platform::leave_now(0);
+    tool.join();
+    EXPECT_TRUE(result.started && !result.timed_out && result.exit_code == -1);
+    // Killed: gone, or a zombie waiting for the init process to reap it.
+    std::string stat_line;
+    try {
+        stat_line = wallpaper_test::read_file_bytes("/proc/" + std::to_string(helper) + "/stat");
+    } catch (const std::exception&) {
+    }
+    EXPECT_TRUE(stat_line.empty() || stat_line.substr(stat_line.rfind(')') + 2, 1) == "Z") << stat_line;
+    EXPECT_FALSE(run_program({"true"}, 5000).started);
+    platform::set_leave_end_for_tests(nullptr);
+    platform::reset_leaving_for_tests();
 }
 
 TEST(RunProgram, GivesUpOnMissingOrSlowPrograms) {

@@ -2,8 +2,11 @@
 // mount table fixture, their spelling, a folder's drive and each drive's current folder.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
 #include <csignal>
 #include <filesystem>
+#include <thread>
 
 #include <linux/filter.h>
 #include <linux/seccomp.h>
@@ -12,9 +15,11 @@
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <sys/stat.h>
+#include <fcntl.h>
 #include <unistd.h>
 
 #include "platform/core/error.h"
+#include "platform/core/leaving.h"
 #include "platform/files/drives.h"
 #include "platform/files/files.h"
 #include "support/checks.h"
@@ -144,6 +149,60 @@ TEST(AtomicWrite, ReplacesContentKeepsModeAndSurvivesAFailedWrite) {
     struct stat st {};
     EXPECT_EQ(::stat(path.c_str(), &st) == 0 ? st.st_mode & 0777 : 0, 0600u);
     EXPECT_EQ(entries_of(dir.file("deep/er")), (std::vector<std::string>{"store.reg"}));  // no temporary left
+}
+
+// Leaving while another thread is in the middle of a write: at the moment
+// the process would end, only the old file is there; a write after that is
+// refused.
+TEST(AtomicWrite, LeavingMidWriteLeavesNoTemporaryFile) {
+    TempDir dir;
+    const std::string path = dir.file("preview.bmp");
+    platform::write_file_atomically(path, "old");
+    Names at_end;
+    platform::set_leave_end_for_tests([&](int) { at_end = entries_of(dir.path()); });
+    std::atomic<bool> done = false;
+    int result = 0;
+    std::thread writer([&] {
+        while (!done && (result = platform::try_write_file_atomically(path, std::string(64 << 20, 'x'))) == 0) {
+        }
+        done = true;
+    });
+    const auto writing = [&] {
+        for (const auto& name : entries_of(dir.path()))
+            if (name.starts_with(".preview.bmp.")) return true;
+        return false;
+    };
+    while (!writing()) std::this_thread::yield();
+    platform::leave_now(0);
+    done = true;
+    writer.join();
+    platform::set_leave_end_for_tests(nullptr);
+    platform::reset_leaving_for_tests();
+    EXPECT_EQ(at_end, Names{"preview.bmp"});
+    EXPECT_EQ(result, ECANCELED);
+    EXPECT_EQ(entries_of(dir.path()), Names{"preview.bmp"});
+}
+
+// A temporary file whose writer is gone is swept; one a writer holds stays.
+// So for the unlocked names of earlier versions: an old one goes, a fresh one
+// (its writer may still be at it) stays.
+TEST(AtomicWrite, SweepRemovesOnlyTemporaryFilesOfGoneWriters) {
+    TempDir dir;
+    dir.write_file("registry.reg", "kept");
+    dir.write_file(".registry.reg.glimmerbox-tmp.AbC123", "a writer that ended mid-write");
+    dir.write_file(".registry.reg.x1Y2z3", "an earlier version writing now");
+    const timespec hour_ago[2] = {{0, UTIME_OMIT}, {::time(nullptr) - 3600, 0}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, dir.write_file(".registry.reg.Old123", "left").c_str(), hour_ago, 0), 0);
+    dir.write_file(".other.reg.Old123", "not of our making");
+    ASSERT_EQ(::utimensat(AT_FDCWD, dir.file(".other.reg.Old123").c_str(), hour_ago, 0), 0);
+    platform::TempFile live = platform::create_temp_file(dir.file(".registry.reg"));
+    ASSERT_GE(live.fd, 0);
+    const std::string live_name = live.path.substr(dir.path().size() + 1);
+    platform::sweep_stale_temp_files_beside(dir.file("registry.reg"));
+    Names want{".other.reg.Old123", ".registry.reg.x1Y2z3", live_name, "registry.reg"};
+    std::sort(want.begin(), want.end());
+    EXPECT_EQ(entries_of(dir.path()), want);
+    platform::drop_temp_file(live);
 }
 
 Names spelled(const std::vector<Drive>& drives) {
