@@ -370,12 +370,16 @@ Picture load_picture(const std::string& path) {
     return decode_at_own_size(std::make_unique<PictureFile>(path), path);
 }
 
-Picture load_picture_within(const std::string& path, std::uint64_t max_decode_bytes, FileStamp& opened) {
-    auto file = std::make_unique<PictureFile>(path);
+Picture load_picture_within(const std::string& path, std::uint64_t max_decode_bytes, FileStamp& opened,
+                            StopFlag stop) {
+    auto file = std::make_unique<PictureFile>(path, stop);
     opened = file->stamp();
     const qint64 pixels = pixels_of(file->upright_size());
     if (file->decode_bytes(pixels) > max_decode_bytes) return Picture();
-    return decode_at_own_size(std::move(file), path);
+    Picture picture = decode_at_own_size(std::move(file), path);
+    // Stopped part-way, what was decoded is not the picture.
+    if (stop && stop->load()) return Picture();
+    return picture;
 }
 
 bool file_stamp(const std::string& path, FileStamp& out) {
