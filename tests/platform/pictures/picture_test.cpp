@@ -136,6 +136,24 @@ protected:
     void TearDown() override { platform::configure_picture_decoding(); }
 };
 
+// Holds the thread that decodes the rests until released, so that what
+// happens to a file before its rest is decoded is certain.
+class RestThreadHeld {
+public:
+    RestThreadHeld() {
+        platform::on_rest_thread([gate = go_.get_future().share()] { gate.wait(); });
+    }
+    ~RestThreadHeld() { release(); }
+    void release() {
+        if (!released_) go_.set_value();
+        released_ = true;
+    }
+
+private:
+    std::promise<void> go_;
+    bool released_ = false;
+};
+
 QImage decoded_whole(const std::string& bytes) {
     QByteArray data(bytes.data(), qsizetype(bytes.size()));
     QBuffer buffer(&data);
@@ -158,6 +176,7 @@ TEST_F(VisibleFirst, APictureComesPartFirstOnlyWhenThatSavesMuchAndCompletesToTh
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         const std::string path = dir_.write_file("picture", c.bytes);
+        RestThreadHeld held;
         const Picture picture = platform::load_picture(path);
         const QImage want = decoded_whole(c.bytes);
         EXPECT_EQ(QSize(picture.width_px(), picture.height_px()), want.size());
@@ -165,6 +184,7 @@ TEST_F(VisibleFirst, APictureComesPartFirstOnlyWhenThatSavesMuchAndCompletesToTh
         EXPECT_EQ(data.image.size(), c.part_first ? QSize(200, 100) : want.size());
         // Drawing inside the part needs nothing more; beyond it, the whole.
         EXPECT_EQ(data.covering(QRect(10, 10, 50, 50)).size(), data.image.size());
+        held.release();
         EXPECT_EQ(data.covering(QRect(150, 50, 100, 100)), want);
         EXPECT_EQ(data.image, want.copy(data.image.rect()));
         // A saved bitmap holds the whole picture.
@@ -172,24 +192,6 @@ TEST_F(VisibleFirst, APictureComesPartFirstOnlyWhenThatSavesMuchAndCompletesToTh
         EXPECT_EQ(QImage(QString::fromStdString(dir_.file("saved.bmp"))).convertToFormat(QImage::Format_RGB32), want);
     }
 }
-
-// Holds the thread that decodes the rests until released, so that what
-// happens to a file before its rest is decoded is certain.
-class RestThreadHeld {
-public:
-    RestThreadHeld() {
-        platform::on_rest_thread([gate = go_.get_future().share()] { gate.wait(); });
-    }
-    ~RestThreadHeld() { release(); }
-    void release() {
-        if (!released_) go_.set_value();
-        released_ = true;
-    }
-
-private:
-    std::promise<void> go_;
-    bool released_ = false;
-};
 
 // A JPEG whose header claims another size than its data holds, padded past the decompression-bomb check.
 std::string jpeg_claiming(int width, int height) {
