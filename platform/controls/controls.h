@@ -81,7 +81,9 @@ public:
     std::string file_name() const;  // the selected name, or "" with none
 
     // A change of the selection by the user or from code, and a click on the
-    // entry already selected.
+    // entry already selected. While a key is held, its repeats move the
+    // selection at once and on_click comes once the presses waiting have been
+    // handled, for the entry selected then.
     std::function<void()> on_click;
     std::function<void()> on_dbl_click;
     std::function<void(std::int16_t& key_code, int shift)> on_key_down;
@@ -90,6 +92,8 @@ private:
     friend class FileListBridge;
     void reload();
     void user_selected(int row);
+    void announce_when_keys_settle();
+    bool announcement_pending_ = false;
     std::string path_;
     std::string pattern_ = "*.*";
     bool show_read_only_ = true;

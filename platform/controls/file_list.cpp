@@ -2,6 +2,7 @@
 #include <QKeyEvent>
 #include <QListWidget>
 #include <QSignalBlocker>
+#include <QTimer>
 
 #include <sys/stat.h>
 
@@ -40,7 +41,17 @@ QListWidget* as_list(QWidget* w) { return static_cast<QListWidget*>(w); }
 // Getting the keyboard focus selects nothing: the toolkit's list would make
 // its first entry current, and the first Down would then skip it.
 class FileListWidget : public ClickableListWidget {
+public:
+    // Whether the selection is moving for a held key's repeat.
+    bool repeating() const { return repeating_; }
+
 protected:
+    void keyPressEvent(QKeyEvent* event) override {
+        repeating_ = event->isAutoRepeat();
+        ClickableListWidget::keyPressEvent(event);
+        repeating_ = false;
+    }
+
     // With nothing selected End takes the last entry; every other move takes
     // the first, as the toolkit does.
     QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override {
@@ -67,6 +78,9 @@ protected:
         // An entry really selected on the way in is announced after all.
         if (row >= 0) emit currentRowChanged(row);
     }
+
+private:
+    bool repeating_ = false;
 };
 
 bool is_read_only(const std::string& path) {
@@ -144,6 +158,7 @@ void FileList::set_list_index(int index) {
         QSignalBlocker block(widget_);
         as_list(widget_)->setCurrentRow(index);
     }
+    announcement_pending_ = false;
     if (on_click) on_click();
 }
 
@@ -157,7 +172,25 @@ std::string FileList::file_name() const { return index_ >= 0 ? names_[static_cas
 void FileList::user_selected(int row) {
     if (row == index_ || row < -1 || row >= list_count()) return;
     index_ = row;
+    if (static_cast<FileListWidget*>(widget_)->repeating()) {
+        announce_when_keys_settle();
+        return;
+    }
+    announcement_pending_ = false;
     if (on_click) guarded(on_click);
+}
+
+// A held key's repeats arrive faster than a large picture is shown: the
+// entries passed over are not shown, only the one selected when the presses
+// already waiting have been handled (a zero timer runs after them).
+void FileList::announce_when_keys_settle() {
+    if (announcement_pending_) return;
+    announcement_pending_ = true;
+    QTimer::singleShot(0, widget_, [this] {
+        if (!announcement_pending_) return;
+        announcement_pending_ = false;
+        if (on_click) guarded(on_click);
+    });
 }
 
 }  // namespace platform

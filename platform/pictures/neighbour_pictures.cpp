@@ -1,6 +1,7 @@
 #include "platform/pictures/neighbour_pictures.h"
 
 #include <algorithm>
+#include <atomic>
 #include <condition_variable>
 #include <limits>
 #include <mutex>
@@ -41,6 +42,7 @@ struct NeighbourPictures::State {
     std::vector<Held> held;
     std::optional<Held> shown;  // the picture take handed out last
     std::optional<std::string> running;
+    std::shared_ptr<std::atomic<bool>> stop_running;  // set when it is no longer wanted
     bool worker = false;
 
     std::uint64_t bytes_held() const {
@@ -59,6 +61,11 @@ struct NeighbourPictures::State {
         return std::nullopt;
     }
 
+    // Stops the decode running when its path is no longer wanted; call locked.
+    void stop_unwanted() {
+        if (running && stop_running && !contains(wanted, *running)) stop_running->store(true);
+    }
+
     // Starts the worker when there is work; call locked.
     static void kick(const std::shared_ptr<State>& s) {
         if (s->worker || !s->next_job()) return;
@@ -70,12 +77,13 @@ struct NeighbourPictures::State {
         std::unique_lock lock(s->mutex);
         while (auto path = s->next_job()) {
             s->running = *path;
+            const auto stop = s->stop_running = std::make_shared<std::atomic<bool>>(false);
             // The decode in flight and the pictures kept share the budget.
             const std::uint64_t room = s->budget - std::min(s->budget, s->bytes_held());
             lock.unlock();
             Held h{*path, {}, {}, 0};
             try {
-                h.picture = s->loader(*path, room, h.stamp);
+                h.picture = s->loader(*path, room, h.stamp, stop);
             } catch (...) {
                 // The error comes again, as the user meets it, when the file is
                 // shown and decoded on demand.
@@ -84,7 +92,9 @@ struct NeighbourPictures::State {
             if (!h.picture.empty()) h.bytes = std::uint64_t(h.picture.width_px()) * h.picture.height_px() * 4;
             lock.lock();
             s->running.reset();
-            if (contains(s->wanted, *path)) {
+            s->stop_running.reset();
+            // A decode stopped is tried again if its path is wanted again.
+            if (contains(s->wanted, *path) && !stop->load()) {
                 if (!h.picture.empty() && s->bytes_held() + h.bytes <= s->budget) {
                     s->held.push_back(std::move(h));
                 } else {
@@ -126,7 +136,7 @@ Picture NeighbourPictures::take(const std::string& path) {
     if (ready && file_stamp(path, now) && now == ready->stamp) {
         h = std::move(*ready);
     } else {
-        h.picture = state_->loader(path, std::numeric_limits<std::uint64_t>::max(), h.stamp);
+        h.picture = state_->loader(path, std::numeric_limits<std::uint64_t>::max(), h.stamp, nullptr);
     }
     lock.lock();
     state_->shown = h;
@@ -138,6 +148,7 @@ void NeighbourPictures::decode_ahead(std::vector<std::string> paths) {
     state_->wanted = std::move(paths);
     std::erase_if(state_->held, [&](const Held& h) { return !contains(state_->wanted, h.path); });
     std::erase_if(state_->skipped, [&](const std::string& p) { return !contains(state_->wanted, p); });
+    state_->stop_unwanted();
     State::kick(state_);
 }
 
@@ -147,6 +158,7 @@ void NeighbourPictures::clear() {
     state_->skipped.clear();
     state_->held.clear();
     state_->shown.reset();
+    state_->stop_unwanted();
 }
 
 std::vector<std::string> NeighbourPictures::held_paths() const {

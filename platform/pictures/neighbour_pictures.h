@@ -17,7 +17,8 @@ namespace platform {
 class NeighbourPictures {
 public:
     // Decodes a file ahead; the contract of load_picture_within.
-    using Loader = std::function<Picture(const std::string& path, std::uint64_t max_decode_bytes, FileStamp& opened)>;
+    using Loader = std::function<Picture(const std::string& path, std::uint64_t max_decode_bytes, FileStamp& opened,
+                                         StopFlag stop)>;
     static constexpr std::uint64_t kDefaultBudgetBytes = std::uint64_t(256) << 20;
 
     explicit NeighbourPictures(std::uint64_t budget_bytes = kDefaultBudgetBytes, Loader loader = {});
@@ -34,10 +35,10 @@ public:
     // its file is unchanged decodes nothing, and it is not decoded ahead.
     Picture take(const std::string& path);
     // Decodes these files ahead, in this order, and drops every picture held
-    // for another path. A file that fails, or whose decode would not fit in
+    // for another path; a decode running for another path is stopped. A file that fails, or whose decode would not fit in
     // the budget left, is not kept and not tried again while it stays wanted.
     void decode_ahead(std::vector<std::string> paths);
-    // Drops everything held or wanted.
+    // Drops everything held or wanted, and stops the decode running.
     void clear();
 
     // For tests: paths held decoded, their bytes, and waiting until no decode

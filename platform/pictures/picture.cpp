@@ -14,6 +14,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
+#include <optional>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -57,6 +58,40 @@ QImage paint_format(const QImage& image) {
     return image.convertToFormat(image.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32);
 }
 
+// Which file an open descriptor or a path names (see FileStamp).
+FileStamp stamp_of(const struct stat& st) {
+    return FileStamp{std::uint64_t(st.st_dev), std::uint64_t(st.st_ino), std::int64_t(st.st_size),
+                     std::int64_t(st.st_mtim.tv_sec) * 1'000'000'000 + st.st_mtim.tv_nsec,
+                     std::int64_t(st.st_ctim.tv_sec) * 1'000'000'000 + st.st_ctim.tv_nsec};
+}
+
+std::atomic<long long> g_abandoned_rests{0};
+
+// A picture file as the reader's device. Once `stop` is set every read
+// fails, so that a decode nobody wants any more reads no further. Qt's JPEG
+// reader then makes the remaining rows without data (it cannot be stopped
+// between rows): that saves their entropy decoding only, most of a decode's
+// time going to the rows' colour conversion and fresh memory.
+class StoppableFile : public QFile {
+public:
+    void stop_when(std::shared_ptr<const std::atomic<bool>> stop) { stop_ = std::move(stop); }
+    bool stopped() const { return stop_ && stop_->load(); }
+
+protected:
+    qint64 readData(char* data, qint64 max_bytes) override {
+        if (stopped()) {
+            if (!refused_) ++g_abandoned_rests;
+            refused_ = true;
+            return -1;
+        }
+        return QFile::readData(data, max_bytes);
+    }
+
+private:
+    std::shared_ptr<const std::atomic<bool>> stop_;
+    bool refused_ = false;
+};
+
 [[noreturn]] void not_a_picture(const std::string& path, const std::string& why) {
     throw Error(err::kInvalidPicture, "The file " + display_text(path) + " is not a picture that can be shown: " + why);
 }
@@ -65,7 +100,10 @@ QImage paint_format(const QImage& image) {
 // handed to the reader as a device, so any name works.
 class PictureFile {
 public:
-    explicit PictureFile(const std::string& path) : path_(path) {
+    // A set `stop` makes the file refuse reads from then on (see StoppableFile).
+    explicit PictureFile(const std::string& path, std::shared_ptr<const std::atomic<bool>> stop = nullptr)
+        : path_(path) {
+        file_.stop_when(std::move(stop));
         const int fd = fd_.fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
         if (fd < 0) {
             const int e = errno;
@@ -87,20 +125,8 @@ public:
         reader_.setAutoTransform(true);
         if (!reader_.canRead()) not_a_picture(path, reader_.errorString().toStdString());
         choose_largest_icon();
-        // The memory a decode reserves comes from this size, so a picture
-        // that does not tell it is not decoded. A top-down bitmap tells a
-        // negative height.
-        const QSize told = reader_.size();
-        const qint64 told_w = std::llabs(told.width()), told_h = std::llabs(told.height());
-        if (told_w == 0 || told_h == 0 || told.width() == -1 || told_w * told_h > kMaxPixels) {
-            not_a_picture(path, told_w * told_h > kMaxPixels
-                                    ? "it is too large (" + std::to_string(told_w) + " x " + std::to_string(told_h) + " pixels)"
-                                    : std::string("its size cannot be read"));
-        }
-        stored_size_ = QSize(int(told_w), int(told_h));
-        stamp_ = FileStamp{std::uint64_t(st.st_dev), std::uint64_t(st.st_ino), std::int64_t(st.st_size),
-                           std::int64_t(st.st_mtim.tv_sec) * 1'000'000'000 + st.st_mtim.tv_nsec,
-                           std::int64_t(st.st_ctim.tv_sec) * 1'000'000'000 + st.st_ctim.tv_nsec};
+        stored_size_ = told_size();
+        stamp_ = stamp_of(st);
         // A large picture from a file far too small to hold it is a
         // decompression bomb or a lying header: no packing of the formats
         // read here gets ten thousand pixels into one byte (deflate's best is
@@ -131,13 +157,28 @@ public:
         return decode();
     }
     // Decodes the whole picture after decode_part, from the start of the
-    // file still open.
-    QImage decode_whole_again() {
-        if (!file_.seek(0)) not_a_picture(path_, "it cannot be read again");
+    // file still open, reserving by the size its header tells now. Nothing
+    // when the file is no longer the one whose part was decoded (it was
+    // written since), so that the part is never joined to other content; a
+    // null image when the reader fails on the file as it was.
+    std::optional<QImage> decode_whole_again() {
+        if (!unchanged() || !file_.seek(0)) return std::nullopt;
         reader_.setDevice(&file_);
         reader_.setClipRect(QRect());
-        return decode();
+        if (told_size() != stored_size_) return std::nullopt;
+        reserve(pixels_of(stored_size_));
+        QImage whole;
+        if (!reader_.read(&whole)) whole = QImage();
+        if (!unchanged()) return std::nullopt;  // written while it decoded
+        return whole;
     }
+    // Whether the open file is still as it was when opened.
+    bool unchanged() const {
+        struct stat st {};
+        return ::fstat(fd_.fd, &st) == 0 && stamp_of(st) == stamp_;
+    }
+    bool stopped() const { return file_.stopped(); }
+    void stop_when(std::shared_ptr<const std::atomic<bool>> stop) { file_.stop_when(std::move(stop)); }
     // The file as it was when opened.
     const FileStamp& stamp() const { return stamp_; }
 
@@ -153,11 +194,13 @@ public:
     // pixels may allocate until this object goes. Waits while other decodes
     // hold the memory; a picture that could never fit is refused.
     void reserve(qint64 decoded_pixels) {
-        if (!decode_budget().reserve(decode_bytes(decoded_pixels), reservation_)) {
-            not_a_picture(path_, "it is too large (" + std::to_string(stored_size_.width()) + " x " +
-                                     std::to_string(stored_size_.height()) + " pixels) to decode in the memory set aside");
-        }
+        if (!decode_budget().reserve(decode_bytes(decoded_pixels), reservation_)) too_large_for_budget();
     }
+    // Refuses, reserving nothing, a picture whose whole decode could never fit.
+    void refuse_if_never_fits(qint64 decoded_pixels) const {
+        if (decode_bytes(decoded_pixels) > decode_budget().total()) too_large_for_budget();
+    }
+    void give_back() { reservation_.release(); }
 
     // The size as the picture is shown: EXIF rotation by a quarter turn swaps
     // width and height.
@@ -177,6 +220,25 @@ public:
     }
 
 private:
+    [[noreturn]] void too_large_for_budget() const {
+        not_a_picture(path_, "it is too large (" + std::to_string(stored_size_.width()) + " x " +
+                                 std::to_string(stored_size_.height()) + " pixels) to decode in the memory set aside");
+    }
+
+    // The stored size the header tells, checked: the memory a decode reserves
+    // comes from it, so a picture that does not tell it is not decoded. A
+    // top-down bitmap tells a negative height.
+    QSize told_size() {
+        const QSize told = reader_.size();
+        const qint64 told_w = std::llabs(told.width()), told_h = std::llabs(told.height());
+        if (told_w == 0 || told_h == 0 || told.width() == -1 || told_w * told_h > kMaxPixels) {
+            not_a_picture(path_, told_w * told_h > kMaxPixels
+                                     ? "it is too large (" + std::to_string(told_w) + " x " + std::to_string(told_h) + " pixels)"
+                                     : std::string("its size cannot be read"));
+        }
+        return QSize(int(told_w), int(told_h));
+    }
+
     bool quarter_turned() { return (reader_.transformation() & QImageIOHandler::TransformationRotate90) != 0; }
 
     // An icon file holds several images; Qt reads the first unless told.
@@ -209,7 +271,7 @@ private:
 
     std::string path_;
     OwnedFd fd_;
-    QFile file_;
+    StoppableFile file_;
     QImageReader reader_;
     QSize stored_size_;
     FileStamp stamp_;
@@ -224,35 +286,71 @@ QSize fitting_size(QSize picture, int box_width_px, int box_height_px) {
     return QSize(std::max(1, target.width()), std::max(1, target.height()));
 }
 
-// Decodes a picture opened and reserved at its own size. A large JPEG gives
-// the part that can be on screen at once, and the rest is decoded behind it
-// on a thread of its own, which holds the file and the reserved memory until
-// it is done; anything drawn beyond the part waits for it.
-Picture decode_at_own_size(std::unique_ptr<PictureFile> file) {
-    const QSize part = visible_part();
-    if (!file->worth_part_first(part)) return picture_from_image(file->decode());
-    auto data = std::make_shared<PictureData>();
-    data->image = paint_format(file->decode_part(part));
-    data->size = file->upright_size();
-    data->rest = std::make_shared<PictureRest>();
-    std::weak_ptr<PictureRest> rest = data->rest;
-    std::shared_ptr<PictureFile> held(std::move(file));
-    rest_pool().start([held, rest, first = data->image, size = data->size]() mutable {
-        if (rest.expired()) return;  // the picture is gone: nothing to finish
-        QImage whole;
-        try {
-            whole = paint_format(held->decode_whole_again());
-        } catch (...) {  // nothing may leave the pool's thread
-        }
-        if (whole.size() != size) {
+// The whole picture from the file at the path now, for a rest whose file
+// changed: nothing of the part decoded before is kept.
+QImage decode_anew(const std::string& path, std::shared_ptr<const std::atomic<bool>> stop) {
+    PictureFile file(path, std::move(stop));
+    file.reserve(pixels_of(file.upright_size()));
+    return paint_format(file.decode());
+}
+
+// Finishes a picture handed out part first: the whole decode of the file
+// still open, or of the file anew when it changed since the part. Runs on
+// the rest thread; the file and the memory reserved go before it returns.
+void finish_rest(std::shared_ptr<PictureFile> file, const std::weak_ptr<PictureRest>& rest, const std::string& path,
+                 const QImage& first, QSize size) {
+    QImage whole;
+    try {
+        std::optional<QImage> again = file->decode_whole_again();
+        if (file->stopped()) return;
+        if (!again) {
+            std::shared_ptr<const std::atomic<bool>> abandoned;
+            if (auto r = rest.lock()) abandoned = r->abandoned();
+            if (!abandoned) return;
+            // Closed, and its memory given back, before the new file reserves.
+            file.reset();
+            whole = decode_anew(path, abandoned);
+            if (abandoned->load()) return;
+        } else if (again->isNull()) {
             // The start of the file decoded, its end did not: what decoded
             // stays, as a damaged JPEG's missing rows do.
             whole = QImage(size, QImage::Format_RGB32);
             whole.fill(Qt::black);
             QPainter(&whole).drawImage(0, 0, first);
+        } else {
+            whole = paint_format(*again);
         }
-        held.reset();  // the file closed and the decode's memory given back
-        if (auto r = rest.lock()) r->finish(std::move(whole));
+    } catch (...) {  // nothing may leave the pool's thread; a null image is the error
+        whole = QImage();
+    }
+    file.reset();  // the file closed and the decode's memory given back
+    if (auto r = rest.lock()) r->finish(std::move(whole));
+}
+
+// Decodes a picture opened at its own size. A large JPEG gives the part that
+// can be on screen at once, reserving only what that part takes, and the rest
+// is decoded behind it on a thread of its own, which reserves for the whole
+// picture then; anything drawn beyond the part waits for it.
+Picture decode_at_own_size(std::unique_ptr<PictureFile> file, const std::string& path) {
+    const QSize part = visible_part();
+    const qint64 pixels = pixels_of(file->upright_size());
+    if (!file->worth_part_first(part)) {
+        file->reserve(pixels);
+        return picture_from_image(file->decode());
+    }
+    file->refuse_if_never_fits(pixels);
+    file->reserve(pixels_of(part.boundedTo(file->upright_size())));
+    auto data = std::make_shared<PictureData>();
+    data->image = paint_format(file->decode_part(part));
+    data->size = file->upright_size();
+    data->rest = std::make_shared<PictureRest>();
+    file->give_back();
+    file->stop_when(data->rest->abandoned());
+    std::weak_ptr<PictureRest> rest = data->rest;
+    std::shared_ptr<PictureFile> held(std::move(file));
+    rest_pool().start([held, rest, path, first = data->image, size = data->size]() mutable {
+        if (rest.expired()) return;  // the picture is gone: nothing to finish
+        finish_rest(std::move(held), rest, path, first, size);
     });
     return Picture(std::move(data));
 }
@@ -271,26 +369,25 @@ int Picture::width_px() const { return data_ ? data_->size.width() : 0; }
 int Picture::height_px() const { return data_ ? data_->size.height() : 0; }
 
 Picture load_picture(const std::string& path) {
-    auto file = std::make_unique<PictureFile>(path);
-    file->reserve(pixels_of(file->upright_size()));
-    return decode_at_own_size(std::move(file));
+    return decode_at_own_size(std::make_unique<PictureFile>(path), path);
 }
 
-Picture load_picture_within(const std::string& path, std::uint64_t max_decode_bytes, FileStamp& opened) {
-    auto file = std::make_unique<PictureFile>(path);
+Picture load_picture_within(const std::string& path, std::uint64_t max_decode_bytes, FileStamp& opened,
+                            StopFlag stop) {
+    auto file = std::make_unique<PictureFile>(path, stop);
     opened = file->stamp();
     const qint64 pixels = pixels_of(file->upright_size());
     if (file->decode_bytes(pixels) > max_decode_bytes) return Picture();
-    file->reserve(pixels);
-    return decode_at_own_size(std::move(file));
+    Picture picture = decode_at_own_size(std::move(file), path);
+    // Stopped part-way, what was decoded is not the picture.
+    if (stop && stop->load()) return Picture();
+    return picture;
 }
 
 bool file_stamp(const std::string& path, FileStamp& out) {
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
-    out = FileStamp{std::uint64_t(st.st_dev), std::uint64_t(st.st_ino), std::int64_t(st.st_size),
-                    std::int64_t(st.st_mtim.tv_sec) * 1'000'000'000 + st.st_mtim.tv_nsec,
-                    std::int64_t(st.st_ctim.tv_sec) * 1'000'000'000 + st.st_ctim.tv_nsec};
+    out = stamp_of(st);
     return true;
 }
 
@@ -323,10 +420,18 @@ void save_picture_bmp(const Picture& picture, const std::string& path) {
     if (picture.empty() || picture.data()->image.isNull()) {
         throw Error(err::kInvalidPicture, "There is no picture to save as " + display_text(path));
     }
+    // A picture whose file changed into one that cannot be decoded before its
+    // rest was: nothing is written.
+    const QImage whole = picture.data()->whole();
+    if (whole.isNull()) throw Error(err::kInvalidPicture, "The picture to save as " + display_text(path) + " cannot be decoded");
     // RGB32 makes Qt write a plain 24-bit bitmap; transparency is dropped.
     // Made in one buffer of its exact size and written with one call.
-    write_file_atomically(path, bmp_file_bytes(picture.data()->whole().convertToFormat(QImage::Format_RGB32)));
+    write_file_atomically(path, bmp_file_bytes(whole.convertToFormat(QImage::Format_RGB32)));
 }
+
+void on_rest_thread(std::function<void()> task) { rest_pool().start(std::move(task)); }
+
+long long abandoned_rest_decodes() { return g_abandoned_rests.load(); }
 
 void set_visible_part(int width_px, int height_px) {
     g_part_width = std::max(0, width_px);

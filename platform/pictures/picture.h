@@ -3,6 +3,7 @@
 // applied, an icon's largest image, a GIF's first frame. Every decode first
 // reserves its memory from one budget shared by all threads (decode_budget.h),
 // so a decompression bomb is refused instead of allocated.
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -42,10 +43,15 @@ struct FileStamp {
 // The stamp of the regular file at the path now; false when there is none.
 bool file_stamp(const std::string& path, FileStamp& out);
 
+// Once set, stops a decode part-way: its file refuses further reads.
+using StopFlag = std::shared_ptr<const std::atomic<bool>>;
+
 // load_picture for decoding ahead: also tells the stamp of the file it
 // opened, and gives an empty picture, decoding nothing, when the decode
-// would take more than max_decode_bytes. Same errors. Safe on any thread.
-Picture load_picture_within(const std::string& path, std::uint64_t max_decode_bytes, FileStamp& opened);
+// would take more than max_decode_bytes, or when `stop` was set before it
+// ended. Same errors. Safe on any thread.
+Picture load_picture_within(const std::string& path, std::uint64_t max_decode_bytes, FileStamp& opened,
+                            StopFlag stop = nullptr);
 
 // Loads a reduced copy that fits a box of the given pixels, keeping the
 // aspect and never enlarging; JPEG decodes at reduced scale. Same errors.

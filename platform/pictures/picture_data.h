@@ -4,7 +4,9 @@
 #include <QImage>
 #include <QRect>
 
+#include <atomic>
 #include <condition_variable>
+#include <functional>
 #include <memory>
 #include <mutex>
 
@@ -13,14 +15,27 @@
 namespace platform {
 
 // The whole image of a picture handed out with only its top-left part
-// decoded; a decoding thread finishes it.
+// decoded; a decoding thread finishes it. When the picture goes before its
+// rest is decoded, the decode is abandoned: its file refuses further reads.
 class PictureRest {
 public:
-    // Waits until the whole image is there.
+    PictureRest() = default;
+    PictureRest(const PictureRest&) = delete;
+    PictureRest& operator=(const PictureRest&) = delete;
+    ~PictureRest() { abandoned_->store(true); }
+
+    // Waits until the whole image is there; a null image when the picture
+    // could not be completed (its file changed into one that cannot be shown).
     QImage wait() const {
         std::unique_lock lock(mutex_);
         finished_.wait(lock, [&] { return done_; });
         return whole_;
+    }
+    // Whether the rest has been decoded, and then the whole image.
+    bool done(QImage& whole) const {
+        std::lock_guard lock(mutex_);
+        if (done_) whole = whole_;
+        return done_;
     }
     void finish(QImage whole) {
         {
@@ -30,12 +45,15 @@ public:
         }
         finished_.notify_all();
     }
+    // Set once nobody holds the picture any more; read by its decode.
+    const std::shared_ptr<std::atomic<bool>>& abandoned() const { return abandoned_; }
 
 private:
     mutable std::mutex mutex_;
     mutable std::condition_variable finished_;
     bool done_ = false;
     QImage whole_;
+    std::shared_ptr<std::atomic<bool>> abandoned_ = std::make_shared<std::atomic<bool>>(false);
 };
 
 struct PictureData {
@@ -46,9 +64,15 @@ struct PictureData {
     std::shared_ptr<PictureRest> rest;
 
     // An image holding these pixels of the picture: the part decoded first
-    // when it holds them, else the whole one, waiting for it.
+    // when it holds them and the rest is still decoding, else the whole one,
+    // waiting for it. Once the whole is there it is always the one given: a
+    // file changed before its rest was decoded gives its new picture whole,
+    // never beside the old part (null when it cannot be decoded).
     QImage covering(const QRect& pixels) const {
-        if (!rest || image.rect().contains(pixels)) return image;
+        if (!rest) return image;
+        QImage whole;
+        if (rest->done(whole)) return whole;
+        if (image.rect().contains(pixels)) return image;
         return rest->wait();
     }
     QImage whole() const { return covering(QRect(QPoint(0, 0), size)); }
@@ -56,5 +80,13 @@ struct PictureData {
 
 // A picture holding the image, converted to the format that paints fast.
 Picture picture_from_image(const QImage& image);
+
+// Runs a task on the thread that decodes the rests, after the rests queued
+// before it (tests hold that thread with one).
+void on_rest_thread(std::function<void()> task);
+
+// Rest decodes stopped part-way, their file refusing reads, because their
+// picture was dropped, in this process (tests and benchmarks).
+long long abandoned_rest_decodes();
 
 }  // namespace platform

@@ -147,7 +147,7 @@ TEST_F(ControlsTest, ArrowsTrackAndKeysMoveTheValueTowardTheMaximum) {
     }
 }
 
-// Every move by key or mouse is a click, on the selected entry too; from code only a change is.
+// Every move by key or mouse is a click, on the selected entry too (a held key's once it settles); from code only a change is.
 TEST_F(ControlsTest, ListsClickOnEveryMoveAndOnTheSelectedEntry) {
     for (const char* n : {"a.jpg", "B.JPG", "c.jpg", "d.jpg"}) home.write_file(std::string("pictures/") + n, "x");
     for (const char* f : {"pictures/a", "pictures/b", "pictures/cam"}) home.make_folder(f);
@@ -182,6 +182,18 @@ TEST_F(ControlsTest, ListsClickOnEveryMoveAndOnTheSelectedEntry) {
     for (int n = 0; n < 2; ++n) click_row(files.widget(), 1);
     EXPECT_EQ(files.list_index(), 1);
     EXPECT_EQ(clicks, 3);
+    // A held key's repeats move at once and click once, for the entry reached when they have been handled.
+    std::vector<int> clicked;
+    files.on_click = [&] { clicked.push_back(files.list_index()); };
+    files.set_list_index(0);
+    for (int n = 0; n < 3; ++n) {
+        QKeyEvent repeat(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier, QString(), true);
+        QApplication::sendEvent(files.widget(), &repeat);
+    }
+    EXPECT_EQ(files.list_index(), 3);
+    for (int n = 0; n < 100 && clicked.size() < 2; ++n) QCoreApplication::processEvents();
+    EXPECT_EQ(clicked, (std::vector<int>{0, 3}));
+    files.on_click = dirs.on_click;
 
     // Another drive mounted inside this one's tree is reached through the drive list, not its folder.
     Strings entries;

@@ -63,12 +63,15 @@ TEST_F(Neighbours, AFileChangedAfterItsDecodeIsDecodedAgainAndAnUnchangedOneHand
     }
 }
 
-// load_picture_within, counting its calls, after the gate when given one.
-NeighbourPictures::Loader counted(std::atomic<int>& loads, std::shared_future<void> gate = {}) {
-    return [&loads, gate](const std::string& p, std::uint64_t max, platform::FileStamp& opened) {
+// load_picture_within, counting its calls, after the gate when given one; `stop` gets each call's stop flag.
+NeighbourPictures::Loader counted(std::atomic<int>& loads, std::shared_future<void> gate = {},
+                                  platform::StopFlag* stop = nullptr) {
+    return [&loads, gate, stop](const std::string& p, std::uint64_t max, platform::FileStamp& opened,
+                                platform::StopFlag flag) {
+        if (stop) *stop = flag;
         ++loads;
         if (gate.valid()) gate.wait();
-        return platform::load_picture_within(p, max, opened);
+        return platform::load_picture_within(p, max, opened, flag);
     };
 }
 
@@ -101,6 +104,22 @@ TEST_F(Neighbours, ThePictureBeingDecodedIsWaitedForAndErrorsComeAsOnDemand) {
     busy.wait_idle();
     queued.wait_idle();
     EXPECT_EQ(other_loads.load(), 1);
+
+    // A decode running for a path no longer wanted is stopped, one still wanted is not.
+    std::promise<void> stop_gate;
+    std::atomic<int> stop_loads{0};
+    platform::StopFlag stop;
+    NeighbourPictures moving(NeighbourPictures::kDefaultBudgetBytes,
+                             counted(stop_loads, stop_gate.get_future().share(), &stop));
+    moving.decode_ahead({path});
+    while (stop_loads.load() == 0) std::this_thread::yield();
+    moving.decode_ahead({other, path});
+    EXPECT_FALSE(stop->load());
+    moving.decode_ahead({other});
+    EXPECT_TRUE(stop->load());
+    stop_gate.set_value();
+    moving.wait_idle();
+    EXPECT_EQ(moving.held_paths(), std::vector<std::string>{other});
 
     // A file that does not decode keeps nothing; taking it throws what load_picture throws.
     const std::string bad = dir_.write_file("bad.jpg", "\xff\xd8\xff\xe0 not really");

@@ -9,6 +9,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdio>
+#include <future>
 #include <thread>
 
 #include "platform/pictures/cell_picture.h"
@@ -135,6 +136,24 @@ protected:
     void TearDown() override { platform::configure_picture_decoding(); }
 };
 
+// Holds the thread that decodes the rests until released, so that what
+// happens to a file before its rest is decoded is certain.
+class RestThreadHeld {
+public:
+    RestThreadHeld() {
+        platform::on_rest_thread([gate = go_.get_future().share()] { gate.wait(); });
+    }
+    ~RestThreadHeld() { release(); }
+    void release() {
+        if (!released_) go_.set_value();
+        released_ = true;
+    }
+
+private:
+    std::promise<void> go_;
+    bool released_ = false;
+};
+
 QImage decoded_whole(const std::string& bytes) {
     QByteArray data(bytes.data(), qsizetype(bytes.size()));
     QBuffer buffer(&data);
@@ -157,6 +176,7 @@ TEST_F(VisibleFirst, APictureComesPartFirstOnlyWhenThatSavesMuchAndCompletesToTh
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         const std::string path = dir_.write_file("picture", c.bytes);
+        RestThreadHeld held;
         const Picture picture = platform::load_picture(path);
         const QImage want = decoded_whole(c.bytes);
         EXPECT_EQ(QSize(picture.width_px(), picture.height_px()), want.size());
@@ -164,6 +184,7 @@ TEST_F(VisibleFirst, APictureComesPartFirstOnlyWhenThatSavesMuchAndCompletesToTh
         EXPECT_EQ(data.image.size(), c.part_first ? QSize(200, 100) : want.size());
         // Drawing inside the part needs nothing more; beyond it, the whole.
         EXPECT_EQ(data.covering(QRect(10, 10, 50, 50)).size(), data.image.size());
+        held.release();
         EXPECT_EQ(data.covering(QRect(150, 50, 100, 100)), want);
         EXPECT_EQ(data.image, want.copy(data.image.rect()));
         // A saved bitmap holds the whole picture.
@@ -172,28 +193,89 @@ TEST_F(VisibleFirst, APictureComesPartFirstOnlyWhenThatSavesMuchAndCompletesToTh
     }
 }
 
-TEST_F(VisibleFirst, TheRestComesFromTheFileOpenedAndDroppingThePictureGivesItsMemoryBack) {
+// A JPEG whose header claims another size than its data holds, padded past the decompression-bomb check.
+std::string jpeg_claiming(int width, int height) {
+    std::string bytes = ts::jpeg_bytes(64, 64);
+    const std::size_t sof = bytes.find("\xFF\xC0");
+    bytes[sof + 5] = char(height >> 8), bytes[sof + 6] = char(height & 0xFF);
+    bytes[sof + 7] = char(width >> 8), bytes[sof + 8] = char(width & 0xFF);
+    return bytes + std::string(std::size_t(width) * height / 5000, '\0');
+}
+
+TEST_F(VisibleFirst, AFileChangedBeforeItsRestGivesItsNewPictureWholeOrAnErrorNeverAMix) {
     const std::string first = ts::jpeg_bytes(1200, 900);
     const std::string other = ts::encode_with_qt(ts::solid_image(1200, 900, Qt::blue), "JPEG");
-    const std::string path = dir_.write_file("photo.jpg", first);
-    {
-        // Its rest keeps the one finishing thread busy, so the file is replaced before its turn.
-        const Picture ahead = platform::load_picture(dir_.write_file("large.jpg", ts::jpeg_bytes(4000, 3000)));
+    const std::string smaller = ts::jpeg_bytes(800, 600);
+    const struct Case {
+        const char* what;
+        bool replace;          // else written in place
+        const std::string* now;  // the file's bytes before the rest; null: unchanged
+        bool fits;
+    } cases[] = {
+        {"unchanged", false, nullptr, true},
+        {"deleted and replaced under the same name", true, &other, true},
+        {"rewritten in place", false, &other, true},
+        {"rewritten in place at another size", false, &smaller, true},
+        {"rewritten in place to claim more than the memory set aside", false, nullptr, false},
+    };
+    const std::string huge = jpeg_claiming(12000, 12000);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::string path = dir_.write_file("photo.jpg", first);
+        const std::string& now = c.fits ? (c.now ? *c.now : first) : huge;
+        RestThreadHeld held;
         const Picture picture = platform::load_picture(path);
         ASSERT_TRUE(picture.data()->rest);
-        // Deleted and replaced under the same name while the rest decodes.
-        ASSERT_EQ(std::remove(path.c_str()), 0);
-        dir_.write_file("photo.jpg", other);
-        EXPECT_EQ(picture.data()->whole(), decoded_whole(first));
+        if (c.replace) {
+            ASSERT_EQ(std::remove(path.c_str()), 0);
+        }
+        if (&now != &first) dir_.write_file("photo.jpg", now);
+        platform::decode_budget().reset_peak();
+        held.release();
+        const QImage whole = picture.data()->whole();
+        if (!c.fits) {
+            EXPECT_TRUE(whole.isNull());
+            EXPECT_EQ(ts::error_of([&] { platform::save_picture_bmp(picture, dir_.file("saved.bmp")); }), 481);
+            continue;
+        }
+        EXPECT_EQ(whole, decoded_whole(now));
+        // Once there, the whole is drawn inside the part too.
+        EXPECT_EQ(picture.data()->covering(QRect(0, 0, 10, 10)), whole);
+        platform::save_picture_bmp(picture, dir_.file("saved.bmp"));
+        EXPECT_EQ(QImage(QString::fromStdString(dir_.file("saved.bmp"))).convertToFormat(QImage::Format_RGB32),
+                  decoded_whole(now));
+        // The rest's decode is counted in the memory budget.
+        EXPECT_GE(platform::decode_budget().peak(), std::uint64_t(whole.width()) * whole.height() * 8);
     }
-    // Dropped with their rest queued or decoding: every reserved byte comes back, every file is closed.
+}
+
+TEST_F(VisibleFirst, ADroppedPictureStopsItsRestAndGivesItsMemoryAndFileBack) {
+    const std::string large = dir_.write_file("large.jpg", ts::jpeg_bytes(4000, 3000));
     const auto drained = [] { return platform::decode_budget().in_use() == 0; };
-    ASSERT_TRUE(ts::eventually(drained, std::chrono::seconds(20)));
     const std::size_t open_files = ts::entries_of("/proc/self/fd").size();
-    for (int i = 0; i < 4; ++i) platform::load_picture(path);
-    EXPECT_TRUE(ts::eventually([&] { return drained() && ts::entries_of("/proc/self/fd").size() == open_files; },
-                               std::chrono::seconds(20)))
-        << platform::decode_budget().in_use() << " bytes kept";
+    // Dropped while its rest is queued: it is never decoded.
+    {
+        RestThreadHeld held;
+        platform::load_picture(large);
+        const long long stopped = platform::abandoned_rest_decodes();
+        held.release();
+        ASSERT_TRUE(ts::eventually(drained, std::chrono::seconds(20)));
+        EXPECT_EQ(platform::abandoned_rest_decodes(), stopped);
+    }
+    // Dropped while its rest decodes: the decode stops part-way (a try may
+    // find the decode already done, so a few are made).
+    const long long stopped = platform::abandoned_rest_decodes();
+    for (int attempt = 0; attempt < 5 && platform::abandoned_rest_decodes() == stopped; ++attempt) {
+        {
+            const Picture picture = platform::load_picture(large);
+            ts::eventually([] { return platform::decode_budget().in_use() >= 4000ull * 3000 * 8; },
+                           std::chrono::seconds(20));
+        }
+        ASSERT_TRUE(ts::eventually(drained, std::chrono::seconds(20)));
+    }
+    EXPECT_GT(platform::abandoned_rest_decodes(), stopped);
+    EXPECT_TRUE(ts::eventually([&] { return ts::entries_of("/proc/self/fd").size() == open_files; },
+                               std::chrono::seconds(20)));
 }
 
 // How the picture was saved before: Qt's bitmap writer, row by row.
