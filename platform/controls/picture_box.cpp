@@ -1,5 +1,6 @@
 #include <QMouseEvent>
 #include <QPainter>
+#include <QTimer>
 #include <QWidget>
 
 #include "platform/controls/controls.h"
@@ -16,12 +17,14 @@ namespace {
 // a scaled copy is kept for the current size so repainting stays cheap.
 class PictureWidget : public QWidget {
 public:
+    PictureWidget() { connect(&rest_watch_, &QTimer::timeout, this, [this] { check_rest(); }); }
     std::function<void()> clicked;
 
     void set_image(std::shared_ptr<const PictureData> data) {
         data_ = std::move(data);
         scaled_ = QImage();
         update();
+        watch_rest();
     }
     void set_stretch(bool on) {
         stretch_ = on;
@@ -50,9 +53,30 @@ protected:
     }
 
 private:
+    // While a picture's rest decodes, its file may be rewritten: the rest then
+    // brings the new picture whole, and everything drawn from the old part is
+    // drawn again, so that the screen never shows two versions side by side.
+    void watch_rest() {
+        if (data_ && data_->rest) {
+            rest_watch_.start(50);
+        } else {
+            rest_watch_.stop();
+        }
+    }
+    void check_rest() {
+        QImage whole;
+        if (data_ && data_->rest && !data_->rest->done(whole)) return;
+        rest_watch_.stop();
+        if (data_ && data_->rest && data_->rest->replaced()) {
+            scaled_ = QImage();
+            update();
+        }
+    }
+
     std::shared_ptr<const PictureData> data_;
     QImage scaled_;
     bool stretch_ = false;
+    QTimer rest_watch_;
 };
 
 PictureWidget* as_picture(QWidget* w) { return static_cast<PictureWidget*>(w); }

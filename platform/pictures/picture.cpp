@@ -300,6 +300,7 @@ QImage decode_anew(const std::string& path, std::shared_ptr<const std::atomic<bo
 void finish_rest(std::shared_ptr<PictureFile> file, const std::weak_ptr<PictureRest>& rest, const std::string& path,
                  const QImage& first, QSize size) {
     QImage whole;
+    bool replaced = false;
     try {
         std::optional<QImage> again = file->decode_whole_again();
         if (file->stopped()) return;
@@ -310,6 +311,7 @@ void finish_rest(std::shared_ptr<PictureFile> file, const std::weak_ptr<PictureR
             // Closed, and its memory given back, before the new file reserves.
             file.reset();
             whole = decode_anew(path, abandoned);
+            replaced = true;
             if (abandoned->load()) return;
         } else if (again->isNull()) {
             // The start of the file decoded, its end did not: what decoded
@@ -324,7 +326,7 @@ void finish_rest(std::shared_ptr<PictureFile> file, const std::weak_ptr<PictureR
         whole = QImage();
     }
     file.reset();  // the file closed and the decode's memory given back
-    if (auto r = rest.lock()) r->finish(std::move(whole));
+    if (auto r = rest.lock()) r->finish(std::move(whole), replaced);
 }
 
 // Decodes a picture opened at its own size. A large JPEG gives the part that

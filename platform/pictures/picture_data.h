@@ -37,13 +37,21 @@ public:
         if (done_) whole = whole_;
         return done_;
     }
-    void finish(QImage whole) {
+    // `replaced`: the whole comes from the file as it was rewritten since the
+    // part was decoded, so what was drawn from the part must be drawn again.
+    void finish(QImage whole, bool replaced = false) {
         {
             std::lock_guard lock(mutex_);
             whole_ = std::move(whole);
+            replaced_ = replaced;
             done_ = true;
         }
         finished_.notify_all();
+    }
+    // Whether the rest is done and its whole replaces the part's picture.
+    bool replaced() const {
+        std::lock_guard lock(mutex_);
+        return done_ && replaced_;
     }
     // Set once nobody holds the picture any more; read by its decode.
     const std::shared_ptr<std::atomic<bool>>& abandoned() const { return abandoned_; }
@@ -52,6 +60,7 @@ private:
     mutable std::mutex mutex_;
     mutable std::condition_variable finished_;
     bool done_ = false;
+    bool replaced_ = false;
     QImage whole_;
     std::shared_ptr<std::atomic<bool>> abandoned_ = std::make_shared<std::atomic<bool>>(false);
 };

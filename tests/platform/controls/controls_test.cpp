@@ -8,14 +8,20 @@
 #include <QTest>
 #include <QWheelEvent>
 
+#include <future>
 #include <map>
 
 #include "platform/core/error.h"
 #include "platform/controls/form.h"
 #include "platform/core/runtime.h"
 #include "platform/core/types.h"
+#include "platform/pictures/picture.h"
+#include "platform/pictures/picture_data.h"
 #include "platform/pictures/picture_prefetch.h"
 #include "support/app_env.h"
+#include "support/checks.h"
+#include "support/pictures.h"
+#include "support/temp_dir.h"
 
 using namespace platform;
 using Strings = std::vector<std::string>;
@@ -249,3 +255,50 @@ TEST_F(ControlsTest, ComboRunsEveryChosenEntryButNeverTypedTextAndListsEntriesWh
 }
 
 }  // namespace
+
+namespace {
+
+// Counts the paints a widget gets.
+class PaintCounter : public QObject {
+public:
+    int paints = 0;
+
+protected:
+    bool eventFilter(QObject*, QEvent* e) override {
+        if (e->type() == QEvent::Paint) ++paints;
+        return false;
+    }
+};
+
+}  // namespace
+
+// A picture shown part first whose file is rewritten before its rest is decoded: the rest brings
+// the new picture whole, and the box is painted again from it, never left showing the old part.
+TEST_F(ControlsTest, APictureRewrittenBeforeItsRestIsPaintedAgainFromTheNewFile) {
+    namespace ts = test_support;
+    ts::TempDir dir;
+    const std::string path = dir.write_file("photo.jpg", ts::encode_with_qt(ts::solid_image(2000, 1500, Qt::red), "JPEG"));
+    // The window shows less than the part, so that painting never waits for the rest.
+    platform::set_visible_part(800, 600);
+    form.window()->resize(300, 200);
+    std::promise<void> go;
+    platform::on_rest_thread([gate = go.get_future().share()] { gate.wait(); });
+    PictureBox box(form, "Image1");
+    show_active();
+    box.set_picture(platform::load_picture(path));
+    ASSERT_TRUE(box.picture().data()->rest);
+    PaintCounter counter;
+    box.widget()->installEventFilter(&counter);
+    ASSERT_TRUE(ts::eventually([&] {
+        QCoreApplication::processEvents();
+        return counter.paints > 0;
+    }));
+    dir.write_file("photo.jpg", ts::encode_with_qt(ts::solid_image(2000, 1500, Qt::blue), "JPEG"));
+    const int before = counter.paints;
+    go.set_value();
+    EXPECT_TRUE(ts::eventually([&] {
+        QCoreApplication::processEvents();
+        return box.picture().data()->rest->replaced() && counter.paints > before;
+    }));
+    platform::configure_picture_decoding();
+}
