@@ -19,13 +19,19 @@ using namespace detail;
 namespace {
 
 // Turns the toolkit's close request and background clicks into the form's
-// events; the form decides whether the window really goes.
+// events; the form decides whether the window really goes. Also sees the
+// user bring back a window whose minimising the window system never reports.
 class FormFilter : public QObject {
 public:
     FormFilter(QObject* parent, Form& form) : QObject(parent), form_(form) {}
     bool closing_silently = false;
+    // Minimised from code where the window system would not say so: the
+    // window counts as minimised until it is activated, shown or maximised.
+    bool minimised_unreported = false;
 
-    bool eventFilter(QObject*, QEvent* event) override {
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (minimised_unreported && brought_back(static_cast<QWidget*>(watched), *event))
+            minimised_unreported = false;
         if (event->type() == QEvent::Close && !closing_silently) {
             event->ignore();
             if (form_.on_close) guarded(form_.on_close);
@@ -38,6 +44,19 @@ public:
     }
 
 private:
+    static bool brought_back(const QWidget* w, const QEvent& event) {
+        switch (event.type()) {
+            case QEvent::WindowActivate: return true;
+            case QEvent::ActivationChange: return w->isActiveWindow();
+            // The toolkit itself sends a window a show event when its state
+            // turns from minimised to normal: that is what the window system
+            // says at once after our minimise, not the window coming back.
+            case QEvent::Show: return w->isWindow() && !event.spontaneous();
+            // A maximise is reported even where a minimise is not.
+            case QEvent::WindowStateChange: return w->isWindow() && (w->windowState() & Qt::WindowMaximized);
+            default: return false;
+        }
+    }
     Form& form_;
 };
 
@@ -124,6 +143,7 @@ void Form::set_caption(const std::string& caption) {
 }
 
 int Form::window_state() const {
+    if (impl_->filter->minimised_unreported) return kStateMinimized;
     const Qt::WindowStates s = impl_->window->windowState();
     if (s & Qt::WindowMinimized) return kStateMinimized;
     if (s & Qt::WindowMaximized) return kStateMaximized;
@@ -137,13 +157,18 @@ void Form::set_window_state(int state) {
         w->setWindowState(state == kStateMinimized   ? Qt::WindowMinimized
                           : state == kStateMaximized ? Qt::WindowMaximized
                                                      : Qt::WindowNoState);
-        return;
+    } else {
+        switch (state) {
+            case kStateMinimized: w->showMinimized(); break;
+            case kStateMaximized: w->showMaximized(); break;
+            default: w->showNormal(); break;
+        }
     }
-    switch (state) {
-        case kStateMinimized: w->showMinimized(); break;
-        case kStateMaximized: w->showMaximized(); break;
-        default: w->showNormal(); break;
-    }
+    // Set after the call: the window system's answer to it (a window state
+    // that stays normal) must not end it. A child window's state is the
+    // toolkit's own and always known.
+    impl_->filter->minimised_unreported =
+        state == kStateMinimized && w->isWindow() && !window_system_reports_minimised();
 }
 
 int Form::left() const { return px_to_twips_x(impl_->window->frameGeometry().x()); }

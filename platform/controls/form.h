@@ -30,7 +30,10 @@ public:
     FormKind kind() const { return kind_; }
     std::string caption() const;
     void set_caption(const std::string& caption);
-    // 0 normal, 1 minimised, 2 maximised, read from the real window.
+    // 0 normal, 1 minimised, 2 maximised, read from the real window. Where
+    // the window system never reports minimising (Wayland), a window
+    // minimised here reads minimised until it is activated, shown again,
+    // maximised, or set to another state here.
     int window_state() const;
     void set_window_state(int state);
     // Outer frame values, twips; for a child, relative to the frame's

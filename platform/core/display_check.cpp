@@ -1,11 +1,15 @@
 // Which windowing platform the toolkit runs on, settled before the toolkit is
-// started: the toolkit aborts when it cannot open its display.
+// started (the toolkit aborts when it cannot open its display), and what that
+// platform tells about windows.
+#include <QGuiApplication>
+
 #include <xcb/xcb.h>
 
 #include <cstdlib>
 #include <string_view>
 
 #include "platform/core/runtime.h"
+#include "platform/core/services.h"
 
 namespace platform {
 namespace {
@@ -47,6 +51,12 @@ std::optional<std::string> settle_display() {
     const DisplayChoice choice = choice_from_environment();
     if (choice.use_x11) ::setenv("QT_QPA_PLATFORM", "xcb", 1);
     return choice.problem;
+}
+
+bool window_system_reports_minimised() {
+    if (services().reports_minimised) return services().reports_minimised();
+    // "wayland", "wayland-egl", "wayland-brcm": the plugin's variants.
+    return !QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
 }
 
 }  // namespace platform

@@ -31,6 +31,11 @@ std::optional<std::string> display_problem();
 // Application.
 std::optional<std::string> settle_display();
 
+// Whether the window system tells the program that one of its windows was
+// minimised or restored: X11 does; Wayland never does, as its window protocol
+// has no such state. Answers services().reports_minimised when a test set it.
+bool window_system_reports_minimised();
+
 // Owns the toolkit's application object and settles the start folder.
 // Create one before any window. The toolkit sees only the program's name:
 // the program has no options, and the toolkit's own (-reverse, -platform,

@@ -55,6 +55,9 @@ struct Services {
     // Ends the program at once, without unload steps. Never returns in the
     // real program; a test records the call.
     std::function<void()> end_program;
+    // Whether the window system tells a window that it was minimised; empty:
+    // answered from the toolkit's platform (see window_system_reports_minimised).
+    std::function<bool()> reports_minimised;
 };
 
 // Where files live in a real run, from the environment (HOME, XDG_*), and

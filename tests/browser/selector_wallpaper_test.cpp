@@ -1,6 +1,7 @@
 // The selector's wallpaper entries: style stored first, the picture as a bitmap, the path handed on;
 // the slideshow, one tick at a time; and the one queue to the desktop that all windows share.
-#include <QCoreApplication>
+#include <QApplication>
+#include <QWidget>
 #include <QImageReader>
 
 #include <sys/stat.h>
@@ -123,6 +124,25 @@ TEST_F(SelectorTest, SlideShowABitmapThatCannotBeWrittenIsNoWallpaper) {
     EXPECT_EQ(wallpaper_paths(), Names{at("b.bmp")});
     EXPECT_EQ(read_file_bytes(preview), "kept");
     EXPECT_TRUE(recorded.boxes.empty());
+}
+
+// Where the window system never reports the frame minimised and soon calls it normal (Wayland),
+// the show runs until the user brings the frame back.
+TEST_F(SelectorTest, SlideShowWhereMinimisingGoesUnreportedStopsOnlyOnceTheFrameIsActivated) {
+    services.reports_minimised = [] { return false; };
+    home.write_file("pictures/a.bmp", bmp_bytes(10, 5));
+    home.write_file("pictures/b.bmp", bmp_bytes(20, 5));
+    frmBMPView& b = start_show("a.bmp");
+    QApplication::setActiveWindow(nullptr);
+    frame().form().window()->setWindowState(Qt::WindowNoState);
+    tick(b);
+    tick(b);
+    EXPECT_EQ(wallpaper_paths(), (Names{at("a.bmp"), at("b.bmp")}));
+    QApplication::setActiveWindow(frame().form().window());
+    tick(b);
+    EXPECT_EQ(b.Timer1.interval(), 0);
+    EXPECT_EQ(frame().form().caption(), "v1.7");
+    EXPECT_EQ(wallpaper_paths().size(), 2u);
 }
 
 // A desktop whose first call holds on until the test lets it go (or a limit passes, so that a

@@ -98,6 +98,47 @@ TEST_F(ControlsTest, ScrollValuesAreSixteenBitAndTwipsRoundToPixels) {
     }
 }
 
+// A window minimised from code, where the window system then calls it normal (as Wayland does) or
+// says nothing more: it counts as minimised only where minimising goes unreported, until brought back.
+TEST_F(ControlsTest, AMinimiseTheWindowSystemDoesNotReportHoldsUntilTheWindowIsBroughtBack) {
+    struct Row {
+        const char* name;
+        bool reported;
+        std::function<void(Form&)> then;
+        int expected;
+        bool child = false;
+    };
+    const auto reported_as = [](Qt::WindowState s) { return [s](Form& f) { f.window()->setWindowState(s); }; };
+    const std::vector<Row> rows = {
+        {"unreported", false, [](Form&) {}, kStateMinimized},
+        {"reported: the real state", true, [](Form&) {}, kStateNormal},
+        {"activated", false, [](Form& f) { QApplication::setActiveWindow(f.window()); }, kStateNormal},
+        {"hidden, shown again", false, [](Form& f) {
+             f.hide();
+             f.show();
+         }, kStateNormal},
+        {"set to normal", false, [](Form& f) { f.set_window_state(kStateNormal); }, kStateNormal},
+        {"set to maximised", false, [](Form& f) { f.set_window_state(kStateMaximized); }, kStateMaximized},
+        {"a reported maximise", false, reported_as(Qt::WindowMaximized), kStateMaximized},
+        {"a child, restored in its frame", false, [](Form&) {}, kStateNormal, true},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        services.reports_minimised = [&] { return row.reported; };
+        install();
+        Form frame(FormKind::Frame);
+        Form child(FormKind::Child, &frame);
+        Form& f = row.child ? child : frame;
+        frame.show();
+        child.show();
+        QApplication::setActiveWindow(nullptr);
+        f.set_window_state(kStateMinimized);
+        reported_as(Qt::WindowNoState)(f);  // all the window system ever says
+        row.then(f);
+        EXPECT_EQ(f.window_state(), row.expected);
+    }
+}
+
 // A decoder's unexpected exception reaches the guard from a worker or the taking thread; the guard
 // shows a box and keeps running.
 TEST_F(ControlsTest, UnexpectedExceptionsPassSkippedStepsToTheGuard) {
