@@ -47,7 +47,6 @@ private:
     static bool brought_back(const QWidget* w, const QEvent& event) {
         switch (event.type()) {
             case QEvent::WindowActivate: return true;
-            case QEvent::ActivationChange: return w->isActiveWindow();
             // The toolkit itself sends a window a show event when its state
             // turns from minimised to normal: that is what the window system
             // says at once after our minimise, not the window coming back.
