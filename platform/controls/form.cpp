@@ -28,6 +28,10 @@ public:
     // Minimised from code where the window system would not say so: the
     // window counts as minimised until it is activated, shown or maximised.
     bool minimised_unreported = false;
+    // It has since been read as away. Focus moves right after a minimise
+    // (back from a closing drop-down list, then off the minimised window),
+    // so only an activation after that counts as the user bringing it back.
+    bool seen_away = false;
 
     bool eventFilter(QObject* watched, QEvent* event) override {
         if (minimised_unreported && brought_back(static_cast<QWidget*>(watched), *event))
@@ -44,9 +48,9 @@ public:
     }
 
 private:
-    static bool brought_back(const QWidget* w, const QEvent& event) {
+    bool brought_back(const QWidget* w, const QEvent& event) const {
         switch (event.type()) {
-            case QEvent::WindowActivate: return true;
+            case QEvent::WindowActivate: return seen_away;
             // The toolkit itself sends a window a show event when its state
             // turns from minimised to normal: that is what the window system
             // says at once after our minimise, not the window coming back.
@@ -142,7 +146,14 @@ void Form::set_caption(const std::string& caption) {
 }
 
 int Form::window_state() const {
-    if (impl_->filter->minimised_unreported) return kStateMinimized;
+    if (FormFilter* f = impl_->filter; f->minimised_unreported) {
+        // Active when read: the window came back, or it never went.
+        if (!impl_->window->isActiveWindow()) {
+            f->seen_away = true;
+            return kStateMinimized;
+        }
+        f->minimised_unreported = false;
+    }
     const Qt::WindowStates s = impl_->window->windowState();
     if (s & Qt::WindowMinimized) return kStateMinimized;
     if (s & Qt::WindowMaximized) return kStateMaximized;
@@ -168,6 +179,7 @@ void Form::set_window_state(int state) {
     // toolkit's own and always known.
     impl_->filter->minimised_unreported =
         state == kStateMinimized && w->isWindow() && !window_system_reports_minimised();
+    impl_->filter->seen_away = false;
 }
 
 int Form::left() const { return px_to_twips_x(impl_->window->frameGeometry().x()); }

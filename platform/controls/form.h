@@ -32,8 +32,9 @@ public:
     void set_caption(const std::string& caption);
     // 0 normal, 1 minimised, 2 maximised, read from the real window. Where
     // the window system never reports minimising (Wayland), a window
-    // minimised here reads minimised until it is activated, shown again,
-    // maximised, or set to another state here.
+    // minimised here reads minimised while it is not the active window, until
+    // it is activated after a read found it away, is found active, is shown
+    // again, maximised, or set to another state here.
     int window_state() const;
     void set_window_state(int state);
     // Outer frame values, twips; for a child, relative to the frame's

@@ -133,6 +133,8 @@ TEST_F(SelectorTest, SlideShowWhereMinimisingGoesUnreportedStopsOnlyOnceTheFrame
     home.write_file("pictures/a.bmp", bmp_bytes(10, 5));
     home.write_file("pictures/b.bmp", bmp_bytes(20, 5));
     frmBMPView& b = start_show("a.bmp");
+    // Focus comes back from the closed list, leaves the minimised frame, and its state reads normal.
+    QApplication::setActiveWindow(frame().form().window());
     QApplication::setActiveWindow(nullptr);
     frame().form().window()->setWindowState(Qt::WindowNoState);
     tick(b);

@@ -109,13 +109,25 @@ TEST_F(ControlsTest, AMinimiseTheWindowSystemDoesNotReportHoldsUntilTheWindowIsB
         bool child = false;
     };
     const auto reported_as = [](Qt::WindowState s) { return [s](Form& f) { f.window()->setWindowState(s); }; };
+    const auto activated = [](Form& f) { QApplication::setActiveWindow(f.window()); };
+    const auto active_a_moment = [activated](Form& f) {
+        activated(f);
+        QApplication::setActiveWindow(nullptr);
+    };
     const std::vector<Row> rows = {
         {"unreported", false, [](Form&) {}, kStateMinimized},
         {"reported: the real state", true, [](Form&) {}, kStateNormal},
-        {"activated", false, [](Form& f) { QApplication::setActiveWindow(f.window()); }, kStateNormal},
+        {"active when read", false, activated, kStateNormal},
+        // Focus back from a closed list, then off the minimised window.
+        {"active a moment before any read", false, active_a_moment, kStateMinimized},
+        {"active a moment after a read", false, [&](Form& f) {
+             f.window_state();
+             active_a_moment(f);
+         }, kStateNormal},
         {"hidden, shown again", false, [](Form& f) {
              f.hide();
              f.show();
+             QApplication::setActiveWindow(nullptr);
          }, kStateNormal},
         {"set to normal", false, [](Form& f) { f.set_window_state(kStateNormal); }, kStateNormal},
         {"a reported maximise", false, reported_as(Qt::WindowMaximized), kStateMaximized},
