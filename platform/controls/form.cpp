@@ -26,7 +26,8 @@ public:
     FormFilter(QObject* parent, Form& form) : QObject(parent), form_(form) {}
     bool closing_silently = false;
     // Minimised from code where the window system would not say so: the
-    // window counts as minimised until it is activated, shown or maximised.
+    // window counts as minimised while it is not the active window, until it
+    // is activated, shown or maximised.
     bool minimised_unreported = false;
     // It has since been read as away. Focus moves right after a minimise
     // (back from a closing drop-down list, then off the minimised window),
