@@ -129,6 +129,10 @@ std::optional<Store> parse(std::string_view bytes) {
             line.eol = "\r" + line.eol;
             if (first) store.crlf = true;
         }
+        // The last line, with no newline after it, gets one when the store is
+        // written: a CR left at its end would then read as part of that line end.
+        if (line.eol == "\r")
+            while (!line.text.empty() && line.text.back() == '\r') line.text.pop_back();
         start = end + 1;
         if (first) {
             const std::string_view t = trim(line.text);
