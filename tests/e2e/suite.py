@@ -24,6 +24,17 @@ def convert(*args):
     subprocess.run(["convert"] + list(args), check=True)
 
 
+def noisy_photos(folder, count):
+    """A folder of count links to one big noisy photo, which decodes slowly
+    enough to act while a thumbnail load runs."""
+    os.makedirs(folder)
+    photo = os.path.join(folder, "p000.jpg")
+    convert("-size", "3000x2000", "xc:rgb(128,128,128)", "-attenuate", "0.7", "+noise", "Gaussian",
+            "-quality", "85", photo)
+    for i in range(1, count):
+        os.link(photo, os.path.join(folder, f"p{i:03d}.jpg"))
+
+
 def make_pictures(folder):
     """beach.jpg (blue), big.BMP (green with a yellow corner), red.bmp."""
     os.makedirs(folder, exist_ok=True)
@@ -111,12 +122,7 @@ class Suite:
         threads busy, thumbnails being written), the last several times."""
         photos = os.path.join(self.x.tmp, "lost-photos")
         if not os.path.isdir(photos):
-            os.makedirs(photos)
-            photo = os.path.join(photos, "p000.jpg")
-            convert("-size", "3000x2000", "xc:rgb(128,128,128)", "-attenuate", "0.7", "+noise", "Gaussian",
-                    "-quality", "85", photo)
-            for i in range(1, 200):
-                os.link(photo, os.path.join(photos, f"p{i:03d}.jpg"))
+            noisy_photos(photos, 200)
         tries = 0
         for state in ("picture", "auto_show", "thumbnails", "thumbnails", "thumbnails", "thumbnails", "thumbnails"):
             x = XSession()
@@ -354,13 +360,7 @@ class Suite:
     def thumbnails_cancel(self):
         folder = os.path.join(self.x.tmp, "thumbs-cancel")
         shutil.rmtree(folder, ignore_errors=True)
-        os.makedirs(folder)
-        # A big noisy photo decodes slowly enough to press Cancel during the load.
-        photo = os.path.join(folder, "p000.jpg")
-        convert("-size", "3000x2000", "xc:rgb(128,128,128)", "-attenuate", "0.7", "+noise", "Gaussian",
-                "-quality", "85", photo)
-        for i in range(1, 300):
-            os.link(photo, os.path.join(folder, f"p{i:03d}.jpg"))
+        noisy_photos(folder, 300)
         p = self.start(folder)
         p.choose_action(4)
         progress = poll("the progress window", lambda: self.x.find_window("^Progress$"))
