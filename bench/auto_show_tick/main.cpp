@@ -32,6 +32,7 @@
 #include "app/frame/mdi_form.h"
 #include "app/frame/startup.h"
 #include "app/state/windows.h"
+#include "bench/browser_start.h"
 #include "bench/thumbnails/bench_support.h"
 #include "bench/thumbnails/photos.h"
 #include "browser/frm_bmp_view.h"
@@ -140,13 +141,9 @@ int run(const std::string& folder, int ticks) {
     ensure_photos(folder);
     time_parts(folder + "/a.jpg");
 
-    if (::chdir(folder.c_str()) != 0) return 1;
-    platform::settle_start_folder();
-    wire_windows();
-    windows::frame().MDIForm_Load();
-    QCoreApplication::processEvents();
-    frmBMPView& b = *windows::frame().start_browser();
-    b.File1.set_list_index(0);
+    frmBMPView* started = bench::start_browser_in(folder);
+    if (!started) return 1;
+    frmBMPView& b = *started;
 
     // The event loop's longest wait: a 5 ms timer notes the widest gap
     // between its firings while the slideshow runs.

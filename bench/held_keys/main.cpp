@@ -33,6 +33,7 @@
 #include "app/frame/startup.h"
 #include "app/state/module1.h"
 #include "app/state/windows.h"
+#include "bench/browser_start.h"
 #include "bench/thumbnails/bench_support.h"
 #include "bench/thumbnails/photos.h"
 #include "browser/frm_bmp_view.h"
@@ -88,13 +89,9 @@ int run(const std::string& folder, double seconds) {
     ensure_pictures(folder);
     std::printf("pictures=%d of %dx%d, %.1f MB each\n", kPictures, kSide, kSide,
                 double(std::filesystem::file_size(folder + "/" + name_of(0))) / 1e6);
-    if (::chdir(folder.c_str()) != 0) return 1;
-    platform::settle_start_folder();
-    wire_windows();
-    windows::frame().MDIForm_Load();
-    QCoreApplication::processEvents();
-    frmBMPView& b = *windows::frame().start_browser();
-    b.File1.set_list_index(0);
+    frmBMPView* started = bench::start_browser_in(folder);
+    if (!started) return 1;
+    frmBMPView& b = *started;
     QWidget* list = b.File1.widget();
     list->setFocus();
     for (int i = 0; i < 50; ++i) QCoreApplication::processEvents();
