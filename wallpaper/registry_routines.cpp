@@ -27,16 +27,16 @@ std::int16_t Write_String_Value(std::string& key_path, std::string& value_name, 
     Split_Key_Path(key_path, main_key);
     if (main_key == 0) return result;
 
-    platform::HKEY key = 0;
-    const long opened = platform::RegOpenKeyExA(static_cast<platform::HKEY>(main_key), key_path, 0,
-                                                platform::KEY_WRITE, &key);
+    platform::RegKey key = 0;
+    const long opened = platform::RegOpenKeyExA(static_cast<platform::RegKey>(main_key), key_path, 0,
+                                                platform::kKeyWrite, &key);
     if (opened != 0) {
         platform::msg_box(Registry_Error_Text(static_cast<std::int32_t>(opened)),
                           platform::MsgIcon::Critical, platform::MsgButtons::Ok,
                           "Registry Open Error");
         return result;
     }
-    const long stored = platform::RegSetValueExA(key, value_name, 0, platform::REG_SZ, data.c_str(),
+    const long stored = platform::RegSetValueExA(key, value_name, 0, platform::kRegSz, data.c_str(),
                                                  static_cast<std::uint32_t>(data.size() + 1));
     if (stored == 0) {
         result = platform::kTrue;

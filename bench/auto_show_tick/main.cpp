@@ -97,8 +97,8 @@ void time_parts(const std::string& photo) {
     const double write = median_of(5, [&] { platform::write_file_atomically(preview, bytes); });
     platform::save_picture_bmp(picture, preview);
     const double desktop = median_of(5, [&] {
-        platform::SystemParametersInfoA(platform::SPI_SETDESKWALLPAPER, 0, preview,
-                                        platform::SPIF_UPDATEINIFILE_SENDCHANGE);
+        platform::SystemParametersInfoA(platform::kSpiSetDeskWallpaper, 0, preview,
+                                        platform::kSpifUpdateIniFileSendChange);
     });
     std::printf("picture=%dx%d\n", picture.width_px(), picture.height_px());
     std::printf(

@@ -415,9 +415,9 @@ bool set_desktop_wallpaper(const std::string& path, WallpaperStyle style, unsign
     if (!readable_picture_file(path)) return false;
     try {
         if (flags & 1u) {
-            HKEY handle = 0;
-            if (RegOpenKeyExA(HKEY_CURRENT_USER, std::string(kDesktopSubkey), 0, KEY_WRITE, &handle) == 0) {
-                RegSetValueExA(handle, "Wallpaper", 0, REG_SZ, path.c_str(),
+            RegKey handle = 0;
+            if (RegOpenKeyExA(kHkeyCurrentUser, std::string(kDesktopSubkey), 0, kKeyWrite, &handle) == 0) {
+                RegSetValueExA(handle, "Wallpaper", 0, kRegSz, path.c_str(),
                                static_cast<std::uint32_t>(path.size() + 1));
                 RegCloseKey(handle);
             }
@@ -433,7 +433,7 @@ bool set_desktop_wallpaper(const std::string& path, WallpaperStyle style, unsign
 
 bool SystemParametersInfoA(unsigned action, unsigned /*param*/, const std::string& path,
                            unsigned flags) {
-    if (action != SPI_SETDESKWALLPAPER) return false;
+    if (action != kSpiSetDeskWallpaper) return false;
     return set_desktop_wallpaper(path, stored_wallpaper_style(), flags);
 }
 

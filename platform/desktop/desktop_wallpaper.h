@@ -8,8 +8,8 @@
 
 namespace platform {
 
-inline constexpr unsigned SPI_SETDESKWALLPAPER = 20;
-inline constexpr unsigned SPIF_UPDATEINIFILE_SENDCHANGE = 3;
+inline constexpr unsigned kSpiSetDeskWallpaper = 20;
+inline constexpr unsigned kSpifUpdateIniFileSendChange = 3;
 
 // action 20: reads WallpaperStyle and TileWallpaper from the settings store,
 // records the path as its Wallpaper value and applies picture and style to the

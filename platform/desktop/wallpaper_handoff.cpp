@@ -40,7 +40,7 @@ void hand_over(const Job& job) {
         if (!written) return;
         path = preview;
     }
-    if (!path.empty()) set_desktop_wallpaper(path, job.style, SPIF_UPDATEINIFILE_SENDCHANGE);
+    if (!path.empty()) set_desktop_wallpaper(path, job.style, kSpifUpdateIniFileSendChange);
 }
 
 const QEvent::Type kFaultsWaiting = static_cast<QEvent::Type>(QEvent::User + 0x6b0);

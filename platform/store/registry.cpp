@@ -31,7 +31,7 @@ constexpr long kInvalidParameter = 87;
 constexpr long kBadDatabase = 1009;
 constexpr long kCannotWrite = 1013;
 
-const char* main_key_name(HKEY key) {
+const char* main_key_name(RegKey key) {
     for (const auto& main_key : kMainKeyNames)
         if (main_key.handle == key) return main_key.name.data();
     return nullptr;
@@ -39,8 +39,8 @@ const char* main_key_name(HKEY key) {
 
 // Open keys: handle -> full key path. Handles are never reused within a run.
 std::mutex g_mutex;
-std::map<HKEY, std::string> g_open_keys;
-HKEY g_next_handle = 0x100;
+std::map<RegKey, std::string> g_open_keys;
+RegKey g_next_handle = 0x100;
 
 // A failure of the file as a result code: the user's permissions deny it,
 // or the key cannot be written for another reason (a full disk, a file-size
@@ -98,7 +98,7 @@ long load_store(Store& store) {
 }
 
 // The key path that a handle stands for, or "" when it is no handle.
-std::string key_of(HKEY key) {
+std::string key_of(RegKey key) {
     if (const char* name = main_key_name(key)) return name;
     const auto it = g_open_keys.find(key);
     return it == g_open_keys.end() ? std::string() : it->second;
@@ -106,8 +106,8 @@ std::string key_of(HKEY key) {
 
 }  // namespace
 
-long RegOpenKeyExA(HKEY key, const std::string& sub_key, std::uint32_t /*options*/,
-                   std::uint32_t /*sam_desired*/, HKEY* result) {
+long RegOpenKeyExA(RegKey key, const std::string& sub_key, std::uint32_t /*options*/,
+                   std::uint32_t /*sam_desired*/, RegKey* result) {
     std::lock_guard<std::mutex> lock(g_mutex);
     if (!result) return kInvalidParameter;
     const std::string base = key_of(key);
@@ -116,18 +116,18 @@ long RegOpenKeyExA(HKEY key, const std::string& sub_key, std::uint32_t /*options
     if (const long rc = load_store(store); rc != kOk) return rc;
     const std::string path = sub_key.empty() ? base : base + "\\" + sub_key;
     if (!store_text::key_exists(store, path)) return kFileNotFound;
-    const HKEY handle = g_next_handle++;
+    const RegKey handle = g_next_handle++;
     g_open_keys[handle] = path;
     *result = handle;
     return kOk;
 }
 
-long RegSetValueExA(HKEY key, const std::string& value_name, std::uint32_t /*reserved*/,
+long RegSetValueExA(RegKey key, const std::string& value_name, std::uint32_t /*reserved*/,
                     std::uint32_t type, const char* data, std::uint32_t cb_data) {
     std::lock_guard<std::mutex> lock(g_mutex);
     const std::string path = key_of(key);
     if (path.empty()) return kInvalidHandle;
-    if (type != REG_SZ || !data || cb_data == 0) return kInvalidParameter;
+    if (type != kRegSz || !data || cb_data == 0) return kInvalidParameter;
     const void* nul = std::memchr(data, '\0', cb_data);
     if (!nul) return kInvalidParameter;
     const std::string value(data, static_cast<const char*>(nul));
@@ -145,7 +145,7 @@ long RegSetValueExA(HKEY key, const std::string& value_name, std::uint32_t /*res
     return kOk;
 }
 
-long RegCloseKey(HKEY key) {
+long RegCloseKey(RegKey key) {
     std::lock_guard<std::mutex> lock(g_mutex);
     if (main_key_name(key)) return kOk;
     return g_open_keys.erase(key) ? kOk : kInvalidHandle;

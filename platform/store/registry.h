@@ -13,23 +13,25 @@
 
 namespace platform {
 
-using HKEY = std::uint32_t;
-inline constexpr HKEY HKEY_CLASSES_ROOT = 0x80000000u;
-inline constexpr HKEY HKEY_CURRENT_USER = 0x80000001u;
-inline constexpr HKEY HKEY_LOCAL_MACHINE = 0x80000002u;
-inline constexpr HKEY HKEY_USERS = 0x80000003u;
-inline constexpr HKEY HKEY_PERFORMANCE_DATA = 0x80000004u;
-inline constexpr HKEY HKEY_CURRENT_CONFIG = 0x80000005u;
-inline constexpr HKEY HKEY_DYN_DATA = 0x80000006u;
-inline constexpr std::uint32_t REG_SZ = 1;
-inline constexpr std::uint32_t KEY_WRITE = 0x20006;
+// Named apart from <windows.h>'s macros and types, so that a Windows source
+// can include both. A handle is 32 bits, as handles are on 64-bit Windows too.
+using RegKey = std::uint32_t;
+inline constexpr RegKey kHkeyClassesRoot = 0x80000000u;
+inline constexpr RegKey kHkeyCurrentUser = 0x80000001u;
+inline constexpr RegKey kHkeyLocalMachine = 0x80000002u;
+inline constexpr RegKey kHkeyUsers = 0x80000003u;
+inline constexpr RegKey kHkeyPerformanceData = 0x80000004u;
+inline constexpr RegKey kHkeyCurrentConfig = 0x80000005u;
+inline constexpr RegKey kHkeyDynData = 0x80000006u;
+inline constexpr std::uint32_t kRegSz = 1;
+inline constexpr std::uint32_t kKeyWrite = 0x20006;
 
-long RegOpenKeyExA(HKEY key, const std::string& sub_key, std::uint32_t options,
-                   std::uint32_t sam_desired, HKEY* result);
+long RegOpenKeyExA(RegKey key, const std::string& sub_key, std::uint32_t options,
+                   std::uint32_t sam_desired, RegKey* result);
 // data holds cb_data bytes, the text and its terminating NUL.
-long RegSetValueExA(HKEY key, const std::string& value_name, std::uint32_t reserved,
+long RegSetValueExA(RegKey key, const std::string& value_name, std::uint32_t reserved,
                     std::uint32_t type, const char* data, std::uint32_t cb_data);
-long RegCloseKey(HKEY key);
+long RegCloseKey(RegKey key);
 
 // Reads a string value back (for the desktop call and for tests).
 std::optional<std::string> read_string_value(const std::string& key_path,

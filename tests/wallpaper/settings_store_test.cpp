@@ -25,10 +25,10 @@ class SettingsStore : public wallpaper_test::WallpaperTest {
 protected:
     // Opens the desktop key, sets one string value, closes; the first failure.
     long set(const std::string& name, const std::string& value) {
-        HKEY key = 0;
-        if (const long rc = RegOpenKeyExA(HKEY_CURRENT_USER, "Control Panel\\Desktop", 0, KEY_WRITE, &key))
+        RegKey key = 0;
+        if (const long rc = RegOpenKeyExA(kHkeyCurrentUser, "Control Panel\\Desktop", 0, kKeyWrite, &key))
             return rc;
-        const long rc = RegSetValueExA(key, name, 0, REG_SZ, value.c_str(),
+        const long rc = RegSetValueExA(key, name, 0, kRegSz, value.c_str(),
                                        static_cast<std::uint32_t>(value.size() + 1));
         EXPECT_EQ(RegCloseKey(key), 0);
         return rc;
