@@ -14,9 +14,6 @@
 namespace platform {
 namespace {
 
-constexpr std::string_view kTempMarker = ".glimmerbox-tmp.";
-constexpr std::size_t kTempRandom = 6;  // mkstemp's XXXXXX
-
 // One lock over both records and the leaving flag: creating and recording,
 // or placing and forgetting, is one step that leave_now cannot split.
 struct Registry {
@@ -98,11 +95,6 @@ void drop_temp_file(TempFile& temp) {
         r.temp_files.erase(temp.path);
     }
     close_quietly(temp);
-}
-
-bool is_temp_file_name(std::string_view name) {
-    if (name.size() < kTempMarker.size() + kTempRandom) return false;
-    return name.substr(name.size() - kTempRandom - kTempMarker.size(), kTempMarker.size()) == kTempMarker;
 }
 
 void sweep_temp_files(const std::string& folder) {

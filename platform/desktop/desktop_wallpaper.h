@@ -1,6 +1,6 @@
 #pragma once
 // The classic "set desktop wallpaper" call, done on Linux by the running
-// desktop's own tools.
+// desktop's own tools and on Windows by the system's own call.
 #include <string>
 #include <vector>
 
@@ -14,7 +14,8 @@ inline constexpr unsigned kSpifUpdateIniFileSendChange = 3;
 // action 20: reads WallpaperStyle and TileWallpaper from the settings store,
 // records the path as its Wallpaper value and applies picture and style to the
 // running desktop through services().desktop_wallpaper. False when nothing
-// could apply it.
+// could apply it. On Windows: the system's SystemParametersInfoA, which does
+// all of that itself; false for a path that is no existing file.
 bool SystemParametersInfoA(unsigned action, unsigned param, const std::string& path,
                            unsigned flags);
 
@@ -25,6 +26,7 @@ WallpaperStyle stored_wallpaper_style();
 // earlier uses, the style in force when it was asked for.
 bool set_desktop_wallpaper(const std::string& path, WallpaperStyle style, unsigned flags);
 
+#ifndef _WIN32
 // The real desktop backend: picks the desktop from the environment
 // (XDG_CURRENT_DESKTOP, SWAYSOCK, DISPLAY) and runs its tools through the
 // runner, each with a time limit.
@@ -33,5 +35,6 @@ bool apply_desktop_wallpaper(const std::string& path, WallpaperStyle style,
 
 // Runs a program with an argument vector (no shell) and a time limit.
 CommandResult run_program(const std::vector<std::string>& argv, int timeout_ms);
+#endif
 
 }  // namespace platform

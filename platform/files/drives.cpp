@@ -117,6 +117,8 @@ bool drive_holds(const Drive& drive, const std::string& folder) {
 
 }  // namespace
 
+std::string Drive::spelled() const { return mount_point + " [" + label + "]"; }
+
 std::vector<Drive> read_drives(const std::string& mount_table_path) {
     std::vector<Drive> drives;
     std::ifstream table(mount_table_path);

@@ -1,6 +1,8 @@
 #pragma once
-// Drives on Linux: the mounted filesystems a person would call drives, spelled
-// as "mount point [label]", so that a drive is never mistaken for a folder.
+// Drives. On Linux the mounted filesystems a person would call drives,
+// spelled as "mount point [label]", so that a drive is never mistaken for a
+// folder. On Windows the drive letters, spelled as the classic drive list
+// shows them: "c: [label]", or "c:" for a drive with no label.
 #include <optional>
 #include <string>
 #include <vector>
@@ -8,13 +10,14 @@
 namespace platform {
 
 struct Drive {
-    std::string mount_point;  // "/", "/home", "/media/ana/CAMERA"
-    std::string label;        // "system", "home", "CAMERA"
-    std::string spelled() const { return mount_point + " [" + label + "]"; }
+    std::string mount_point;  // "/", "/home", "/media/ana/CAMERA"; on Windows "C:\"
+    std::string label;        // "system", "home", "CAMERA"; on Windows the volume label
+    std::string spelled() const;
 };
 
 // Drives of a mount table in /proc/self/mounts format: "/" first, then the
-// others sorted by mount point; pseudo filesystems left out.
+// others sorted by mount point; pseudo filesystems left out. On Windows the
+// system's drive letters in order (the table is not read).
 std::vector<Drive> read_drives(const std::string& mount_table_path);
 
 // The drive given by its spelling ("/home [home]"), if it is one.

@@ -14,9 +14,9 @@
 #include <sys/syscall.h>
 #include <unistd.h>
 
-#include "platform/core/ascii.h"
 #include "platform/core/error.h"
 #include "platform/core/leaving.h"
+#include "platform/files/name_rules.h"
 #include "platform/files/start_folder.h"
 
 #ifndef RENAME_NOREPLACE
@@ -26,47 +26,11 @@
 namespace platform {
 namespace {
 
+using name_rules::name_less;
+using name_rules::quoted_name;
+using name_rules::refuse_name;
+
 std::string reason(int error_number) { return std::strerror(error_number); }
-
-// One mask against a name: '*' any run of bytes, '?' exactly one byte.
-bool matches_mask(std::string_view name, std::string_view mask) {
-    std::size_t n = 0, m = 0;
-    std::size_t star = std::string_view::npos, star_n = 0;
-    while (n < name.size()) {
-        if (m < mask.size() && mask[m] == '*') {
-            star = m++;
-            star_n = n;
-        } else if (m < mask.size() && (mask[m] == '?' || lower_ascii(mask[m]) == lower_ascii(name[n]))) {
-            ++m;
-            ++n;
-        } else if (star != std::string_view::npos) {
-            m = star + 1;
-            n = ++star_n;
-        } else {
-            return false;
-        }
-    }
-    while (m < mask.size() && mask[m] == '*') ++m;
-    return m == mask.size();
-}
-
-std::string_view trim_spaces(std::string_view s) {
-    while (!s.empty() && s.front() == ' ') s.remove_prefix(1);
-    while (!s.empty() && s.back() == ' ') s.remove_suffix(1);
-    return s;
-}
-
-// Case-insensitive order, ties broken by the bytes so the order is stable.
-bool name_less(const std::string& a, const std::string& b) {
-    const std::size_t common = std::min(a.size(), b.size());
-    for (std::size_t i = 0; i < common; ++i) {
-        const unsigned char x = static_cast<unsigned char>(lower_ascii(a[i]));
-        const unsigned char y = static_cast<unsigned char>(lower_ascii(b[i]));
-        if (x != y) return x < y;
-    }
-    if (a.size() != b.size()) return a.size() < b.size();
-    return a < b;
-}
 
 enum class EntryKind { File, Folder, Other };
 
@@ -129,16 +93,6 @@ std::string last_part(const std::string& path) {
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-// A name as a message shows it: quoted, and shortened in the middle when it
-// is too long to read.
-std::string quoted_name(const std::string& name) {
-    return "\"" + shortened_display_text(name) + "\"";
-}
-
-[[noreturn]] void refuse_name(const std::string& name, const std::string& why) {
-    throw Error(err::kBadFileName, "The name " + quoted_name(name) + " cannot be used: " + why + ".");
-}
-
 // Why the kernel found a path too long: its last part, or the whole of it.
 [[noreturn]] void refuse_long_name(const std::string& new_path) {
     const std::string name = last_part(new_path);
@@ -152,17 +106,7 @@ std::string quoted_name(const std::string& name) {
     refuse_name(name, "the path it makes is longer than the system allows");
 }
 
-void check_new_name(const std::string& new_path) {
-    const std::string name = last_part(new_path);
-    const auto refuse = [&](const std::string& why) { refuse_name(name, why); };
-    if (name.empty()) refuse("the name is empty");
-    if (name == "." || name == "..") refuse("it names a folder, not a file");
-    for (const char c : name) {
-        const unsigned char u = static_cast<unsigned char>(c);
-        if (c == '*' || c == '?') refuse("it holds the wildcard character '" + std::string(1, c) + "'");
-        if (u < 0x20 || u == 0x7f) refuse("it holds a control character");
-    }
-}
+void check_new_name(const std::string& new_path) { name_rules::check_new_name(last_part(new_path)); }
 
 bool exists_no_follow(const std::string& path) {
     struct stat st {};
@@ -266,18 +210,6 @@ void sweep_unlocked_leftovers(const std::string& folder, const std::string& pref
 }  // namespace
 
 std::string join_path(const std::string& folder, const std::string& name) { return folder + "/" + name; }
-
-bool matches_pattern(std::string_view name, std::string_view patterns) {
-    while (true) {
-        const std::size_t semi = patterns.find(';');
-        const std::string_view mask = trim_spaces(patterns.substr(0, semi));
-        // "*.*" is the classic spelling of "every file", dot or not.
-        if (mask == "*.*") return true;
-        if (!mask.empty() && matches_mask(name, mask)) return true;
-        if (semi == std::string_view::npos) return false;
-        patterns.remove_prefix(semi + 1);
-    }
-}
 
 std::vector<std::string> list_files(const std::string& folder, const std::string& patterns) {
     return list_entries(folder, EntryKind::File,

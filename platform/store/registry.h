@@ -7,6 +7,8 @@
 // store is damaged or no store (over 1 MiB among others), 1013 the store
 // cannot be written otherwise (a full disk, a file-size limit, a link loop,
 // an I/O error, a change that would take it over 1 MiB).
+// On Windows these are the real registry's calls under the given main key,
+// and their result codes are the real ones.
 #include <cstdint>
 #include <optional>
 #include <string>

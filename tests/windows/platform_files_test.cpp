@@ -1,0 +1,225 @@
+// The Win32 files layer against the real system calls (under Wine in the
+// test command): listing, delete, rename, atomic writes, drives, temporary
+// files and where preview.bmp goes.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+
+#include "platform/core/error.h"
+#include "platform/core/leaving.h"
+#include "platform/core/win32/preview_place.h"
+#include "platform/files/drives.h"
+#include "platform/files/files.h"
+
+namespace {
+
+// A fresh folder under the user's temporary folder, removed afterwards.
+class Folder {
+public:
+    Folder() {
+        char temp[MAX_PATH + 1] = {};
+        ::GetTempPathA(sizeof temp, temp);
+        path_ = std::string(temp) + "glimmerbox-test-" + std::to_string(::GetCurrentProcessId()) + "-" +
+                std::to_string(counter_++);
+        ::CreateDirectoryA(path_.c_str(), nullptr);
+    }
+    ~Folder() { remove_tree(path_); }
+    const std::string& path() const { return path_; }
+    std::string file(const std::string& name, const std::string& bytes = "x", DWORD attributes = 0) const {
+        const std::string p = path_ + "\\" + name;
+        std::ofstream(p, std::ios::binary) << bytes;
+        if (attributes) ::SetFileAttributesA(p.c_str(), attributes);
+        return p;
+    }
+    std::string folder(const std::string& name, DWORD attributes = 0) const {
+        const std::string p = path_ + "\\" + name;
+        ::CreateDirectoryA(p.c_str(), nullptr);
+        if (attributes) ::SetFileAttributesA(p.c_str(), attributes);
+        return p;
+    }
+    // Every entry, hidden ones too.
+    std::vector<std::string> entries() const {
+        std::vector<std::string> names;
+        WIN32_FIND_DATAA found;
+        const HANDLE h = ::FindFirstFileA((path_ + "\\*").c_str(), &found);
+        if (h == INVALID_HANDLE_VALUE) return names;
+        do {
+            if (std::string(found.cFileName) != "." && std::string(found.cFileName) != "..")
+                names.push_back(found.cFileName);
+        } while (::FindNextFileA(h, &found));
+        ::FindClose(h);
+        return names;
+    }
+
+private:
+    static void remove_tree(const std::string& path) {
+        WIN32_FIND_DATAA found;
+        const HANDLE h = ::FindFirstFileA((path + "\\*").c_str(), &found);
+        if (h != INVALID_HANDLE_VALUE) {
+            do {
+                const std::string name = found.cFileName;
+                if (name == "." || name == "..") continue;
+                const std::string p = path + "\\" + name;
+                ::SetFileAttributesA(p.c_str(), FILE_ATTRIBUTE_NORMAL);
+                if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) remove_tree(p);
+                else ::DeleteFileA(p.c_str());
+            } while (::FindNextFileA(h, &found));
+            ::FindClose(h);
+        }
+        ::RemoveDirectoryA(path.c_str());
+    }
+    static inline int counter_ = 0;
+    std::string path_;
+};
+
+std::string contents(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+bool exists(const std::string& path) { return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+// The error a call throws: its number and reason; 0 when it throws none.
+template <class Call>
+std::pair<int, platform::Reason> error_of(Call call) {
+    try {
+        call();
+    } catch (const platform::Error& e) {
+        return {e.number(), e.reason()};
+    }
+    return {0, platform::Reason::Other};
+}
+
+TEST(Win32Files, ListsPicturesAndFoldersApartLeavingOutHiddenAndSystemOnes) {
+    Folder dir;
+    for (const char* name : {"b.JPG", "a.gif", "C.bmp", "note.txt", "d.Ico"}) dir.file(name);
+    dir.file("hidden.jpg", "x", FILE_ATTRIBUTE_HIDDEN);
+    dir.file("system.bmp", "x", FILE_ATTRIBUTE_SYSTEM);
+    dir.folder("Sub");
+    dir.folder("pics.jpg");
+    dir.folder("secret", FILE_ATTRIBUTE_HIDDEN);
+    EXPECT_EQ(platform::list_files(dir.path(), "*.GIF;*.JPG;*.BMP;*.ICO"),
+              (std::vector<std::string>{"a.gif", "b.JPG", "C.bmp", "d.Ico"}));
+    EXPECT_EQ(platform::list_subfolders(dir.path()), (std::vector<std::string>{"pics.jpg", "Sub"}));
+    EXPECT_EQ(error_of([&] { platform::list_files(dir.path() + "\\gone", "*.*"); }).first, 76);
+}
+
+TEST(Win32Files, PathsJoinWithBackslashesAndNormalizeToTheDriveRoot) {
+    struct Case { std::string got, want; };
+    const Case cases[] = {
+        {platform::join_path("C:\\", "x.jpg"), "C:\\\\x.jpg"},
+        {platform::join_path("C:\\pics", "x.jpg"), "C:\\pics\\x.jpg"},
+        {platform::normalize_folder("c:/a/./b/../c/"), "C:\\a\\c"},
+        {platform::normalize_folder("C:\\..\\"), "C:\\"},
+        {platform::normalize_folder("\\\\server\\share\\a\\..\\b"), "\\\\server\\share\\b"},
+        {platform::parent_folder("C:\\a"), "C:\\"},
+        {platform::parent_folder("C:\\"), "C:\\"},
+        {platform::parent_folder("C:\\a\\b"), "C:\\a"},
+        {platform::base_name("C:\\a\\b.jpg"), "b.jpg"},
+        {platform::base_name("C:\\"), "C:\\"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(c.got, c.want);
+    // A doubled separator in a drive root is accepted by the system.
+    Folder dir;
+    const std::string doubled = dir.path() + "\\\\x.gif";
+    dir.file("x.gif");
+    EXPECT_TRUE(exists(doubled));
+}
+
+TEST(Win32Files, DeleteRefusesReadOnlyFilesAndFolders) {
+    Folder dir;
+    const std::string plain = dir.file("plain.jpg");
+    const std::string locked = dir.file("locked.jpg", "x", FILE_ATTRIBUTE_READONLY);
+    const std::string sub = dir.folder("sub");
+    EXPECT_EQ(error_of([&] { platform::delete_file(locked); }),
+              std::make_pair(75, platform::Reason::ReadOnly));
+    EXPECT_TRUE(exists(locked));
+    EXPECT_EQ(error_of([&] { platform::delete_file(sub); }), std::make_pair(75, platform::Reason::NotAFile));
+    EXPECT_EQ(error_of([&] { platform::delete_file(plain); }).first, 0);
+    EXPECT_FALSE(exists(plain));
+    EXPECT_EQ(error_of([&] { platform::delete_file(plain); }).first, 53);
+}
+
+TEST(Win32Files, RenameNeverReplacesAndRefusesNamesWindowsCannotKeep) {
+    Folder dir;
+    const std::string a = dir.file("a.jpg", "first");
+    const std::string b = dir.file("b.jpg", "second");
+    EXPECT_EQ(error_of([&] { platform::rename_file_no_replace(a, b); }).first, 58);
+    EXPECT_EQ(contents(a), "first");
+    EXPECT_EQ(contents(b), "second");
+    EXPECT_EQ(error_of([&] { platform::rename_file_no_replace(a, dir.path() + "\\gone\\a.jpg"); }).first, 76);
+    for (const char* name : {"a:b.jpg", "a\"b.jpg", "a<b.jpg", "a>b.jpg", "a|b.jpg", "a*b.jpg", "a?b.jpg", "x.jpg.",
+                             "x.jpg ", "CON", "nul.jpg", "com1.gif", "", ".", ".."}) {
+        EXPECT_EQ(error_of([&] { platform::rename_file_no_replace(a, dir.path() + "\\" + name); }),
+                  std::make_pair(52, platform::Reason::NameRefused))
+            << name;
+    }
+    EXPECT_EQ(error_of([&] { platform::rename_file_no_replace(a, dir.path() + "\\con1 A.jpg"); }).first, 0);
+    EXPECT_EQ(contents(dir.path() + "\\con1 A.jpg"), "first");
+    EXPECT_FALSE(exists(a));
+}
+
+TEST(Win32Files, AtomicWritesReplaceWholeAndLeaveNoTemporaryFile) {
+    Folder dir;
+    const std::string target = dir.path() + "\\new\\preview.bmp";
+    platform::write_file_atomically(target, "old bitmap");
+    platform::write_file_atomically(target, "new bitmap");
+    EXPECT_EQ(contents(target), "new bitmap");
+    EXPECT_EQ(dir.entries(), std::vector<std::string>{"new"});
+    EXPECT_EQ(platform::list_files(dir.path() + "\\new", "*.*"), std::vector<std::string>{"preview.bmp"});
+    const std::string locked = dir.file("locked.bmp", "kept", FILE_ATTRIBUTE_READONLY);
+    EXPECT_EQ(error_of([&] { platform::write_file_atomically(locked, "lost"); }).first, 75);
+    EXPECT_EQ(contents(locked), "kept");
+}
+
+TEST(Win32Files, TemporaryFilesGoWhenLeavingOrAbandonedButNotWhileWritten) {
+    Folder dir;
+    platform::TempFile live = platform::create_temp_file(dir.path() + "\\.live");
+    ASSERT_NE(live.handle, nullptr);
+    const std::string abandoned = dir.file(".old.glimmerbox-tmp.AbCd12");
+    platform::sweep_temp_files(dir.path());
+    EXPECT_TRUE(exists(live.path));
+    EXPECT_FALSE(exists(abandoned));
+    platform::set_leave_end_for_tests([](int) {});
+    platform::leave_now(0);
+    platform::drop_temp_file(live);  // closes the handle the process would lose
+    EXPECT_EQ(dir.entries(), std::vector<std::string>{});
+    EXPECT_EQ(platform::create_temp_file(dir.path() + "\\.late").handle, nullptr);
+    platform::set_leave_end_for_tests(nullptr);
+    platform::reset_leaving_for_tests();
+}
+
+TEST(Win32Files, DrivesAreLettersWithTheirFolderRemembered) {
+    const auto drives = platform::read_drives("");
+    const auto c = std::find_if(drives.begin(), drives.end(), [](const auto& d) { return d.mount_point == "C:\\"; });
+    ASSERT_NE(c, drives.end());
+    EXPECT_EQ(c->spelled().substr(0, 2), "c:");
+    EXPECT_EQ(c->spelled().size() == 2 || c->spelled().substr(2, 2) == " [", true) << c->spelled();
+    ASSERT_TRUE(platform::parse_drive(c->spelled()));
+    EXPECT_EQ(platform::parse_drive(c->spelled())->mount_point, "C:\\");
+    EXPECT_FALSE(platform::parse_drive("c:\\pics"));
+    Folder dir;
+    const platform::Drive on = platform::drive_of(drives, dir.path());
+    platform::remember_folder_on_drive(on, dir.path());
+    EXPECT_EQ(platform::current_folder_of_drive(on), dir.path());
+    // A letter no drive has cannot be read.
+    const DWORD used = ::GetLogicalDrives();
+    char free_letter = 'Z';
+    while (free_letter > 'D' && (used & (1u << (free_letter - 'A')))) --free_letter;
+    const platform::Drive gone{std::string(1, free_letter) + ":\\", ""};
+    EXPECT_EQ(error_of([&] { platform::current_folder_of_drive(gone); }).first, 68);
+}
+
+TEST(Win32Files, PreviewGoesToTheRootWhereWritableElseLocalAppData) {
+    EXPECT_EQ(platform::win32::choose_preview_bmp_path("C:\\", "C:\\unused"), "C:\\preview.bmp");
+    EXPECT_FALSE(exists("C:\\glimmerbox-probe-" + std::to_string(::GetCurrentProcessId()) + ".tmp"));
+    Folder dir;
+    EXPECT_EQ(platform::win32::choose_preview_bmp_path(dir.path() + "\\no-such-root\\", dir.path()),
+              dir.path() + "\\Glimmerbox\\preview.bmp");
+    EXPECT_TRUE(platform::is_folder(dir.path() + "\\Glimmerbox"));
+}
+
+}  // namespace
