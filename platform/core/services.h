@@ -43,11 +43,15 @@ struct Services {
     std::function<bool(const std::string& path, WallpaperStyle style)> desktop_wallpaper;
     // Runs external programs (argument vectors, never a shell).
     CommandRunner run_command;
-    // The settings store file (REGEDIT4 text).
+    // The settings store file (REGEDIT4 text); empty on Windows, whose
+    // settings are the real registry's.
     std::string settings_store_path;
-    // The mount table listing the drives (/proc/self/mounts format).
+    // The mount table listing the drives (/proc/self/mounts format); not
+    // read on Windows, whose drives are its drive letters.
     std::string mount_table_path;
-    // Where GIF and JPG pictures are converted for the wallpaper.
+    // Where GIF and JPG pictures are converted for the wallpaper: on Windows
+    // C:\preview.bmp where the user may create files in the root of drive C,
+    // else %LOCALAPPDATA%\Glimmerbox\preview.bmp.
     std::string preview_bmp_path;
     // The desktop's shared thumbnail cache ($XDG_CACHE_HOME/thumbnails, with
     // normal/, large/ and fail/ below it); empty: no cache is read or written.
@@ -60,8 +64,8 @@ struct Services {
     std::function<bool()> reports_minimised;
 };
 
-// Where files live in a real run, from the environment (HOME, XDG_*), and
-// the real end of the program; the rest is empty until the program installs
+// Where files live in a real run, from the environment (HOME, XDG_*; on
+// Windows LOCALAPPDATA), and the real end of the program; the rest is empty until the program installs
 // real_services() (platform/desktop/real_services.h) at start.
 Services environment_services();
 

@@ -1,7 +1,8 @@
 #pragma once
 // Files and folders as byte strings from end to end: names that are not valid
 // UTF-8, or hold newlines, quotes, '#', '%' or a leading dash, work like any
-// other. Every failure throws platform::Error.
+// other. Every failure throws platform::Error. On Windows the names are
+// narrow strings in the process's code page (UTF-8), over the ...A calls.
 #include <string>
 #include <string_view>
 #include <vector>
@@ -9,7 +10,8 @@
 namespace platform {
 
 // Folder, one '/', name: no test for a trailing separator, so at the root the
-// path holds "//", which POSIX accepts.
+// path holds "//", which POSIX accepts. On Windows one '\' (at a drive
+// root "C:\\x", which Windows accepts too).
 std::string join_path(const std::string& folder, const std::string& name);
 
 // True when the name matches one of the ';'-separated wildcard masks
@@ -17,7 +19,8 @@ std::string join_path(const std::string& folder, const std::string& name);
 bool matches_pattern(std::string_view name, std::string_view patterns);
 
 // Regular files of a folder whose names match the patterns, hidden (dot)
-// files left out, sorted without regard to case. Throws 76 when the folder
+// files left out, sorted without regard to case. On Windows entries with the
+// hidden or system attribute are left out instead. Throws 76 when the folder
 // cannot be read.
 std::vector<std::string> list_files(const std::string& folder, const std::string& patterns);
 
@@ -39,7 +42,8 @@ std::string parent_folder(const std::string& folder);
 std::string base_name(const std::string& path);
 
 // Deletes a file at once and for good. A file whose permission bits grant
-// write to nobody counts as read-only and is refused (75), as are a missing
+// write to nobody (on Windows: with the read-only attribute) counts as
+// read-only and is refused (75), as are a missing
 // path (53) and a folder (75).
 void delete_file(const std::string& path);
 
@@ -47,7 +51,9 @@ void delete_file(const std::string& path);
 // name is taken, 53 when the old file is gone, 76 when the new folder does not
 // exist, 70 when permission is lacking, 75 when the old path is a folder, 52
 // when the new name is refused ('*', '?' or control characters in its last
-// part, empty, "." or "..", too long); the text of 52 says why.
+// part, empty, "." or "..", too long); the text of 52 says why. On Windows
+// also ':', '"', '<', '>', '|', a dot or space at the end and the device
+// names (CON, NUL, COM1, ...).
 void rename_file_no_replace(const std::string& old_path, const std::string& new_path);
 
 // Appends one code point (at most U+10FFFF) to `out` as UTF-8.
