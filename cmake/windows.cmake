@@ -32,8 +32,9 @@ glimmerbox_layer(glimmerbox_platform_store platform/store SOURCES win32/registry
 glimmerbox_layer(glimmerbox_platform_desktop platform/desktop SOURCES win32/desktop_wallpaper.cpp
   LINKS glimmerbox_platform_store)
 # The hand-off queue and the real services need the pictures layer (the
-# preview bitmap) and the run time (post, message boxes): they join the
-# desktop layer once those layers are built, at the end of this file.
+# preview bitmap) and the run time (post, message boxes), which the blocks
+# below make: they join the desktop layer in a call deferred to the end of
+# the configuration.
 function(glimmerbox_desktop_handoff)
   if(TARGET glimmerbox_platform_pictures AND TARGET glimmerbox_platform_runtime)
     target_sources(glimmerbox_platform_desktop PRIVATE
