@@ -63,6 +63,22 @@ std::string png_claiming(unsigned w, unsigned h) {
     return std::string("\x89PNG\r\n\x1a\n", 8) + be32(13) + "IHDR" + be32(w) + be32(h) + std::string("\x08\x06\0\0\0", 5) +
            be32(0) + std::string(64, '\0');
 }
+// A baseline JPEG written by hand, flat mid-grey: each 8 x 8 block takes two
+// bits (a one-bit code for "no change" and one for "end of block"), so a
+// picture of many pixels comes in a file of an honest size.
+std::string grey_jpeg(unsigned w, unsigned h) {
+    std::string s("\xFF\xD8\xFF\xDB", 4);
+    s += be16(67) + '\0' + std::string(64, '\x01');
+    s += "\xFF\xC0" + be16(11) + '\x08' + be16(h) + be16(w) + std::string("\x01\x01\x11\x00", 4);
+    const std::string one_code = '\x01' + std::string(15, '\0') + '\0';
+    s += "\xFF\xC4" + be16(38) + '\0' + one_code + '\x10' + one_code;
+    s += "\xFF\xDA" + be16(8) + std::string("\x01\x01\x00\x00\x3F\x00", 6);
+    const std::size_t bits = 2 * std::size_t((w + 7) / 8) * std::size_t((h + 7) / 8);
+    s += std::string((bits + 7) / 8, '\0');
+    if (bits % 8) s.back() = char(0xFF >> (bits % 8));  // padded with ones
+    return s + "\xFF\xD9";
+}
+
 // An icon whose directory says 32 x 32 while its PNG says otherwise.
 std::string ico_claiming(unsigned w, unsigned h) {
     const std::string png = png_claiming(w, h);
@@ -150,6 +166,7 @@ TEST_F(WinPictures, EachKindDecodesUprightToItsSizeAndColours) {
         {"b.jpg", fixture("blue.jpg"), 40, 30, 2, 2, kBlue, 37, 27, kBlue},
         {"multi.ico", fixture("red16-green48-blue32.ico"), 48, 48, 0, 0, kGreen, 47, 47, kGreen},  // the largest
         {"png.jpg", fixture("red.png"), 12, 9, 0, 0, kRed, 11, 8, kRed},  // by content, not name
+        {"grey.jpg", grey_jpeg(64, 48), 64, 48, 0, 0, 0x808080, 63, 47, 0x808080},
         {"o1.jpg", halves, 40, 20, 5, 10, kRed, 35, 10, kBlue},
         {"o6.jpg", with_orientation(halves, 6), 20, 40, 10, 5, kRed, 10, 35, kBlue},  // a quarter clockwise
         {"o8.jpg", with_orientation(halves, 8), 20, 40, 10, 5, kBlue, 10, 35, kRed},
@@ -189,8 +206,13 @@ TEST_F(WinPictures, LyingTruncatedAndMissingFilesAreRefusedBeforeAnythingIsAlloc
         EXPECT_EQ(error_of([&] { platform::load_picture(path); }), platform::err::kInvalidPicture) << name;
         EXPECT_EQ(error_of([&] { platform::load_cell_picture(path, 40, 40); }), platform::err::kInvalidPicture) << name;
     }
+    // 144 million pixels in 560 KB, honestly: at its own size only the budget refuses it.
+    const std::string large = write("large.jpg", grey_jpeg(12000, 12000));
+    EXPECT_EQ(error_of([&] { platform::load_picture(large); }), platform::err::kInvalidPicture);
     EXPECT_EQ(budget.peak(), 0u) << "nothing was reserved for a refused file";
     EXPECT_LT(peak_memory() - peak_before, std::size_t(64) << 20) << "nor allocated by a decoder";
+    // Its cell fits: the decoder's own copy and a few pixels of ours.
+    EXPECT_EQ(colour_at(platform::load_cell_picture(large, 40, 40), 20, 20), 0x808080u);
     EXPECT_EQ(error_of([&] { platform::load_picture(file("missing.jpg")); }), platform::err::kFileNotFound);
     ASSERT_TRUE(::CreateDirectoryA(file("folder.jpg").c_str(), nullptr));
     EXPECT_EQ(error_of([&] { platform::load_picture(file("folder.jpg")); }), platform::err::kFileNotFound);
@@ -245,7 +267,7 @@ TEST_F(WinPictures, SavedBitmapRoundTripsAndNeverReplacesAReadOnlyFile) {
     const std::string kept = write("kept.bmp", "mine");
     ASSERT_TRUE(::SetFileAttributesA(kept.c_str(), FILE_ATTRIBUTE_READONLY));
     EXPECT_EQ(error_of([&] { platform::save_picture_bmp(turned, kept); }), platform::err::kPathFileAccess);
-    EXPECT_EQ(read_bytes(kept), "mine");
+    EXPECT_TRUE(read_bytes(kept) == "mine") << "the read-only file was replaced";
     EXPECT_EQ(error_of([&] { platform::save_picture_bmp(turned, file("no-such-folder\\x.bmp")); }),
               platform::err::kPathFileAccess);
 }
