@@ -163,6 +163,7 @@ TEST_F(WinPictures, EachKindDecodesUprightToItsSizeAndColours) {
     } cases[] = {
         {"r.bmp", fixture("red.bmp"), 33, 17, 0, 0, kRed, 32, 16, kRed},
         {"g.gif", fixture("green-then-blue.gif"), 25, 20, 0, 0, kGreen, 24, 19, kGreen},  // the first frame
+        {"placed.gif", fixture("placed.gif"), 8, 6, 3, 3, kBlue, 1, 1, 0},  // a frame placed on its screen
         {"b.jpg", fixture("blue.jpg"), 40, 30, 2, 2, kBlue, 37, 27, kBlue},
         {"multi.ico", fixture("red16-green48-blue32.ico"), 48, 48, 0, 0, kGreen, 47, 47, kGreen},  // the largest
         {"png.jpg", fixture("red.png"), 12, 9, 0, 0, kRed, 11, 8, kRed},  // by content, not name

@@ -3,9 +3,11 @@
 namespace platform::win32 {
 namespace {
 
-// Leaves COM when the thread ends, if it joined here.
+// Leaves COM when the thread ends, if it joined here. Single-threaded, as
+// the window thread joins for its windows (a thread cannot change its
+// apartment once joined); the decoders' objects never leave their thread.
 struct ComMembership {
-    ComMembership() : joined(SUCCEEDED(::CoInitializeEx(nullptr, COINIT_MULTITHREADED))) {}
+    ComMembership() : joined(SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE))) {}
     ~ComMembership() {
         if (joined) ::CoUninitialize();
     }

@@ -10,7 +10,7 @@
 namespace platform::win32 {
 
 // Joins COM on the calling thread once, for as long as the thread runs. A
-// thread that joined already (the window thread, single-threaded) keeps its way.
+// thread that joined already keeps its way.
 void join_com_on_this_thread();
 
 // An interface pointer that releases what it holds.
