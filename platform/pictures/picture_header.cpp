@@ -13,27 +13,43 @@ namespace {
 // byte (deflate's best is about 1,032 bytes to one, 8 one-bit pixels a byte).
 constexpr std::uint64_t kBombCheckPixels = 16'000'000;
 constexpr std::uint64_t kPixelsPerByte = 10'000;
-constexpr std::size_t kWindowBytes = 64 * 1024;
+
+// An unsigned field of n bytes (at most four) in either byte order.
+std::uint32_t value_of(const unsigned char* b, int n, bool big) {
+    std::uint32_t v = 0;
+    for (int i = 0; i < n; ++i) v |= std::uint32_t(b[big ? n - 1 - i : i]) << (8 * i);
+    return v;
+}
+// Read ahead for fields read in order; a field may take up to the largest
+// segment of a JPEG.
+constexpr std::size_t kReadAheadBytes = 4096;
+constexpr std::size_t kLargestField = 65536;
 
 // The file through a window of buffered bytes: fields at absolute offsets,
-// nothing past the end (or past what could be read).
+// nothing past the end (or past what could be read). Each byte of the file
+// is read about once for fields read in order; a field read out of order
+// (an icon's images) is read on its own, leaving the window as it is.
 class Source {
 public:
     Source(const ReadAt& read, std::uint64_t size) : read_(read), size_(size) {}
     std::uint64_t size() const { return size_; }
     bool has(std::uint64_t at, std::uint64_t n) const { return at <= size_ && n <= size_ - at; }
 
-    // The n bytes at `at` (n at most the window), or null.
+    // The n bytes at `at` (n at most kLargestField), or null.
     const unsigned char* bytes(std::uint64_t at, std::size_t n) {
-        if (n > kWindowBytes || !has(at, n)) return nullptr;
+        if (n > kLargestField || !has(at, n)) return nullptr;
         if (at < start_ || at + n > start_ + window_.size()) {
-            window_.resize(std::size_t(std::min<std::uint64_t>(kWindowBytes, size_ - at)));
+            window_.resize(std::size_t(std::min<std::uint64_t>(std::max(n, kReadAheadBytes), size_ - at)));
             start_ = at;
             const std::size_t got = read_(at, window_.data(), window_.size());
             window_.resize(std::min(got, window_.size()));
             if (window_.size() < n) return nullptr;
         }
         return window_.data() + (at - start_);
+    }
+    // A copy of the n bytes at `at`, read on their own.
+    bool copy(std::uint64_t at, std::size_t n, unsigned char* out) const {
+        return has(at, n) && read_(at, out, n) == n;
     }
     std::optional<unsigned> u8(std::uint64_t at) {
         const unsigned char* b = bytes(at, 1);
@@ -49,9 +65,7 @@ private:
     std::optional<std::uint32_t> field(std::uint64_t at, int n, bool big) {
         const unsigned char* b = bytes(at, std::size_t(n));
         if (!b) return std::nullopt;
-        std::uint32_t v = 0;
-        for (int i = 0; i < n; ++i) v |= std::uint32_t(b[big ? n - 1 - i : i]) << (8 * i);
-        return v;
+        return value_of(b, n, big);
     }
 
     const ReadAt& read_;
@@ -190,9 +204,7 @@ unsigned exif_orientation(const unsigned char* tiff, std::size_t size) {
     if (!big && !(tiff[0] == 'I' && tiff[1] == 'I')) return 1;
     const auto field = [&](std::size_t at, int n) -> std::optional<std::uint32_t> {
         if (at > size || std::size_t(n) > size - at) return std::nullopt;
-        std::uint32_t v = 0;
-        for (int i = 0; i < n; ++i) v |= std::uint32_t(tiff[at + (big ? n - 1 - i : i)]) << (8 * i);
-        return v;
+        return value_of(tiff + at, n, big);
     };
     const auto ifd = field(4, 4);
     const auto count = ifd ? field(*ifd, 2) : std::nullopt;
@@ -292,15 +304,17 @@ bool read_ico(Source& s, PictureHeader& out, std::string& why) {
         const std::uint64_t entry = 6 + 16 * std::uint64_t(i);
         const auto bytes = s.le32(entry + 8), offset = s.le32(entry + 12);
         if (!bytes || !offset || *bytes < 24 || !s.has(*offset, *bytes)) continue;
+        // The first bytes of the image: a PNG's signature and header chunk,
+        // or a bitmap's header.
+        unsigned char head[24];
+        if (!s.copy(*offset, sizeof head, head)) continue;
         std::int64_t w = 0, h = 0;
-        if (is_png_at(s, *offset)) {
-            const auto size = png_size(s, *offset);
-            if (!size) continue;
-            w = std::int64_t(size->first), h = std::int64_t(size->second);
+        if (std::memcmp(head, kPngSignature, sizeof kPngSignature) == 0) {
+            w = value_of(head + 16, 4, true), h = value_of(head + 20, 4, true);
         } else {
-            const auto info = s.le32(*offset), w32 = s.le32(*offset + 4), h32 = s.le32(*offset + 8);
-            if (!info || !w32 || !h32 || *info < 40 || *info > 124) continue;
-            w = std::int32_t(*w32), h = std::int32_t(*h32);
+            const std::uint32_t info = value_of(head, 4, false);
+            if (info < 40 || info > 124) continue;
+            w = std::int32_t(value_of(head + 4, 4, false)), h = std::int32_t(value_of(head + 8, 4, false));
             h = (h < 0 ? -h : h) / 2;
         }
         if (w <= 0 || h <= 0) continue;
