@@ -1,5 +1,6 @@
 #include "platform/pictures/win32/picture_file.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cstring>
 
