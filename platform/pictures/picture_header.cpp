@@ -92,7 +92,8 @@ bool sane_size(std::uint64_t w, std::uint64_t h, std::uint64_t bytes, std::strin
     if (w > kMaxHeaderPixels || h > kMaxHeaderPixels || w * h > kMaxHeaderPixels)
         return refuse(why, "it is too large (" + size_text(w, h) + ")");
     if (w * h > kBombCheckPixels && w * h / kPixelsPerByte > bytes)
-        return refuse(why, "its header claims " + size_text(w, h) + " in a file of " + std::to_string(bytes) + " bytes");
+        return refuse(
+            why, "its header claims " + size_text(w, h) + " in a file of " + std::to_string(bytes) + " bytes");
     return true;
 }
 
@@ -169,7 +170,8 @@ bool read_gif(Source& s, PictureHeader& out, std::string& why) {
             const auto left = s.le16(at + 1), top = s.le16(at + 3), w = s.le16(at + 5), h = s.le16(at + 7);
             const auto image_flags = s.u8(at + 9);
             if (!left || !top || !w || !h || !image_flags) break;
-            if (std::uint64_t(*w) * *h > kMaxHeaderPixels) return refuse(why, "it is too large (" + size_text(*w, *h) + ")");
+            if (std::uint64_t(*w) * *h > kMaxHeaderPixels)
+                return refuse(why, "it is too large (" + size_text(*w, *h) + ")");
             if (first) out.frame_left = int(*left), out.frame_top = int(*top), fw = *w, fh = *h;
             first = false;
             frame_pixels += std::uint64_t(*w) * *h;
@@ -341,7 +343,8 @@ bool read_picture_header(const ReadAt& read, std::uint64_t file_size, PictureHea
     if (std::memcmp(magic, "GIF87a", 6) == 0 || std::memcmp(magic, "GIF89a", 6) == 0) return read_gif(s, out, why);
     if (magic[0] == 0xFF && magic[1] == 0xD8) return read_jpeg(s, out, why);
     if (is_png_at(s, 0)) return read_png(s, out, why);
-    if (magic[0] == 0 && magic[1] == 0 && (magic[2] == 1 || magic[2] == 2) && magic[3] == 0) return read_ico(s, out, why);
+    if (magic[0] == 0 && magic[1] == 0 && (magic[2] == 1 || magic[2] == 2) && magic[3] == 0)
+        return read_ico(s, out, why);
     return refuse(why, "it is not a BMP, GIF, JPEG, PNG or icon file");
 }
 

@@ -52,16 +52,16 @@ std::string bmp_claiming(unsigned w, unsigned h) {
            le32(0) + le32(2834) + le32(2834) + le32(0) + le32(0) + std::string(64, '\0');
 }
 std::string gif_claiming(unsigned w, unsigned h) {
-    return std::string("GIF89a") + le16(w) + le16(h) + std::string("\0\0\0", 3) + "," + le32(0) + le16(w) + le16(h) +
-           std::string("\0\x02\x02\x4c\x01\0;", 7);
+    return std::string("GIF89a") + le16(w) + le16(h) + std::string("\0\0\0", 3) + "," + le32(0) + le16(w) +
+           le16(h) + std::string("\0\x02\x02\x4c\x01\0;", 7);
 }
 std::string jpeg_claiming(unsigned w, unsigned h) {
     return std::string("\xFF\xD8\xFF\xC0", 4) + be16(17) + "\x08" + be16(h) + be16(w) + "\x03" +
            std::string("\x01\x22\0\x02\x11\x01\x03\x11\x01", 9) + std::string(64, '\0');
 }
 std::string png_claiming(unsigned w, unsigned h) {
-    return std::string("\x89PNG\r\n\x1a\n", 8) + be32(13) + "IHDR" + be32(w) + be32(h) + std::string("\x08\x06\0\0\0", 5) +
-           be32(0) + std::string(64, '\0');
+    return std::string("\x89PNG\r\n\x1a\n", 8) + be32(13) + "IHDR" + be32(w) + be32(h) +
+           std::string("\x08\x06\0\0\0", 5) + be32(0) + std::string(64, '\0');
 }
 // A baseline JPEG written by hand, flat mid-grey: each 8 x 8 block takes two
 // bits (a one-bit code for "no change" and one for "end of block"), so a
@@ -205,7 +205,8 @@ TEST_F(WinPictures, LyingTruncatedAndMissingFilesAreRefusedBeforeAnythingIsAlloc
              {"text.jpg", "not a picture at all"}}) {
         const std::string path = write(name, bytes);
         EXPECT_EQ(error_of([&] { platform::load_picture(path); }), platform::err::kInvalidPicture) << name;
-        EXPECT_EQ(error_of([&] { platform::load_cell_picture(path, 40, 40); }), platform::err::kInvalidPicture) << name;
+        EXPECT_EQ(error_of([&] { platform::load_cell_picture(path, 40, 40); }), platform::err::kInvalidPicture)
+            << name;
     }
     // 144 million pixels in 560 KB, honestly: at its own size only the budget refuses it.
     const std::string large = write("large.jpg", grey_jpeg(12000, 12000));

@@ -13,7 +13,8 @@ namespace platform::win32 {
 namespace {
 
 [[noreturn]] void cannot_write(const std::string& path, DWORD code) {
-    throw Error(err::kPathFileAccess, "The file " + display_text(path) + " cannot be written: " + system_text(code));
+    throw Error(err::kPathFileAccess,
+                "The file " + display_text(path) + " cannot be written: " + system_text(code));
 }
 
 // ".NAME.glimmerbox-tmp.PID-N" beside the path: unique in this process and
@@ -31,11 +32,12 @@ std::string temporary_beside(const std::string& path) {
 void write_file_replacing(const std::string& path, const std::string& bytes) {
     // A read-only file stays as it is: the move would replace it.
     const DWORD attributes = ::GetFileAttributesA(path.c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)))
+    if (attributes != INVALID_FILE_ATTRIBUTES &&
+        (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)))
         cannot_write(path, ERROR_ACCESS_DENIED);
     const std::string temporary = temporary_beside(path);
-    const HANDLE file = ::CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE file =
+        ::CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) cannot_write(path, ::GetLastError());
     std::size_t written = 0;
     bool ok = true;
@@ -48,7 +50,8 @@ void write_file_replacing(const std::string& path, const std::string& bytes) {
     ok = ok && ::FlushFileBuffers(file);
     DWORD code = ok ? 0 : ::GetLastError();
     ::CloseHandle(file);
-    if (ok && !::MoveFileExA(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    if (ok &&
+        !::MoveFileExA(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         ok = false;
         code = ::GetLastError();
     }

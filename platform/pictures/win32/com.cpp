@@ -7,7 +7,8 @@ namespace {
 // the window thread joins for its windows (a thread cannot change its
 // apartment once joined); the decoders' objects never leave their thread.
 struct ComMembership {
-    ComMembership() : joined(SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE))) {}
+    ComMembership()
+        : joined(SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE))) {}
     ~ComMembership() {
         if (joined) ::CoUninitialize();
     }

@@ -18,7 +18,8 @@ std::int64_t ticks_to_ns(LARGE_INTEGER ticks) { return ticks.QuadPart * 100; }  
 // further. The stream owns the handle and closes it with its last reference.
 class HandleStream final : public IStream {
 public:
-    HandleStream(HANDLE file, std::uint64_t size, StopFlag stop) : file_(file), size_(size), stop_(std::move(stop)) {}
+    HandleStream(HANDLE file, std::uint64_t size, StopFlag stop)
+        : file_(file), size_(size), stop_(std::move(stop)) {}
 
     // What the header reader reads: positioned, never past the stop.
     std::size_t read_at(std::uint64_t offset, void* buffer, std::size_t bytes) {
@@ -120,9 +121,9 @@ private:
 
 std::string system_text(DWORD code) {
     char* text = nullptr;
-    const DWORD n = ::FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                                         FORMAT_MESSAGE_IGNORE_INSERTS,
-                                     nullptr, code, 0, reinterpret_cast<char*>(&text), 0, nullptr);
+    const DWORD n = ::FormatMessageA(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code,
+        0, reinterpret_cast<char*>(&text), 0, nullptr);
     std::string out = n && text ? std::string(text, n) : "error " + std::to_string(code);
     if (text) ::LocalFree(text);
     while (!out.empty() && (out.back() == '\n' || out.back() == '\r' || out.back() == ' ' || out.back() == '.'))
@@ -145,12 +146,14 @@ bool stamp_of_handle(HANDLE file, FileStamp& out) {
 }
 
 PictureFile::PictureFile(const std::string& path, StopFlag stop) : path_(path), stop_(stop) {
-    const HANDLE file = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE file =
+        ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         const DWORD code = ::GetLastError();
         const DWORD attributes = ::GetFileAttributesA(path.c_str());
-        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) cannot_open(path, "it is a folder");
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
+            cannot_open(path, "it is a folder");
         cannot_open(path, system_text(code));
     }
     // Devices, pipes and consoles have names too.
@@ -173,7 +176,8 @@ PictureFile::PictureFile(const std::string& path, StopFlag stop) : path_(path), 
 }
 
 void PictureFile::refuse(const std::string& why) const {
-    throw Error(err::kInvalidPicture, "The file " + display_text(path_) + " is not a picture that can be shown: " + why);
+    throw Error(err::kInvalidPicture,
+                "The file " + display_text(path_) + " is not a picture that can be shown: " + why);
 }
 
 }  // namespace platform::win32

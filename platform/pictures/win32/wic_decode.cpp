@@ -55,8 +55,9 @@ PictureData decode_pixels(const PictureFile& file, int width, int height) {
                                factory.put_void()),
             "be started for");
     Com<IWICBitmapDecoder> decoder;
-    d.check(factory->CreateDecoderFromStream(file.stream(), nullptr, WICDecodeMetadataCacheOnDemand, decoder.put()),
-            "open");
+    d.check(
+        factory->CreateDecoderFromStream(file.stream(), nullptr, WICDecodeMetadataCacheOnDemand, decoder.put()),
+        "open");
     UINT frames = 0;
     d.check(decoder->GetFrameCount(&frames), "count the images of");
     if (UINT(header.image_index) >= frames) file.refuse("its header and its images disagree");
@@ -71,8 +72,8 @@ PictureData decode_pixels(const PictureFile& file, int width, int height) {
                     std::to_string(fh));
     Com<IWICFormatConverter> converter;
     d.check(factory->CreateFormatConverter(converter.put()), "convert");
-    d.check(converter->Initialize(frame.get(), GUID_WICPixelFormat32bppPBGRA, WICBitmapDitherTypeNone, nullptr, 0.0,
-                                  WICBitmapPaletteTypeCustom),
+    d.check(converter->Initialize(frame.get(), GUID_WICPixelFormat32bppPBGRA, WICBitmapDitherTypeNone, nullptr,
+                                  0.0, WICBitmapPaletteTypeCustom),
             "convert");
     IWICBitmapSource* source = converter.get();
 
@@ -97,9 +98,9 @@ PictureData decode_pixels(const PictureFile& file, int width, int height) {
                             &rows[std::size_t(y) * std::size_t(header.frame_width)], std::size_t(w) * 4);
         }
         if (width == screen.width && height == screen.height) return screen;
-        d.check(factory->CreateBitmapFromMemory(UINT(screen.width), UINT(screen.height), GUID_WICPixelFormat32bppPBGRA,
-                                                UINT(screen.width) * 4, UINT(screen.pixels.size() * 4),
-                                                reinterpret_cast<BYTE*>(screen.pixels.data()), placed.put()),
+        d.check(factory->CreateBitmapFromMemory(
+                    UINT(screen.width), UINT(screen.height), GUID_WICPixelFormat32bppPBGRA, UINT(screen.width) * 4,
+                    UINT(screen.pixels.size() * 4), reinterpret_cast<BYTE*>(screen.pixels.data()), placed.put()),
                 "place");
         source = placed.get();
     }
