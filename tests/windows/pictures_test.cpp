@@ -251,6 +251,8 @@ TEST_F(WinPictures, ReducedCopiesFitTheirBoxAndStayUpright) {
     EXPECT_EQ(colour_at(cell, 4, 2), kRed);
     EXPECT_EQ(colour_at(cell, 4, 13), kBlue);
     EXPECT_EQ(colour_at(platform::load_cell_picture(gif, 5, 4), 2, 2), kGreen);
+    const std::string placed = write("placed.gif", fixture("placed.gif"));
+    EXPECT_EQ(colour_at(platform::load_cell_picture(placed, 4, 3), 2, 1), kBlue) << "the frame placed, then reduced";
     EXPECT_EQ(platform::twips_to_device_px_x(1440), 96) << "an inch at Wine's logical 96 DPI";
 }
 
