@@ -48,6 +48,20 @@ function(glimmerbox_desktop_handoff)
 endfunction()
 cmake_language(DEFER CALL glimmerbox_desktop_handoff)
 
+# --- win-pictures ---
+# Picture headers read by our own code and the bitmap file's bytes: plain
+# C++, the same as on Linux.
+glimmerbox_layer(glimmerbox_platform_picture_bytes platform/pictures SOURCES picture_header.cpp bitmap_file.cpp)
+# Decoding through WIC within the shared budget, the decoding pool on
+# standard threads, cells reduced by WIC's scaler (no thumbnail cache on
+# Windows), neighbours and cells decoded ahead as on Linux.
+glimmerbox_layer(glimmerbox_platform_pictures platform/pictures
+  SOURCES win32/picture.cpp win32/picture_file.cpp win32/picture_decode.cpp win32/wic_decode.cpp
+          win32/com.cpp win32/upright.cpp win32/atomic_file.cpp win32/cell_picture.cpp win32/worker_pool.cpp
+          decode_budget.cpp picture_prefetch.cpp neighbour_pictures.cpp
+  LINKS glimmerbox_platform_picture_bytes glimmerbox_platform_files)
+target_link_libraries(glimmerbox_platform_pictures PRIVATE windowscodecs ole32 uuid gdi32 user32)
+
 option(GLIMMERBOX_TESTS "Build the tests" ON)
 if(GLIMMERBOX_TESTS)
   enable_testing()

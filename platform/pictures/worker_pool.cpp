@@ -31,7 +31,11 @@ void taken_over() {
 
 }  // namespace
 
-WorkerPool::WorkerPool(int threads) : threads_(new QThreadPool) { threads_->setMaxThreadCount(threads); }
+struct WorkerPool::Threads {
+    QThreadPool pool;
+};
+
+WorkerPool::WorkerPool(int threads) : threads_(new Threads) { threads_->pool.setMaxThreadCount(threads); }
 
 void WorkerPool::start(std::function<void()> task) {
     std::function<void()> run = [task = std::move(task)] {
@@ -39,7 +43,7 @@ void WorkerPool::start(std::function<void()> task) {
         task();
     };
     handed_over();
-    threads_->start(std::move(run));
+    threads_->pool.start(std::move(run));
 }
 
 }  // namespace platform

@@ -4,8 +4,6 @@
 // for a task to end.
 #include <functional>
 
-class QThreadPool;
-
 namespace platform {
 
 class WorkerPool {
@@ -19,7 +17,8 @@ public:
     void start(std::function<void()> task);
 
 private:
-    QThreadPool* threads_;  // never deleted
+    struct Threads;     // the backend's own pool
+    Threads* threads_;  // never deleted
 };
 
 }  // namespace platform

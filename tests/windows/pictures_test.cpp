@@ -1,0 +1,297 @@
+// The pictures layer on Windows, under Wine: decoding through WIC after our
+// own header reading, refusals before anything is allocated, orientation,
+// reduced copies, the saved bitmap and the decoding pools.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <psapi.h>
+
+#include <atomic>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <memory>
+#include <string>
+
+#include "platform/core/error.h"
+#include "platform/pictures/cell_picture.h"
+#include "platform/pictures/decode_budget.h"
+#include "platform/pictures/neighbour_pictures.h"
+#include "platform/pictures/picture.h"
+#include "platform/pictures/picture_prefetch.h"
+#include "platform/pictures/win32/picture_pixels.h"
+
+using platform::Picture;
+
+namespace {
+
+std::string read_bytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// The pictures made by ImageMagick when the tests were built.
+std::string fixture(const char* name) { return read_bytes(std::string(GLIMMERBOX_PICTURE_FIXTURES) + "/" + name); }
+
+std::string le16(unsigned v) { return {char(v), char(v >> 8)}; }
+std::string le32(unsigned v) { return le16(v & 0xFFFF) + le16(v >> 16); }
+std::string be16(unsigned v) { return {char(v >> 8), char(v)}; }
+std::string be32(unsigned v) { return be16(v >> 16) + be16(v & 0xFFFF); }
+
+// A JPEG with an EXIF block holding only the orientation, put after its start marker.
+std::string with_orientation(const std::string& jpeg, unsigned orientation) {
+    const std::string tiff = std::string("II") + le16(42) + le32(8) + le16(1) + le16(0x0112) + le16(3) + le32(1) +
+                             le16(orientation) + le16(0) + le32(0);
+    const std::string body = std::string("Exif\0\0", 6) + tiff;
+    return jpeg.substr(0, 2) + "\xFF\xE1" + be16(unsigned(body.size()) + 2) + body + jpeg.substr(2);
+}
+
+// Headers that claim a size, followed by a few bytes.
+std::string bmp_claiming(unsigned w, unsigned h) {
+    return "BM" + le32(54) + le32(0) + le32(54) + le32(40) + le32(w) + le32(h) + le16(1) + le16(24) + le32(0) +
+           le32(0) + le32(2834) + le32(2834) + le32(0) + le32(0) + std::string(64, '\0');
+}
+std::string gif_claiming(unsigned w, unsigned h) {
+    return std::string("GIF89a") + le16(w) + le16(h) + std::string("\0\0\0", 3) + "," + le32(0) + le16(w) +
+           le16(h) + std::string("\0\x02\x02\x4c\x01\0;", 7);
+}
+std::string jpeg_claiming(unsigned w, unsigned h) {
+    return std::string("\xFF\xD8\xFF\xC0", 4) + be16(17) + "\x08" + be16(h) + be16(w) + "\x03" +
+           std::string("\x01\x22\0\x02\x11\x01\x03\x11\x01", 9) + std::string(64, '\0');
+}
+std::string png_claiming(unsigned w, unsigned h) {
+    return std::string("\x89PNG\r\n\x1a\n", 8) + be32(13) + "IHDR" + be32(w) + be32(h) +
+           std::string("\x08\x06\0\0\0", 5) + be32(0) + std::string(64, '\0');
+}
+// A baseline JPEG written by hand, flat mid-grey: each 8 x 8 block takes two
+// bits (a one-bit code for "no change" and one for "end of block"), so a
+// picture of many pixels comes in a file of an honest size.
+std::string grey_jpeg(unsigned w, unsigned h) {
+    std::string s("\xFF\xD8\xFF\xDB", 4);
+    s += be16(67) + '\0' + std::string(64, '\x01');
+    s += "\xFF\xC0" + be16(11) + '\x08' + be16(h) + be16(w) + std::string("\x01\x01\x11\x00", 4);
+    const std::string one_code = '\x01' + std::string(15, '\0') + '\0';
+    s += "\xFF\xC4" + be16(38) + '\0' + one_code + '\x10' + one_code;
+    s += "\xFF\xDA" + be16(8) + std::string("\x01\x01\x00\x00\x3F\x00", 6);
+    const std::size_t bits = 2 * std::size_t((w + 7) / 8) * std::size_t((h + 7) / 8);
+    s += std::string((bits + 7) / 8, '\0');
+    if (bits % 8) s.back() = char(0xFF >> (bits % 8));  // padded with ones
+    return s + "\xFF\xD9";
+}
+
+// An icon whose directory says 32 x 32 while its PNG says otherwise.
+std::string ico_claiming(unsigned w, unsigned h) {
+    const std::string png = png_claiming(w, h);
+    return le16(0) + le16(1) + le16(1) + std::string("\x20\x20\0\0", 4) + le16(1) + le16(32) +
+           le32(unsigned(png.size())) + le32(22) + png;
+}
+
+class WinPictures : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char base[MAX_PATH];
+        ASSERT_GT(::GetTempPathA(MAX_PATH, base), 0u);
+        dir_ = std::string(base) + "glimmerbox-pictures-" + std::to_string(::GetCurrentProcessId()) + "-" +
+               ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        ASSERT_TRUE(::CreateDirectoryA(dir_.c_str(), nullptr));
+    }
+    void TearDown() override {
+        WIN32_FIND_DATAA found;
+        const HANDLE h = ::FindFirstFileA((dir_ + "\\*").c_str(), &found);
+        if (h != INVALID_HANDLE_VALUE) {
+            do {
+                const std::string p = dir_ + "\\" + found.cFileName;
+                ::SetFileAttributesA(p.c_str(), FILE_ATTRIBUTE_NORMAL);
+                if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ::RemoveDirectoryA(p.c_str());
+                else ::DeleteFileA(p.c_str());
+            } while (::FindNextFileA(h, &found));
+            ::FindClose(h);
+        }
+        ::RemoveDirectoryA(dir_.c_str());
+    }
+    std::string file(const std::string& name) const { return dir_ + "\\" + name; }
+    std::string write(const std::string& name, const std::string& bytes) const {
+        std::ofstream(file(name), std::ios::binary) << bytes;
+        return file(name);
+    }
+    std::string dir_;
+};
+
+std::pair<int, int> size_of(const Picture& p) { return {p.width_px(), p.height_px()}; }
+
+// The pixel's colour as 0xRRGGBB, each component rounded to 0 or 255 when
+// within 40 of it (JPEG's colours are near), else 0x808080 as a mark.
+unsigned colour_at(const Picture& p, int x, int y) {
+    const std::uint32_t v = p.data()->pixels[std::size_t(y) * std::size_t(p.width_px()) + std::size_t(x)];
+    unsigned out = 0;
+    for (int shift : {16, 8, 0}) {
+        const unsigned c = (v >> shift) & 0xFF;
+        if (c > 40 && c < 215) return 0x808080;
+        out |= (c >= 215 ? 0xFFu : 0u) << shift;
+    }
+    return out;
+}
+
+int error_of(const std::function<void()>& f) {
+    try {
+        f();
+    } catch (const platform::Error& e) {
+        return e.number();
+    }
+    return 0;
+}
+
+std::size_t peak_memory() {
+    PROCESS_MEMORY_COUNTERS counters{};
+    counters.cb = sizeof counters;
+    ::GetProcessMemoryInfo(::GetCurrentProcess(), &counters, sizeof counters);
+    return counters.PeakWorkingSetSize;
+}
+
+constexpr unsigned kRed = 0xFF0000, kGreen = 0x00FF00, kBlue = 0x0000FF;
+
+TEST_F(WinPictures, EachKindDecodesUprightToItsSizeAndColours) {
+    const std::string halves = fixture("halves.jpg");  // 40 x 20, left red, right blue
+    const struct {
+        const char* name;
+        std::string bytes;
+        int width, height;
+        int x1, y1;
+        unsigned colour1;
+        int x2, y2;
+        unsigned colour2;
+    } cases[] = {
+        {"r.bmp", fixture("red.bmp"), 33, 17, 0, 0, kRed, 32, 16, kRed},
+        {"g.gif", fixture("green-then-blue.gif"), 25, 20, 0, 0, kGreen, 24, 19, kGreen},  // the first frame
+        {"placed.gif", fixture("placed.gif"), 8, 6, 3, 3, kBlue, 1, 1, 0},  // a frame placed on its screen
+        {"b.jpg", fixture("blue.jpg"), 40, 30, 2, 2, kBlue, 37, 27, kBlue},
+        {"multi.ico", fixture("red16-green48-blue32.ico"), 48, 48, 0, 0, kGreen, 47, 47, kGreen},  // the largest
+        {"png.jpg", fixture("red.png"), 12, 9, 0, 0, kRed, 11, 8, kRed},  // by content, not name
+        {"grey.jpg", grey_jpeg(64, 48), 64, 48, 0, 0, 0x808080, 63, 47, 0x808080},
+        {"o1.jpg", halves, 40, 20, 5, 10, kRed, 35, 10, kBlue},
+        {"o6.jpg", with_orientation(halves, 6), 20, 40, 10, 5, kRed, 10, 35, kBlue},  // a quarter clockwise
+        {"o8.jpg", with_orientation(halves, 8), 20, 40, 10, 5, kBlue, 10, 35, kRed},
+        {"o3.jpg", with_orientation(halves, 3), 40, 20, 5, 10, kBlue, 35, 10, kRed},
+    };
+    for (const auto& c : cases) {
+        const Picture p = platform::load_picture(write(c.name, c.bytes));
+        ASSERT_EQ(size_of(p), std::pair(c.width, c.height)) << c.name;
+        EXPECT_EQ(colour_at(p, c.x1, c.y1), c.colour1) << c.name;
+        EXPECT_EQ(colour_at(p, c.x2, c.y2), c.colour2) << c.name;
+    }
+    EXPECT_EQ(platform::decode_budget().in_use(), 0u) << "every decode gives its memory back";
+}
+
+TEST_F(WinPictures, LyingTruncatedAndMissingFilesAreRefusedBeforeAnythingIsAllocated) {
+    const std::string bmp = fixture("red.bmp");
+    platform::DecodeBudget& budget = platform::decode_budget();
+    budget.reset_peak();
+    const std::size_t peak_before = peak_memory();
+    for (const auto& [name, bytes] : std::vector<std::pair<std::string, std::string>>{
+             {"bomb.bmp", bmp_claiming(60000, 60000)},
+             {"bomb.gif", gif_claiming(60000, 60000)},
+             {"bomb.jpg", jpeg_claiming(60000, 60000)},
+             {"bomb.png", png_claiming(60000, 60000)},
+             {"bomb.ico", ico_claiming(60000, 60000)},
+             // Within the pixel limit, but not in a file of a few bytes.
+             {"lying.jpg", jpeg_claiming(12000, 12000)},
+             {"lying.ico", ico_claiming(8000, 8000)},
+             {"lying.bmp", bmp_claiming(2000, 2000)},  // too short for its rows
+             // 1 GB of pixels in 27 KB: padding defeats a pixels-per-byte test, not the budget.
+             {"padded-bomb.gif", gif_claiming(16000, 16000) + std::string(27000, '\0')},
+             {"truncated.bmp", bmp.substr(0, bmp.size() / 2)},
+             {"head.jpg", fixture("blue.jpg").substr(0, 100)},  // cut before its frame header
+             {"empty.jpg", ""},
+             {"text.jpg", "not a picture at all"}}) {
+        const std::string path = write(name, bytes);
+        EXPECT_EQ(error_of([&] { platform::load_picture(path); }), platform::err::kInvalidPicture) << name;
+        EXPECT_EQ(error_of([&] { platform::load_cell_picture(path, 40, 40); }), platform::err::kInvalidPicture)
+            << name;
+    }
+    // 144 million pixels in 560 KB, honestly: at its own size only the budget refuses it.
+    const std::string large = write("large.jpg", grey_jpeg(12000, 12000));
+    EXPECT_EQ(error_of([&] { platform::load_picture(large); }), platform::err::kInvalidPicture);
+    EXPECT_EQ(budget.peak(), 0u) << "nothing was reserved for a refused file";
+    EXPECT_LT(peak_memory() - peak_before, std::size_t(64) << 20) << "nor allocated by a decoder";
+    // Its cell fits: the decoder's own copy and a few pixels of ours.
+    EXPECT_EQ(colour_at(platform::load_cell_picture(large, 40, 40), 20, 20), 0x808080u);
+    EXPECT_EQ(error_of([&] { platform::load_picture(file("missing.jpg")); }), platform::err::kFileNotFound);
+    ASSERT_TRUE(::CreateDirectoryA(file("folder.jpg").c_str(), nullptr));
+    EXPECT_EQ(error_of([&] { platform::load_picture(file("folder.jpg")); }), platform::err::kFileNotFound);
+}
+
+TEST_F(WinPictures, DecodingAheadKeepsToItsLimitStopFlagAndStamp) {
+    const std::string path = write("b.jpg", fixture("blue.jpg"));
+    platform::FileStamp opened, now;
+    EXPECT_TRUE(platform::load_picture_within(path, 40 * 30 * 4, opened).empty()) << "over the limit";
+    ASSERT_TRUE(platform::file_stamp(path, now));
+    EXPECT_EQ(opened, now);
+    EXPECT_EQ(now.size, std::int64_t(fixture("blue.jpg").size()));
+    EXPECT_EQ(size_of(platform::load_picture_within(path, 1 << 20, opened)), std::pair(40, 30));
+    const auto stop = std::make_shared<std::atomic<bool>>(true);
+    EXPECT_TRUE(platform::load_picture_within(path, 1 << 20, opened, stop).empty()) << "stopped";
+    // Rewritten in place, the file gives another stamp; a folder gives none.
+    write("b.jpg", fixture("red.bmp"));
+    ASSERT_TRUE(platform::file_stamp(path, now));
+    EXPECT_NE(opened, now);
+    EXPECT_FALSE(platform::file_stamp(dir_, now));
+}
+
+TEST_F(WinPictures, ReducedCopiesFitTheirBoxAndStayUpright) {
+    const std::string blue = write("b.jpg", fixture("blue.jpg"));
+    const std::string turned = write("o6.jpg", with_orientation(fixture("halves.jpg"), 6));
+    const std::string gif = write("g.gif", fixture("green-then-blue.gif"));
+    EXPECT_EQ(size_of(platform::load_picture_fitting(blue, 20, 20)), std::pair(20, 15));
+    EXPECT_EQ(size_of(platform::load_picture_fitting(blue, 400, 400)), std::pair(40, 30)) << "never enlarged";
+    EXPECT_EQ(size_of(platform::load_picture_fitting(turned, 10, 10)), std::pair(5, 10));
+    // A cell follows its box's shape, never larger than the picture.
+    EXPECT_EQ(size_of(platform::load_cell_picture(blue, 10, 50)), std::pair(10, 30));
+    const Picture cell = platform::load_cell_picture(turned, 8, 16);
+    ASSERT_EQ(size_of(cell), std::pair(8, 16));
+    EXPECT_EQ(colour_at(cell, 4, 2), kRed);
+    EXPECT_EQ(colour_at(cell, 4, 13), kBlue);
+    EXPECT_EQ(colour_at(platform::load_cell_picture(gif, 5, 4), 2, 2), kGreen);
+    const std::string placed = write("placed.gif", fixture("placed.gif"));
+    EXPECT_EQ(colour_at(platform::load_cell_picture(placed, 4, 3), 2, 1), kBlue) << "the frame placed, then reduced";
+    EXPECT_EQ(platform::twips_to_device_px_x(1440), 96) << "an inch at Wine's logical 96 DPI";
+}
+
+TEST_F(WinPictures, SavedBitmapRoundTripsAndNeverReplacesAReadOnlyFile) {
+    const Picture turned = platform::load_picture(write("o6.jpg", with_orientation(fixture("halves.jpg"), 6)));
+    const std::string out = file("out.bmp");
+    platform::save_picture_bmp(turned, out);
+    const std::string bytes = read_bytes(out);
+    ASSERT_EQ(bytes.size(), 54u + 40u * (20u * 3u)) << "24 bits a pixel, rows padded to four bytes";
+    EXPECT_EQ(bytes.substr(28, 2), le16(24));
+    const Picture again = platform::load_picture(out);
+    ASSERT_EQ(size_of(again), std::pair(20, 40));
+    EXPECT_EQ(colour_at(again, 10, 5), kRed);
+    EXPECT_EQ(colour_at(again, 10, 35), kBlue);
+
+    const std::string kept = write("kept.bmp", "mine");
+    ASSERT_TRUE(::SetFileAttributesA(kept.c_str(), FILE_ATTRIBUTE_READONLY));
+    EXPECT_EQ(error_of([&] { platform::save_picture_bmp(turned, kept); }), platform::err::kPathFileAccess);
+    EXPECT_TRUE(read_bytes(kept) == "mine") << "the read-only file was replaced";
+    EXPECT_EQ(error_of([&] { platform::save_picture_bmp(turned, file("no-such-folder\\x.bmp")); }),
+              platform::err::kPathFileAccess);
+}
+
+TEST_F(WinPictures, PoolsDecodeAheadOnTheirThreads) {
+    const std::string blue = write("b.jpg", fixture("blue.jpg"));
+    const std::string red = write("r.bmp", fixture("red.bmp"));
+    const std::string broken = write("x.jpg", "broken");
+    platform::PicturePrefetch prefetch(10, 10);
+    prefetch.enqueue({{0, blue}, {1, red}, {2, broken}});
+    EXPECT_EQ(size_of(prefetch.take(0, blue)), std::pair(10, 10));
+    EXPECT_EQ(size_of(prefetch.take(1, red)), std::pair(10, 10));
+    EXPECT_EQ(error_of([&] { prefetch.take(2, broken); }), platform::err::kInvalidPicture);
+    EXPECT_EQ(prefetch.held(), 0);
+
+    platform::NeighbourPictures neighbours;
+    neighbours.decode_ahead({red, blue});
+    neighbours.wait_idle();
+    EXPECT_EQ(neighbours.held_paths(), (std::vector<std::string>{red, blue}));
+    EXPECT_EQ(colour_at(neighbours.take(blue), 3, 3), kBlue);
+}
+
+}  // namespace
