@@ -57,7 +57,7 @@ glimmerbox_layer(glimmerbox_platform_picture_bytes platform/pictures SOURCES pic
 # Windows), neighbours and cells decoded ahead as on Linux.
 glimmerbox_layer(glimmerbox_platform_pictures platform/pictures
   SOURCES win32/picture.cpp win32/picture_file.cpp win32/picture_decode.cpp win32/wic_decode.cpp
-          win32/com.cpp win32/upright.cpp win32/atomic_file.cpp win32/cell_picture.cpp win32/worker_pool.cpp
+          win32/com.cpp win32/upright.cpp win32/cell_picture.cpp win32/worker_pool.cpp
           decode_budget.cpp picture_prefetch.cpp neighbour_pictures.cpp
   LINKS glimmerbox_platform_picture_bytes glimmerbox_platform_files)
 target_link_libraries(glimmerbox_platform_pictures PRIVATE windowscodecs ole32 uuid gdi32 user32)

@@ -9,7 +9,6 @@
 #include "platform/files/files.h"
 #include "platform/pictures/bitmap_file.h"
 #include "platform/pictures/decode_budget.h"
-#include "platform/pictures/win32/atomic_file.h"
 #include "platform/pictures/win32/picture_decode.h"
 #include "platform/pictures/win32/picture_file.h"
 
@@ -103,7 +102,7 @@ void save_picture_bmp(const Picture& picture, const std::string& path) {
         }
         return row.data();
     });
-    win32::write_file_replacing(path, bytes);
+    write_file_atomically(path, bytes);
 }
 
 // Nothing to set on Windows: WIC allocates what our own header reading let
