@@ -101,7 +101,9 @@ class Kde:
         reply, _ = self.bus.call_with_unix_fd_list_sync(
             "org.kde.KWin", "/org/kde/KWin/ScreenShot2", "org.kde.KWin.ScreenShot2", "CaptureWorkspace",
             GLib.Variant("(a{sv}h)", (options, fds.append(w))), None, Gio.DBusCallFlags.NONE, 10000, fds, None)
-        os.close(w)
+        # The list holds a copy of the write end: the data ends when both close.
+        for fd in [w] + fds.steal_fds():
+            os.close(fd)
         with os.fdopen(r, "rb") as f:
             data = f.read()
         meta = reply.unpack()[0]

@@ -134,7 +134,7 @@ class PlasmaWayland(WaylandRow):
         x.run(["dbus-update-activation-environment", "DISPLAY=" + display,
                "WAYLAND_DISPLAY=" + x.env["WAYLAND_DISPLAY"]])
         x.client = CompositorClient(x, "kde")
-        plasma = x.start_group(["plasmashell"], env=dict(x.env, QT_QPA_PLATFORM="wayland"))
+        plasma = x.start_group(["plasmashell"], env=dict(x.env, QT_QPA_PLATFORM="wayland"), log=x.log)
         x.native_input = KwinInput(x) if self.native else None
 
         def drawn():
