@@ -143,12 +143,12 @@ class Run:
     def wait_screen(self, what, test, timeout=20):
         poll(what, lambda: test(self.screen()), timeout=timeout, interval=0.1)
 
-    def set_wallpaper(self, row, action, test, what):
+    def set_wallpaper(self, row, action, test, what, timeout=20):
         self.p.click_file(row)
         self.p.choose_action(action)
         self.minimise()
         try:
-            self.wait_screen(what, test)
+            self.wait_screen(what, test, timeout)
         finally:
             self.restore()
 
