@@ -143,12 +143,12 @@ class Run:
     def wait_screen(self, what, test, timeout=20):
         poll(what, lambda: test(self.screen()), timeout=timeout, interval=0.1)
 
-    def set_wallpaper(self, row, action, test, what, timeout=20):
+    def set_wallpaper(self, row, action, test, what):
         self.p.click_file(row)
         self.p.choose_action(action)
         self.minimise()
         try:
-            self.wait_screen(what, test, timeout)
+            self.wait_screen(what, test)
         finally:
             self.restore()
 

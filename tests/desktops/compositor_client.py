@@ -84,6 +84,9 @@ class Gnome:
         # Absolute motion needs a screen cast stream: from the corner instead.
         self.input("NotifyPointerMotionRelative", GLib.Variant("(dd)", (-5000.0, -5000.0)))
         self.input("NotifyPointerMotionRelative", GLib.Variant("(dd)", (float(x), float(y))))
+        # mutter finds the window under the pointer at its next frame: a
+        # press before that goes to the window the pointer came from.
+        time.sleep(0.1)
 
     def click(self):
         for down in (True, False):
