@@ -8,9 +8,8 @@ from checks import HEIGHT, WHITE, WIDTH, Run, near
 from desktop_session import Failure, poll
 from program import Program
 from rows import Row
-from wayland_session import CompositorClient, GnomeInput, KwinInput, WaylandSession
+from wayland_session import FAKE_INPUT_XML, CompositorClient, GnomeInput, KwinInput, WaylandSession
 
-NATIVE_ONLY = ("centre", "auto_show")
 SAME_AS_XWAYLAND = "set as through XWayland; natively only the centred picture and Auto Show are checked"
 
 
@@ -83,7 +82,8 @@ class GnomeWayland(WaylandRow):
         auth = poll("the XWayland cookie", lambda: sorted(
             p for p in os.listdir(x.env["XDG_RUNTIME_DIR"]) if p.startswith(".mutter-Xwaylandauth.")))
         x.x_ready(display, os.path.join(x.env["XDG_RUNTIME_DIR"], auth[0]))
-        x.client = poll("the shell's bus services", lambda: self.client_or_none(shell), timeout=20, interval=0.2)
+        x.client = CompositorClient(x, "gnome")
+        poll("the shell's screenshot service", lambda: self.answering(shell), timeout=20, interval=0.2)
         x.native_input = GnomeInput(x.client) if self.native else None
         # It starts in the overview, which only the compositor's own input
         # leaves: leave it until the plain background shows.
@@ -96,14 +96,11 @@ class GnomeWayland(WaylandRow):
             return False
         poll("the GNOME desktop", desktop_shown, timeout=30, interval=0.3)
 
-    def client_or_none(self, shell):
+    def answering(self, shell):
         if shell.poll() is not None:
             raise Failure(f"gnome-shell exited with status {shell.returncode}")
         try:
-            client = CompositorClient(self.x, "gnome")
-            self.x.client = client
-            self.x.shot()
-            return client
+            return self.x.shot()
         except Failure:
             return None
 
@@ -115,7 +112,11 @@ class PlasmaWayland(WaylandRow):
     needs = WaylandRow.needs + ("kwin_wayland", "plasmashell", "dbus-update-activation-environment")
     panels = (0, 50)
     minimise_key = "super+Next"  # KWin's Window Minimize
-    not_checked = {}
+
+    def __init__(self, native=False):
+        super().__init__(native)
+        if native:  # to build the fake input client
+            self.needs = self.needs + ("cc", "wayland-scanner", FAKE_INPUT_XML)
 
     def start_desktop(self):
         x = self.x

@@ -5,6 +5,7 @@ the screen is read through the compositor's screenshot service, and the
 program's own pixels through its window."""
 import glob
 import os
+import pwd
 import re
 import select
 import subprocess
@@ -12,6 +13,7 @@ import subprocess
 from desktop_session import DesktopSession, Failure, Shot, poll
 
 HERE = os.path.dirname(os.path.abspath(__file__))
+FAKE_INPUT_XML = "/usr/share/plasma-wayland-protocols/fake-input.xml"
 
 
 class CompositorClient:
@@ -64,7 +66,7 @@ class WaylandSession(DesktopSession):
         if xauthority:
             self.env["XAUTHORITY"] = xauthority
             # This process reads pixels through Xlib too, without the cookie.
-            self.run(["xhost", "+si:localuser:" + os.environ.get("USER", "root")])
+            self.run(["xhost", "+si:localuser:" + pwd.getpwuid(os.getuid()).pw_name])
         poll("XWayland answering", lambda: self.run(["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"],
                                                     check=False).count("window id"))
 
@@ -115,9 +117,8 @@ class KwinInput:
         self.session = session
         build = os.path.join(session.tmp, "fake-input")
         os.makedirs(build)
-        xml = "/usr/share/plasma-wayland-protocols/fake-input.xml"
         for kind, out in (("client-header", "fake-input-client.h"), ("private-code", "fake-input.c")):
-            session.run(["wayland-scanner", kind, xml, os.path.join(build, out)])
+            session.run(["wayland-scanner", kind, FAKE_INPUT_XML, os.path.join(build, out)])
         self.binary = os.path.join(build, "fake_input")
         session.run(["cc", "-O1", "-o", self.binary, "-I", build, os.path.join(HERE, "fake_input.c"),
                      os.path.join(build, "fake-input.c"), "-lwayland-client"])
