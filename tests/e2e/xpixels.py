@@ -26,6 +26,13 @@ class XPixels:
             raise RuntimeError("cannot open display " + display_name)
         self.root = self.x.XDefaultRootWindow(self.display)
         self.window = int(window, 0) if window else None
+        if self.window:
+            # A window away (unmapped) cannot be read: Xlib's default handler
+            # would end this process, where the read should give None.
+            handler = ctypes.CFUNCTYPE(ctypes.c_int, ctypes.c_void_p, ctypes.c_void_p)
+            self.ignore_errors = handler(lambda display, event: 0)
+            self.x.XSetErrorHandler.argtypes = [handler]
+            self.x.XSetErrorHandler(self.ignore_errors)
         self.x.XTranslateCoordinates.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_ulong, ctypes.c_int,
                                                  ctypes.c_int, ctypes.POINTER(ctypes.c_int),
                                                  ctypes.POINTER(ctypes.c_int), ctypes.POINTER(ctypes.c_ulong)]
