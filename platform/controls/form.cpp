@@ -1,4 +1,5 @@
 #include <QCloseEvent>
+#include <QWindowStateChangeEvent>
 #include <QMainWindow>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -56,8 +57,12 @@ private:
             // turns from minimised to normal: that is what the window system
             // says at once after our minimise, not the window coming back.
             case QEvent::Show: return w->isWindow() && !event.spontaneous();
-            // A maximise is reported even where a minimise is not.
-            case QEvent::WindowStateChange: return w->isWindow() && (w->windowState() & Qt::WindowMaximized);
+            // A maximise is reported even where a minimise is not. A window
+            // maximised before is reported maximised again while it is away
+            // (a Wayland compositor deactivating it): that is no maximise.
+            case QEvent::WindowStateChange:
+                return w->isWindow() && (w->windowState() & Qt::WindowMaximized) &&
+                       !(static_cast<const QWindowStateChangeEvent&>(event).oldState() & Qt::WindowMaximized);
             default: return false;
         }
     }

@@ -8,6 +8,7 @@ cannot be taken for each other, nor for a stretched or zoomed one."""
 import os
 import subprocess
 import sys
+import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
 from program import Program, near  # noqa: E402
@@ -102,17 +103,42 @@ class Run:
                 x.procs.append(proc)
                 return proc
             x.start = start
-        self.p = Program(x, binary, folder)
+        self.p = self.program(binary, folder)
+
+    def program(self, binary, folder):
+        return Program(self.x, binary, folder)
+
+    def minimised(self):
+        return self.x.is_minimized(self.p.frame)
 
     def minimise(self):
         self.x.run(["xdotool", "windowminimize", self.p.frame])
-        poll("the frame minimised", lambda: self.x.is_minimized(self.p.frame))
+        poll("the frame minimised", self.minimised)
 
     def restore(self):
         self.x.run(["wmctrl", "-i", "-a", self.p.frame])
         poll("the frame restored and active", lambda: not self.x.is_minimized(self.p.frame)
              and self.x.run(["xdotool", "getactivewindow"], check=False).strip() == self.p.frame
              and near(self.p.pixel(60 + 150, 135 + 2500), WHITE))
+
+    def show_stopped(self):
+        """After a restore: only the show's stop gives the frame its own title back."""
+        poll("the show stopped (the frame's title back to v1.7)", lambda: self.p.title().startswith("v1.7"),
+             timeout=5)
+
+    def showing(self):
+        """Which picture is centred on screen, or None."""
+        shot = self.screen()
+        return next((c for _, c in PICTURES if centred_on(shot, c)), None)
+
+    def stays(self, what, seconds):
+        """The picture centred on screen stays the same for that long."""
+        first = poll(what, self.showing, timeout=5, interval=0.1)
+        deadline = time.monotonic() + seconds
+        while time.monotonic() < deadline:
+            now = self.showing()
+            if now != first:
+                raise Failure(f"{what}: {first} changed to {now}")
 
     def wait_screen(self, what, test, timeout=20):
         poll(what, lambda: test(self.screen()), timeout=timeout, interval=0.1)
@@ -145,16 +171,15 @@ class Run:
         self.set_wallpaper(3, CENTRED, lambda s: centred_on(s, ODD[1]), "the oddly named picture")
 
     def auto_show(self):
-        """Auto Show changes the picture on screen at least twice."""
+        """Auto Show changes the picture on screen at least twice, and stops
+        once the frame is back."""
         self.p.click_file(0)
         self.p.choose_action(AUTO_SHOW)
-        poll("the frame minimised", lambda: self.x.is_minimized(self.p.frame))
-        colours = [c for _, c in PICTURES]
+        poll("the frame minimised", self.minimised)
         seen = []
 
         def changed_twice():
-            shot = self.screen()
-            now = next((c for c in colours if centred_on(shot, c)), None)
+            now = self.showing()
             if now and (not seen or seen[-1] != now):
                 seen.append(now)
             return len(seen) >= 3
@@ -164,6 +189,7 @@ class Run:
             raise Failure(f"pictures seen on screen: {seen}")
         finally:
             self.restore()
+        self.show_stopped()
 
     def close(self):
         self.p.close()

@@ -42,11 +42,16 @@ class Shot:
         return tuple(self.pixels[i:i + 3])
 
 
-def start_group(argv, env, cwd=None):
+def start_group(argv, env, cwd=None, log=None):
     """A process in a group of its own, so that whatever it forks (desktops
-    like to fork) ends with it."""
-    return subprocess.Popen(argv, env=env, cwd=cwd, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
-                            stderr=subprocess.DEVNULL, start_new_session=True)
+    like to fork) ends with it; its output goes to the file log, if named."""
+    out = open(log, "ab") if log else subprocess.DEVNULL
+    try:
+        return subprocess.Popen(argv, env=env, cwd=cwd, stdin=subprocess.DEVNULL, stdout=out,
+                                stderr=subprocess.STDOUT if log else subprocess.DEVNULL, start_new_session=True)
+    finally:
+        if log:
+            out.close()
 
 
 def end_group(proc):
@@ -68,8 +73,8 @@ def end_group(proc):
 class DesktopSession(XSession):
     """XSession with a session bus of its own and a desktop name."""
 
-    def __init__(self, desktop_name=None):
-        super().__init__()
+    def __init__(self, desktop_name=None, server=True):
+        super().__init__(server=server)
         self.groups = []
         for d in ("Desktop", "Pictures"):
             os.makedirs(os.path.join(self.env["HOME"], d), exist_ok=True)
@@ -92,8 +97,8 @@ class DesktopSession(XSession):
             raise Failure("a private bus did not start")
         return address
 
-    def start_group(self, argv, env=None):
-        proc = start_group(argv, env or self.env, cwd=self.env["HOME"])
+    def start_group(self, argv, env=None, log=None):
+        proc = start_group(argv, env or self.env, cwd=self.env["HOME"], log=log)
         self.groups.append(proc)
         return proc
 

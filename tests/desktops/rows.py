@@ -6,7 +6,7 @@ import os
 import shutil
 import subprocess
 
-from checks import HEIGHT, near
+from checks import HEIGHT, Run, near
 from desktop_session import DesktopSession, Failure, Shot, poll
 
 
@@ -38,6 +38,10 @@ class Row:
 
     def program_binary(self, binary):
         return binary
+
+    def checks(self, x, binary, folder):
+        """The program started on this desktop, with the checks to make."""
+        return Run(x, self.screen, self.program_binary(binary), folder, self.program_env(), self.program_prefix())
 
     def screen(self):
         shot = self.x.shot()

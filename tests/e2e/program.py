@@ -15,7 +15,7 @@ class Program:
         self.folder = folder
         self.proc = x.start([binary] + list(args), cwd=folder)
         self.frame = poll("the frame window", lambda: x.find_window(r"^v1\.7"))
-        self.px = XPixels(x.env["DISPLAY"])
+        self.px = XPixels(x.env["DISPLAY"], self.frame if x.rootless else None)
         self.left, self.top = self._client_origin()
         poll("the frame active", lambda: x.run(["xdotool", "getactivewindow"], check=False).strip() == self.frame)
 

@@ -6,7 +6,9 @@ import ctypes.util
 
 
 class XPixels:
-    def __init__(self, display_name):
+    def __init__(self, display_name, window=None):
+        """With a window, screen positions are read through that window,
+        for servers that refuse to read the root window."""
         self.x = ctypes.CDLL(ctypes.util.find_library("X11") or "libX11.so.6")
         self.x.XOpenDisplay.restype = ctypes.c_void_p
         self.x.XOpenDisplay.argtypes = [ctypes.c_char_p]
@@ -23,6 +25,17 @@ class XPixels:
         if not self.display:
             raise RuntimeError("cannot open display " + display_name)
         self.root = self.x.XDefaultRootWindow(self.display)
+        self.window = int(window, 0) if window else None
+        if self.window:
+            # A window away (unmapped) cannot be read: Xlib's default handler
+            # would end this process, where the read should give None.
+            handler = ctypes.CFUNCTYPE(ctypes.c_int, ctypes.c_void_p, ctypes.c_void_p)
+            self.ignore_errors = handler(lambda display, event: 0)
+            self.x.XSetErrorHandler.argtypes = [handler]
+            self.x.XSetErrorHandler(self.ignore_errors)
+        self.x.XTranslateCoordinates.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_ulong, ctypes.c_int,
+                                                 ctypes.c_int, ctypes.POINTER(ctypes.c_int),
+                                                 ctypes.POINTER(ctypes.c_int), ctypes.POINTER(ctypes.c_ulong)]
         self.xtst = ctypes.CDLL(ctypes.util.find_library("Xtst") or "libXtst.so.6")
         self.xtst.XTestFakeKeyEvent.argtypes = [ctypes.c_void_p, ctypes.c_uint, ctypes.c_int, ctypes.c_ulong]
         self.x.XStringToKeysym.restype = ctypes.c_ulong
@@ -43,7 +56,14 @@ class XPixels:
     def pixel(self, px, py):
         all_planes = 0xFFFFFFFF
         z_pixmap = 2
-        image = self.x.XGetImage(self.display, self.root, px, py, 1, 1, all_planes, z_pixmap)
+        source = self.root
+        if self.window:
+            wx, wy, child = ctypes.c_int(), ctypes.c_int(), ctypes.c_ulong()
+            if not self.x.XTranslateCoordinates(self.display, self.root, self.window, px, py,
+                                                ctypes.byref(wx), ctypes.byref(wy), ctypes.byref(child)):
+                return None
+            source, px, py = self.window, wx.value, wy.value
+        image = self.x.XGetImage(self.display, source, px, py, 1, 1, all_planes, z_pixmap)
         if not image:
             return None
         value = self.x.XGetPixel(image, 0, 0)

@@ -29,7 +29,13 @@ def poll(what, fn, timeout=10.0, interval=0.05):
 
 
 class XSession:
-    def __init__(self, width=1280, height=800):
+    # True where the root window cannot be read (rootless XWayland): pixels
+    # are then read through the program's own window.
+    rootless = False
+
+    def __init__(self, width=1280, height=800, server=True):
+        """With server False only the private folders are made; whoever
+        starts the X server sets DISPLAY."""
         self.tmp = tempfile.mkdtemp(prefix="glimmerbox-e2e-")
         self.env = dict(os.environ)
         for var in ("WAYLAND_DISPLAY", "XDG_CURRENT_DESKTOP", "SWAYSOCK", "DBUS_SESSION_BUS_ADDRESS"):
@@ -47,6 +53,10 @@ class XSession:
             os.makedirs(self.env[d], exist_ok=True)
         os.chmod(self.env["XDG_RUNTIME_DIR"], 0o700)
         self.procs = []
+        if server:
+            self._start_server(width, height)
+
+    def _start_server(self, width, height):
         r, w = os.pipe()
         xvfb = subprocess.Popen(
             ["Xvfb", "-displayfd", str(w), "-screen", "0", f"{width}x{height}x24",

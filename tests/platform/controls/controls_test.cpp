@@ -107,6 +107,8 @@ TEST_F(ControlsTest, AMinimiseTheWindowSystemDoesNotReportHoldsUntilTheWindowIsB
         std::function<void(Form&)> then;
         int expected;
         bool child = false;
+        // The state before the minimise, which the window system also reports after it.
+        Qt::WindowState before = Qt::WindowNoState;
     };
     const auto reported_as = [](Qt::WindowState s) { return [s](Form& f) { f.window()->setWindowState(s); }; };
     const auto activated = [](Form& f) { QApplication::setActiveWindow(f.window()); };
@@ -131,6 +133,7 @@ TEST_F(ControlsTest, AMinimiseTheWindowSystemDoesNotReportHoldsUntilTheWindowIsB
          }, kStateNormal},
         {"set to normal", false, [](Form& f) { f.set_window_state(kStateNormal); }, kStateNormal},
         {"a reported maximise", false, reported_as(Qt::WindowMaximized), kStateMaximized},
+        {"maximised before, reported maximised", false, [](Form&) {}, kStateMinimized, false, Qt::WindowMaximized},
         {"a child, restored in its frame", false, [](Form&) {}, kStateNormal, true},
     };
     for (const auto& row : rows) {
@@ -143,8 +146,9 @@ TEST_F(ControlsTest, AMinimiseTheWindowSystemDoesNotReportHoldsUntilTheWindowIsB
         frame.show();
         child.show();
         QApplication::setActiveWindow(nullptr);
+        if (row.before == Qt::WindowMaximized) f.set_window_state(kStateMaximized);
         f.set_window_state(kStateMinimized);
-        reported_as(Qt::WindowNoState)(f);  // all the window system ever says
+        reported_as(row.before)(f);  // all the window system ever says
         row.then(f);
         EXPECT_EQ(f.window_state(), row.expected);
     }
