@@ -14,6 +14,20 @@ glimmerbox_layer(glimmerbox_platform_store_text platform/store SOURCES store_tex
 glimmerbox_layer(glimmerbox_wallpaper_paths wallpaper SOURCES registry_paths.cpp
   LINKS glimmerbox_platform_core)
 
+# --- win-gui ---
+# The run time: the message loop, DoEvents, message boxes, the screen, post.
+glimmerbox_layer(glimmerbox_platform_runtime platform/core
+  SOURCES win32/runtime.cpp runtime_shared.cpp LINKS glimmerbox_platform_core)
+target_link_libraries(glimmerbox_platform_runtime PRIVATE comctl32)
+# The classic controls and forms over the system's windows; pictures and
+# labels have no window each but are drawn by their form.
+glimmerbox_layer(glimmerbox_platform_controls platform/controls
+  SOURCES win32/control.cpp win32/form.cpp win32/cells.cpp win32/lists.cpp win32/combo_boxes.cpp
+          win32/picture_box.cpp win32/scroll_bar.cpp
+  LINKS glimmerbox_platform_pictures glimmerbox_platform_files glimmerbox_platform_runtime)
+target_link_libraries(glimmerbox_platform_controls PRIVATE comctl32 gdi32)
+# --- end win-gui ---
+
 option(GLIMMERBOX_TESTS "Build the tests" ON)
 if(GLIMMERBOX_TESTS)
   enable_testing()

@@ -1,0 +1,54 @@
+// The run time under Wine: post from any thread runs on the window thread
+// once the current event is done; the screen and twips; the guard behind a
+// real notification.
+#include <atomic>
+#include <stdexcept>
+#include <thread>
+
+#include "gui_env.h"
+#include "platform/controls/form.h"
+#include "platform/core/error.h"
+
+using namespace platform;
+
+namespace {
+
+class Runtime : public wintest::GuiTest {};
+
+TEST_F(Runtime, PostRunsOnTheWindowThreadOnceTheCurrentEventIsDone) {
+    const DWORD window_thread = GetCurrentThreadId();
+    std::atomic<DWORD> ran_on{0};
+    std::thread worker([&] { post([&] { ran_on = GetCurrentThreadId(); }); });
+    worker.join();
+    EXPECT_EQ(ran_on.load(), 0u);  // not inside post
+    ASSERT_TRUE(eventually([&] { return ran_on.load() != 0; }));
+    EXPECT_EQ(ran_on.load(), window_thread);
+    // What a posted function leaves is shown, and the loop goes on.
+    post([] { throw Error(err::kFileNotFound, "gone"); });
+    ASSERT_TRUE(eventually([&] { return !boxes.empty(); }));
+    EXPECT_EQ(boxes[0].icon, MsgIcon::Exclamation);
+}
+
+TEST_F(Runtime, ScreenAndTwipsFollowTheLogicalDpi) {
+    // Wine's default 96 DPI: 15 twips a pixel; the test's X screen is 1024 x 768.
+    EXPECT_EQ(twips_per_pixel_x(), 15.0);
+    EXPECT_EQ(screen_width_twips(), 1024 * 15);
+    EXPECT_EQ(screen_height_twips(), 768 * 15);
+    EXPECT_EQ(twips_to_px_x(337.5), 22);  // 22.5 pixels: halves to even
+    EXPECT_EQ(twips_to_px_y(352.5), 24);  // 23.5
+    EXPECT_EQ(px_to_twips_x(twips_to_px_x(1935)), 1935);
+}
+
+TEST_F(Runtime, AButtonClickThatFailsIsShownInOurWordsAndTheProgramGoesOn) {
+    Form form(FormKind::TopLevel);
+    auto& button = form.add<CommandButton>("cmd");
+    button.on_click = [] { throw std::runtime_error("disk on fire"); };
+    HWND b = button.widget();
+    SendMessageA(form.client(), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(b), BN_CLICKED), reinterpret_cast<LPARAM>(b));
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].icon, MsgIcon::Critical);
+    EXPECT_EQ(boxes[0].text, "Glimmerbox met an unexpected problem.\n\ndisk on fire");
+    EXPECT_EQ(boxes[0].title, "");  // shown with the application's title
+}
+
+}  // namespace
