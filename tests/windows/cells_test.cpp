@@ -1,1 +1,112 @@
+// Pictures and labels are cells their form draws: no window each, drawn at
+// their own size or stretched, with transparency over the background, and a
+// click reaches the topmost cell under it.
+#include <memory>
 
+#include "gui_env.h"
+#include "platform/controls/form.h"
+#include "platform/core/runtime.h"
+#include "platform/pictures/win32/picture_pixels.h"
+
+using namespace platform;
+
+namespace {
+
+class Cells : public wintest::GuiTest {
+protected:
+    Form form{FormKind::TopLevel};
+
+    void SetUp() override {
+        GuiTest::SetUp();
+        form.set_client_size(400 * 15, 300 * 15);
+        form.show();
+    }
+    // One colour (BGRA, premultiplied) all over.
+    static Picture plain(int w, int h, std::uint32_t bgra) {
+        auto data = std::make_shared<PictureData>();
+        data->width = w;
+        data->height = h;
+        data->pixels.assign(static_cast<size_t>(w) * h, bgra);
+        return Picture(data);
+    }
+    COLORREF pixel(int x, int y) {
+        UpdateWindow(form.client());
+        HDC dc = GetDC(form.client());
+        const COLORREF c = GetPixel(dc, x, y);
+        ReleaseDC(form.client(), dc);
+        return c;
+    }
+    void click(int x, int y) {
+        PostMessageA(form.client(), WM_LBUTTONDOWN, MK_LBUTTON, wintest::at(x, y));
+        PostMessageA(form.client(), WM_LBUTTONUP, 0, wintest::at(x, y));
+        DoEvents();
+    }
+    static int child_windows(HWND parent) {
+        int n = 0;
+        EnumChildWindows(parent, [](HWND, LPARAM count) { return ++*reinterpret_cast<int*>(count), TRUE; },
+                         reinterpret_cast<LPARAM>(&n));
+        return n;
+    }
+};
+
+constexpr std::uint32_t kRed = 0xFFFF0000, kBlue = 0xFF0000FF;
+
+TEST_F(Cells, AGridOfPicturesAndLabelsMakesNoWindows) {
+    const int before = child_windows(form.client());
+    for (int i = 0; i < 3000; ++i) {
+        auto& image = form.add<PictureBox>("Image1");
+        auto& label = form.add<Label>("lb_txt");
+        image.move(i % 40 * 150, i / 40 * 150, 120, 120);
+        label.move(i % 40 * 150, i / 40 * 150 + 120, 120, 30);
+        label.fit_font_to_height();
+        EXPECT_EQ(image.widget(), nullptr);
+        if (i == 0) image.set_picture(plain(2, 2, kRed));
+    }
+    EXPECT_EQ(child_windows(form.client()), before);
+    EXPECT_EQ(pixel(1, 1), RGB(255, 0, 0));
+}
+
+TEST_F(Cells, APictureIsDrawnAtItsOwnSizeOrStretchedIntoItsBox) {
+    auto& image = form.add<PictureBox>("Image1");
+    image.move(150, 300, 1500, 1500);  // 10, 20 and 100 x 100 pixels
+    image.set_picture(plain(4, 2, kRed));
+    EXPECT_EQ(image.width(), 4 * 15);  // the box takes the picture's size
+    EXPECT_EQ(image.height(), 2 * 15);
+    EXPECT_EQ(pixel(13, 21), RGB(255, 0, 0));
+    EXPECT_NE(pixel(13, 23), RGB(255, 0, 0));  // below the picture
+    image.set_stretch(true);
+    image.move(150, 300, 1500, 1500);
+    EXPECT_EQ(pixel(60, 70), RGB(255, 0, 0));
+    EXPECT_EQ(pixel(108, 118), RGB(255, 0, 0));
+    // A transparent picture shows the window's background, not black.
+    image.set_picture(plain(2, 2, 0x00000000));
+    EXPECT_EQ(pixel(60, 70), GetSysColor(COLOR_BTNFACE));
+}
+
+TEST_F(Cells, AClickReachesTheTopmostPictureUnderIt) {
+    auto& a = form.add<PictureBox>("a");
+    auto& b = form.add<PictureBox>("b");
+    a.move(0, 0, 1500, 1500);
+    b.move(750, 750, 1500, 1500);  // overlaps a from 50, 50
+    std::string clicked;
+    a.on_click = [&] { clicked += "a"; };
+    b.on_click = [&] { clicked += "b"; };
+    int background = 0;
+    form.on_click = [&] { ++background; };
+    click(75, 75);
+    a.bring_to_front();
+    click(75, 75);
+    click(10, 10);
+    b.set_visible(false);
+    click(140, 140);  // only b was there
+    EXPECT_EQ(clicked, "baa");
+    EXPECT_EQ(background, 1);
+    // A label above a picture takes its clicks.
+    auto& label = form.add<Label>("label");
+    label.move(0, 0, 300, 300);
+    label.set_caption("a & b");
+    click(5, 5);
+    EXPECT_EQ(clicked, "baa");
+}
+
+}  // namespace

@@ -17,21 +17,32 @@
 namespace platform {
 namespace {
 
-// Fonts are shared by every label that asks for the same one, and kept.
-HFONT font_for(const std::string& family, double points, bool bold) {
-    static auto* fonts = new std::map<std::tuple<std::string, int, bool>, HFONT>;
+// Fonts are shared by every label that asks for the same one, and kept, with
+// the height of their lines in pixels.
+struct SharedFont {
+    HFONT font = nullptr;
+    int height_px = 0;
+};
+
+const SharedFont& font_for(const std::string& family, double points, bool bold) {
+    static auto* fonts = new std::map<std::tuple<std::string, int, bool>, SharedFont>;
     const int half_points = static_cast<int>(points * 2 + 0.5);
     auto key = std::make_tuple(family, half_points, bold);
     auto it = fonts->find(key);
     if (it != fonts->end()) return it->second;
     HDC screen = GetDC(nullptr);
     const int height = -MulDiv(half_points, GetDeviceCaps(screen, LOGPIXELSY), 144);
+    SharedFont shared;
+    shared.font = CreateFontA(height, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                              OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH,
+                              family.c_str());
+    HGDIOBJ old = SelectObject(screen, shared.font);
+    TEXTMETRICA tm{};
+    GetTextMetricsA(screen, &tm);
+    SelectObject(screen, old);
     ReleaseDC(nullptr, screen);
-    HFONT font = CreateFontA(height, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                             OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH,
-                             family.c_str());
-    (*fonts)[key] = font;
-    return font;
+    shared.height_px = tm.tmHeight;
+    return (*fonts)[key] = shared;
 }
 
 HFONT dialog_font() { return static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)); }
@@ -46,16 +57,6 @@ void take_dialog_font(CellState& s) {
     s.family = lf.lfFaceName;
     s.points = std::abs(lf.lfHeight) * 72.0 / (dpi > 0 ? dpi : 96);
     s.bold = lf.lfWeight >= FW_BOLD;
-}
-
-int font_height_px(HFONT font) {
-    HDC screen = GetDC(nullptr);
-    HGDIOBJ old = SelectObject(screen, font);
-    TEXTMETRICA tm{};
-    GetTextMetricsA(screen, &tm);
-    SelectObject(screen, old);
-    ReleaseDC(nullptr, screen);
-    return tm.tmHeight;
 }
 
 void draw_label(HDC dc, RECT box, const Label& label, const CellState& state) {
@@ -118,19 +119,15 @@ void FormAccess::set_cell_font(Form& form, const Control& cell, const std::strin
     s.family = family;
     s.points = points;
     s.bold = bold;
-    s.font = font_for(family, points, bold);
+    s.font = font_for(family, points, bold).font;
     redraw_cell(form, cell);
 }
 
 void FormAccess::fit_cell_font(Form& form, const Control& cell, int height_px) {
     CellState& s = FormAccess::impl(form).cells[&cell];
     if (!s.font) take_dialog_font(s);
-    HFONT font = font_for(s.family, s.points, s.bold);
-    while (s.points > 1 && font_height_px(font) > height_px) {
-        s.points -= 0.5;
-        font = font_for(s.family, s.points, s.bold);
-    }
-    s.font = font;
+    while (s.points > 1 && font_for(s.family, s.points, s.bold).height_px > height_px) s.points -= 0.5;
+    s.font = font_for(s.family, s.points, s.bold).font;
     redraw_cell(form, cell);
 }
 

@@ -250,7 +250,13 @@ void Form::set_window_state(int state) {
                      reinterpret_cast<WPARAM>(w), 0);
         return;
     }
-    ShowWindow(w, state == kStateMinimized ? SW_MINIMIZE : state == kStateMaximized ? SW_MAXIMIZE : SW_RESTORE);
+    if (state != kStateNormal) {
+        ShowWindow(w, state == kStateMinimized ? SW_MINIMIZE : SW_MAXIMIZE);
+        return;
+    }
+    // A window minimised from maximised comes back maximised first.
+    if (IsIconic(w)) ShowWindow(w, SW_RESTORE);
+    if (IsZoomed(w)) ShowWindow(w, SW_RESTORE);
 }
 
 namespace {
