@@ -2,6 +2,7 @@
 // once the current event is done; the screen and twips; the guard behind a
 // real notification.
 #include <atomic>
+#include <string>
 #include <stdexcept>
 #include <thread>
 
@@ -37,6 +38,24 @@ TEST_F(Runtime, ScreenAndTwipsFollowTheLogicalDpi) {
     EXPECT_EQ(twips_to_px_x(337.5), 22);  // 22.5 pixels: halves to even
     EXPECT_EQ(twips_to_px_y(352.5), 24);  // 23.5
     EXPECT_EQ(px_to_twips_x(twips_to_px_x(1935)), 1935);
+}
+
+TEST_F(Runtime, TheManifestMakesTheNarrowCallsUtf8AndGivesTheIcon) {
+    EXPECT_EQ(GetACP(), 65001u);
+    EXPECT_NE(FindResourceA(nullptr, MAKEINTRESOURCEA(1), reinterpret_cast<LPCSTR>(RT_GROUP_ICON)), nullptr);
+    // A name beyond the old code pages, through a narrow call and back.
+    char tmp[MAX_PATH];
+    GetTempPathA(MAX_PATH, tmp);
+    const std::string path = std::string(tmp) + "glimmerbox-\xc3\xa9t\xc3\xa9-\xe6\xa1\x9c.txt";
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    CloseHandle(file);
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA(path.c_str(), &found);
+    ASSERT_NE(search, INVALID_HANDLE_VALUE);
+    FindClose(search);
+    EXPECT_EQ(std::string(found.cFileName), path.substr(std::string(tmp).size()));
+    DeleteFileA(path.c_str());
 }
 
 TEST_F(Runtime, AButtonClickThatFailsIsShownInOurWordsAndTheProgramGoesOn) {
