@@ -1,6 +1,7 @@
 // The controls in real windows under Wine: events from code once and only on
 // a change, the user's notifications, 16-bit scroll values, lists as listed,
 // the read-only attribute, window states, dialog keys.
+#include <cctype>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -9,6 +10,7 @@
 #include "platform/controls/form.h"
 #include "platform/core/error.h"
 #include "platform/core/types.h"
+#include "platform/files/drives.h"
 
 using namespace platform;
 using Strings = std::vector<std::string>;
@@ -132,6 +134,51 @@ TEST_F(Controls, AFileListShowsTheFilesInTheOrderItListsThemAndClicksOnChange) {
     EXPECT_EQ(key, 46);
 }
 
+TEST_F(Controls, DriveAndFolderListsFollowAPathAndChangeOnlyWhenItChanges) {
+    Folder folder({"a.jpg"});
+    CreateDirectoryA((folder.path / "sub").string().c_str(), nullptr);
+    const std::string path = folder.path.string();
+    auto& drives = form.add<DriveList>("Drive1");
+    auto& dirs = form.add<DirList>("Dir1");
+    int drive_changes = 0, dir_changes = 0;
+    drives.on_change = [&] { ++drive_changes; };
+    dirs.on_change = [&] { ++dir_changes; };
+
+    // A path names the drive that holds it, whatever the case of its letter.
+    std::string lower = path;
+    lower[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(lower[0])));
+    const std::string before = drives.drive();
+    EXPECT_THROW(drives.set_drive("Q:\\ [none]"), Error);  // no such drive here
+    drives.set_drive(lower);
+    const std::string drive = drives.drive();
+    drives.set_drive(path);
+    EXPECT_EQ(drive, drive_of(read_drives(services().mount_table_path), path).spelled());
+    EXPECT_EQ(drive_changes, drive == before ? 0 : 1);
+
+    dirs.set_path(path);
+    dirs.set_path(path);
+    EXPECT_EQ(dir_changes, 1);
+    // The drive's root first, the folder itself highlighted, then its sub-folders.
+    const int n = dirs.list_count();
+    ASSERT_GE(n, 3);
+    EXPECT_EQ(dirs.list(0), drive_of(read_drives(services().mount_table_path), path).mount_point);
+    EXPECT_EQ(dirs.list(dirs.list_index()), dirs.path());
+    EXPECT_EQ(dirs.list(n - 1), dirs.path() + "\\sub");
+    EXPECT_EQ(SendMessageA(dirs.widget(), LB_GETCOUNT, 0, 0), n);
+    try {
+        dirs.set_path(path + "\\gone");
+        ADD_FAILURE() << "a missing folder was taken";
+    } catch (const Error& e) {
+        EXPECT_EQ(e.number(), err::kPathNotFound);
+    }
+    EXPECT_EQ(dirs.list_count(), n);
+    // Enter opens the highlighted entry.
+    SendMessageA(dirs.widget(), LB_SETCURSEL, static_cast<WPARAM>(n - 1), 0);
+    SendMessageA(dirs.widget(), WM_KEYDOWN, VK_RETURN, 1);
+    EXPECT_EQ(dirs.path(), path + "\\sub");
+    EXPECT_EQ(dir_changes, 2);
+}
+
 TEST_F(Controls, TheReadOnlyAttributeHidesAFileOnlyWhenReadOnlyFilesAreLeftOut) {
     Folder folder({"a.jpg", "b.jpg"});
     SetFileAttributesA((folder.path / "b.jpg").string().c_str(), FILE_ATTRIBUTE_READONLY);
@@ -185,6 +232,11 @@ TEST_F(Controls, WindowStatesAreTakenAtShowAndReadFromTheWindow) {
     EXPECT_TRUE(IsZoomed(child.window()));
     EXPECT_EQ(child.window_state(), kStateMaximized);
     EXPECT_EQ(child.caption(), "Glimmerbox - Tarvolin");
+    // A click on the frame's empty background.
+    int clicks = 0;
+    frame.on_click = [&] { ++clicks; };
+    SendMessageA(frame.client(), WM_LBUTTONUP, 0, wintest::at(2, 2));
+    EXPECT_EQ(clicks, 1);
     // The frame's close box asks; the window stays for the handler to decide.
     int asked = 0;
     frame.on_close = [&] { ++asked; };

@@ -58,6 +58,31 @@ TEST_F(Runtime, TheManifestMakesTheNarrowCallsUtf8AndGivesTheIcon) {
     DeleteFileA(path.c_str());
 }
 
+// The real box, answered by a hook as soon as it is up.
+HHOOK g_hook = nullptr;
+std::string g_box_title;
+LRESULT CALLBACK answer_no(int code, WPARAM wp, LPARAM lp) {
+    const auto* call = reinterpret_cast<const CWPRETSTRUCT*>(lp);
+    if (code == HC_ACTION && call->message == WM_INITDIALOG) {
+        char title[64] = {};
+        GetWindowTextA(call->hwnd, title, sizeof title);
+        g_box_title = title;
+        PostMessageA(call->hwnd, WM_COMMAND, IDNO, 0);
+    }
+    return CallNextHookEx(g_hook, code, wp, lp);
+}
+
+TEST_F(Runtime, TheRealMessageBoxCarriesTheApplicationsTitleAndGivesTheAnswer) {
+    g_hook = SetWindowsHookExA(WH_CALLWNDPROCRET, answer_no, nullptr, GetCurrentThreadId());
+    const int answer = show_message_box({"Delete it?", MsgIcon::Question, MsgButtons::YesNo, ""});
+    const std::string untitled = g_box_title;
+    show_message_box({"Done", MsgIcon::None, MsgButtons::YesNo, "New File Name"});
+    UnhookWindowsHookEx(g_hook);
+    EXPECT_EQ(answer, kAnswerNo);
+    EXPECT_EQ(untitled, "Glimmerbox");
+    EXPECT_EQ(g_box_title, "New File Name");
+}
+
 TEST_F(Runtime, AButtonClickThatFailsIsShownInOurWordsAndTheProgramGoesOn) {
     Form form(FormKind::TopLevel);
     auto& button = form.add<CommandButton>("cmd");
