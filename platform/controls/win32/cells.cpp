@@ -101,6 +101,8 @@ void FormAccess::remove_cell(Form& form, const Control& cell) {
 }
 
 void FormAccess::redraw_cell(const Form& form, const Control& cell) {
+    // Hidden cells are most of a thumbnail grid's: they cost nothing.
+    if (!cell.visible()) return;
     const RECT box = win32::pixel_box(cell);
     if (box.right > box.left && box.bottom > box.top) InvalidateRect(client(form), &box, TRUE);
 }

@@ -80,36 +80,47 @@ void Control::apply_geometry() {
     MoveWindow(widget_, r.left, r.top, r.right - r.left, height, TRUE);
 }
 
-// A cell is drawn again where it was and where it goes.
-#define GLIMMERBOX_MOVE(assign)                                \
-    do {                                                       \
-        if (!widget_) FormAccess::redraw_cell(form_, *this);   \
-        assign;                                                \
-        apply_geometry();                                      \
-    } while (0)
-
-void Control::set_left(double twips) { GLIMMERBOX_MOVE(left_ = static_cast<int>(round_half_even(twips))); }
-void Control::set_top(double twips) { GLIMMERBOX_MOVE(top_ = static_cast<int>(round_half_even(twips))); }
-void Control::set_width(double twips) { GLIMMERBOX_MOVE(width_ = static_cast<int>(round_half_even(twips))); }
-void Control::set_height(double twips) { GLIMMERBOX_MOVE(height_ = static_cast<int>(round_half_even(twips))); }
-void Control::move(double left, double top, double width, double height) {
-    GLIMMERBOX_MOVE({
-        left_ = static_cast<int>(round_half_even(left));
-        top_ = static_cast<int>(round_half_even(top));
-        width_ = static_cast<int>(round_half_even(width));
-        height_ = static_cast<int>(round_half_even(height));
-    });
+// A cell is drawn again where it was (here) and where it goes (apply_geometry).
+void Control::set_left(double twips) {
+    if (!widget_) FormAccess::redraw_cell(form_, *this);
+    left_ = static_cast<int>(round_half_even(twips));
+    apply_geometry();
 }
-#undef GLIMMERBOX_MOVE
+void Control::set_top(double twips) {
+    if (!widget_) FormAccess::redraw_cell(form_, *this);
+    top_ = static_cast<int>(round_half_even(twips));
+    apply_geometry();
+}
+void Control::set_width(double twips) {
+    if (!widget_) FormAccess::redraw_cell(form_, *this);
+    width_ = static_cast<int>(round_half_even(twips));
+    apply_geometry();
+}
+void Control::set_height(double twips) {
+    if (!widget_) FormAccess::redraw_cell(form_, *this);
+    height_ = static_cast<int>(round_half_even(twips));
+    apply_geometry();
+}
+void Control::move(double left, double top, double width, double height) {
+    if (!widget_) FormAccess::redraw_cell(form_, *this);
+    left_ = static_cast<int>(round_half_even(left));
+    top_ = static_cast<int>(round_half_even(top));
+    width_ = static_cast<int>(round_half_even(width));
+    height_ = static_cast<int>(round_half_even(height));
+    apply_geometry();
+}
 
 void Control::set_visible(bool v) {
     if (v == visible_) return;
-    visible_ = v;
     if (widget_) {
+        visible_ = v;
         ShowWindow(widget_, v ? SW_SHOWNA : SW_HIDE);
-    } else {
-        FormAccess::redraw_cell(form_, *this);
+        return;
     }
+    // A cell is drawn again while it is shown: before it goes, after it comes.
+    if (!v) FormAccess::redraw_cell(form_, *this);
+    visible_ = v;
+    if (v) FormAccess::redraw_cell(form_, *this);
 }
 
 void Control::set_focus() {

@@ -23,7 +23,7 @@ struct FormAccess {
     static HWND create_child(Form& form, const char* window_class, DWORD style, DWORD ex_style = 0);
     static void add_cell(Form& form, Control& cell);
     static void remove_cell(Form& form, const Control& cell);
-    // Redraws the part of the client area the cell covers now.
+    // Redraws the part of the client area the cell covers now, if it is shown.
     static void redraw_cell(const Form& form, const Control& cell);
     static void raise_cell(Form& form, const Control& cell, bool to_front);
     // A label's font; size in points.
