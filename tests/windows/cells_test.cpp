@@ -41,10 +41,13 @@ protected:
         PostMessageA(form.client(), WM_LBUTTONUP, 0, wintest::at(x, y));
         DoEvents();
     }
+    static BOOL CALLBACK count_one(HWND, LPARAM count) {
+        ++*reinterpret_cast<int*>(count);
+        return TRUE;
+    }
     static int child_windows(HWND parent) {
         int n = 0;
-        EnumChildWindows(parent, [](HWND, LPARAM count) { return ++*reinterpret_cast<int*>(count), TRUE; },
-                         reinterpret_cast<LPARAM>(&n));
+        EnumChildWindows(parent, count_one, reinterpret_cast<LPARAM>(&n));
         return n;
     }
 };

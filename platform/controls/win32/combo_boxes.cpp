@@ -35,6 +35,18 @@ LRESULT CALLBACK no_wheel(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, D
 
 void make_command_box(HWND box) { SetWindowSubclass(box, no_wheel, 1, 0); }
 
+// The open list is as wide as its longest entry: an action is read whole.
+void widen_list_for(HWND box, const std::string& text) {
+    HDC dc = GetDC(box);
+    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(box, WM_GETFONT, 0, 0)));
+    SIZE size{};
+    GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &size);
+    SelectObject(dc, old);
+    ReleaseDC(box, dc);
+    const int wanted = size.cx + GetSystemMetrics(SM_CXVSCROLL) + 4 * GetSystemMetrics(SM_CXEDGE);
+    if (wanted > SendMessageA(box, CB_GETDROPPEDWIDTH, 0, 0)) SendMessageA(box, CB_SETDROPPEDWIDTH, wanted, 0);
+}
+
 bool starts_with_ignoring_case(const std::string& text, const std::string& start) {
     return !start.empty() && text.size() >= start.size() &&
            CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, text.c_str(), static_cast<int>(start.size()),
@@ -73,7 +85,9 @@ void DriveList::fill() {
     SendMessageA(widget_, CB_RESETCONTENT, 0, 0);
     int current = -1;
     for (size_t i = 0; i < spelled_.size(); ++i) {
-        SendMessageA(widget_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(display_text(spelled_[i]).c_str()));
+        const std::string shown = display_text(spelled_[i]);
+        SendMessageA(widget_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(shown.c_str()));
+        widen_list_for(widget_, shown);
         if (spelled_[i] == drive_) current = static_cast<int>(i);
     }
     SendMessageA(widget_, CB_SETCURSEL, static_cast<WPARAM>(current), 0);
@@ -137,6 +151,7 @@ ComboBox::ComboBox(Form& form, std::string name)
 
 void ComboBox::add_item(const std::string& text) {
     SendMessageA(widget_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    widen_list_for(widget_, text);
 }
 
 int ComboBox::list_count() const { return static_cast<int>(SendMessageA(widget_, CB_GETCOUNT, 0, 0)); }
