@@ -1,6 +1,7 @@
 // Pictures and labels are cells their form draws: no window each, drawn at
 // their own size or stretched, with transparency over the background, and a
 // click reaches the topmost cell under it.
+#include <algorithm>
 #include <memory>
 
 #include "gui_env.h"
@@ -81,7 +82,21 @@ TEST_F(Cells, APictureIsDrawnAtItsOwnSizeOrStretchedIntoItsBox) {
     image.move(150, 300, 1500, 1500);
     EXPECT_EQ(pixel(60, 70), RGB(255, 0, 0));
     EXPECT_EQ(pixel(108, 118), RGB(255, 0, 0));
+    // Scrolled up beyond the window's top: the rows that are left show.
+    auto halves = std::make_shared<PictureData>(*plain(100, 100, kBlue).data());
+    std::fill_n(halves->pixels.begin(), 100 * 50, kRed);  // the top half
+    image.set_stretch(false);
+    image.set_picture(Picture(halves));
+    image.move(150, -60 * 15, 1500, 1500);
+    EXPECT_EQ(pixel(20, 0), RGB(0, 0, 255));
+    EXPECT_EQ(pixel(108, 39), RGB(0, 0, 255));
+    image.set_top(-10 * 15);
+    EXPECT_EQ(pixel(20, 0), RGB(255, 0, 0));
+    EXPECT_EQ(pixel(20, 39), RGB(255, 0, 0));
+    EXPECT_EQ(pixel(20, 40), RGB(0, 0, 255));
     // A transparent picture shows the window's background, not black.
+    image.set_stretch(true);
+    image.move(150, 300, 1500, 1500);
     image.set_picture(plain(2, 2, 0x00000000));
     EXPECT_EQ(pixel(60, 70), GetSysColor(COLOR_BTNFACE));
 }

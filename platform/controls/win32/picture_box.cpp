@@ -51,18 +51,28 @@ void draw_picture(HDC dc, const RECT& box, const PictureBox& picture, CellState&
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
     info.bmiHeader.biWidth = data->width;
-    info.bmiHeader.biHeight = -data->height;  // top-down rows
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
-    int width = data->width, height = data->height;
     if (picture.stretch()) {
-        width = box.right - box.left;
-        height = box.bottom - box.top;
+        info.bmiHeader.biHeight = -data->height;  // top-down rows
         SetStretchBltMode(dc, HALFTONE);
         SetBrushOrgEx(dc, 0, 0, nullptr);
+        StretchDIBits(dc, box.left, box.top, box.right - box.left, box.bottom - box.top, 0, 0, data->width,
+                      data->height, bits, &info, DIB_RGB_COLORS, SRCCOPY);
+        return;
     }
-    StretchDIBits(dc, box.left, box.top, width, height, 0, 0, data->width, data->height, bits, &info,
+    // At its own size only the part being painted is handed over: a large
+    // picture scrolled in its window is mostly outside it.
+    RECT own{box.left, box.top, box.left + data->width, box.top + data->height}, clip{}, part{};
+    GetClipBox(dc, &clip);
+    if (!IntersectRect(&part, &own, &clip)) return;
+    const int first_row = part.top - own.top, rows = part.bottom - part.top;
+    // The header describes just the rows painted, so the source's top row is
+    // row 0 whichever way a system counts rows.
+    info.bmiHeader.biHeight = -rows;
+    StretchDIBits(dc, part.left, part.top, part.right - part.left, rows, part.left - own.left, 0,
+                  part.right - part.left, rows, bits + static_cast<size_t>(first_row) * data->width, &info,
                   DIB_RGB_COLORS, SRCCOPY);
 }
 
