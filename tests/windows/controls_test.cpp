@@ -100,11 +100,18 @@ TEST_F(Controls, TheUsersScrollingMovesTowardTheMaximumAlsoWhenItIsTheSmaller) {
     user(SB_TOP);
     EXPECT_EQ(bar.value(), 0);
     EXPECT_EQ(changes, 4);
+    // The system's bar turns its keys into the same requests.
+    SendMessageA(bar.widget(), WM_KEYDOWN, VK_END, 1);
+    EXPECT_EQ(bar.value(), -100);
+    SendMessageA(bar.widget(), WM_KEYDOWN, VK_UP, 1);
+    EXPECT_EQ(bar.value(), -90);
+    EXPECT_EQ(changes, 6);
 }
 
 TEST_F(Controls, AFileListShowsTheFilesInTheOrderItListsThemAndClicksOnChange) {
     Folder folder({"b.JPG", "_a.gif", "C.bmp", "notes.txt", "A.jpg"});
     auto& list = form.add<FileList>("File1");
+    list.move(60, 135, 1935, 3405);
     list.set_pattern("*.GIF;*.JPG;*.BMP");
     list.set_path(folder.path.string());
     ASSERT_EQ(list.list_count(), 4);
@@ -122,11 +129,18 @@ TEST_F(Controls, AFileListShowsTheFilesInTheOrderItListsThemAndClicksOnChange) {
     notify(list, LBN_SELCHANGE);
     EXPECT_EQ(clicks, 2);
     EXPECT_EQ(list.file_name(), list.list(0));
+    // A mouse click on the entry already selected is a click too.
+    RECT row{};
+    SendMessageA(list.widget(), LB_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&row));
+    SendMessageA(list.widget(), WM_LBUTTONDOWN, MK_LBUTTON, wintest::at(row.left + 2, row.top + 2));
+    SendMessageA(list.widget(), WM_LBUTTONUP, 0, wintest::at(row.left + 2, row.top + 2));
+    EXPECT_EQ(clicks, 3);
+    EXPECT_EQ(list.list_index(), 0);
     // Held Down: the repeats move the selection at once, one click follows.
     for (int i = 0; i < 3; ++i) SendMessageA(list.widget(), WM_KEYDOWN, VK_DOWN, 1 | (1 << 30));
     EXPECT_EQ(list.list_index(), 3);
-    EXPECT_EQ(clicks, 2);
-    ASSERT_TRUE(eventually([&] { return clicks == 3; }));
+    EXPECT_EQ(clicks, 3);
+    ASSERT_TRUE(eventually([&] { return clicks == 4; }));
     // A key reaches the handler with its classic code.
     std::int16_t key = 0;
     list.on_key_down = [&](std::int16_t& code, int) { key = code; };
