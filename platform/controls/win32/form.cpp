@@ -88,6 +88,8 @@ bool handle(Form& form, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, LRESULT& resu
             return false;
         case WM_SETFOCUS:
             if (form.kind() == FormKind::Frame) return false;
+            // A child window is made the active one first, as the frame keeps it.
+            if (FormAccess::is_child(form)) DefMDIChildProcA(hwnd, msg, wp, lp);
             if (impl.last_focus && IsWindow(impl.last_focus) && IsWindowVisible(impl.last_focus)) {
                 SetFocus(impl.last_focus);
             } else if (HWND first = GetNextDlgTabItem(hwnd, nullptr, FALSE)) {
