@@ -206,7 +206,7 @@ TEST_F(Controls, TheReadOnlyAttributeHidesAFileOnlyWhenReadOnlyFilesAreLeftOut) 
     EXPECT_EQ(SendMessageA(list.widget(), LB_GETCOUNT, 0, 0), 1);
 }
 
-TEST_F(Controls, AComboRunsEveryChoiceAlsoOfTheEntryAlreadyChosen) {
+TEST_F(Controls, AComboRunsEveryChoiceAlsoOfTheEntryAlreadyChosenButNeverTypedText) {
     auto& combo = form.add<ComboBox>("Filter1");
     for (const char* item : {"zero", "one", "two"}) combo.add_item(item);
     Strings chosen;
@@ -217,6 +217,11 @@ TEST_F(Controls, AComboRunsEveryChoiceAlsoOfTheEntryAlreadyChosen) {
     notify(combo, CBN_SELENDOK);
     notify(combo, CBN_SELENDOK);
     EXPECT_EQ(chosen, (Strings{"one", "one", "two", "two"}));
+    // Typed text is only text: a letter never chooses the entry it starts.
+    combo.set_focus();
+    for (const char c : std::string("ze")) SendMessageA(GetFocus(), WM_CHAR, static_cast<WPARAM>(c), 1);
+    EXPECT_EQ(chosen.size(), 4u);
+    EXPECT_EQ(combo.list_index(), 2);
     EXPECT_EQ(combo.list(0), "zero");  // in the order added, not sorted
     EXPECT_THROW(combo.set_list_index(3), Error);
 }

@@ -1,4 +1,6 @@
-// The drive list and the combo box on Win32, over drop-down list boxes.
+// The drive list and the combo box on Win32: a drop-down list of drives (a
+// typed letter picks a drive), and a combo box whose text field takes typed
+// text that runs nothing.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -14,6 +16,9 @@ namespace platform {
 namespace {
 
 constexpr DWORD kDropDownList = CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP;
+// A drop-down list would take a typed letter as a choice of the entry it
+// starts ("T" would open the thumbnails): the text field keeps typing apart.
+constexpr DWORD kEditableDropDown = CBS_DROPDOWN | CBS_AUTOHSCROLL | WS_VSCROLL | WS_TABSTOP;
 
 int chosen_row(HWND box) { return static_cast<int>(SendMessageA(box, CB_GETCURSEL, 0, 0)); }
 bool dropped(HWND box) { return SendMessageA(box, CB_GETDROPPEDSTATE, 0, 0) != 0; }
@@ -142,7 +147,7 @@ public:
 };
 
 ComboBox::ComboBox(Form& form, std::string name)
-    : Control(form, FormAccess::create_child(form, "COMBOBOX", kDropDownList), std::move(name)) {
+    : Control(form, FormAccess::create_child(form, "COMBOBOX", kEditableDropDown), std::move(name)) {
     make_command_box(widget_);
     win32::on_notification(widget_, [this](UINT message, WPARAM wp, LPARAM) {
         if (platform::user_chose(message, wp, widget_)) ComboBridge::user_chose(*this, chosen_row(widget_));
@@ -171,6 +176,10 @@ void ComboBox::set_list_index(int index) {
     if (on_click) on_click();
 }
 
-std::string ComboBox::text() const { return index_ >= 0 ? list(index_) : std::string(); }
+std::string ComboBox::text() const {
+    std::string text(static_cast<size_t>(GetWindowTextLengthA(widget_)) + 1, '\0');
+    text.resize(static_cast<size_t>(GetWindowTextA(widget_, text.data(), static_cast<int>(text.size()))));
+    return text;
+}
 
 }  // namespace platform
