@@ -186,7 +186,9 @@ void TextBox::set_text(const std::string& text) { SetWindowTextA(widget_, text.c
 CommandButton::CommandButton(Form& form, std::string name)
     : Control(form, FormAccess::create_child(form, "BUTTON", BS_PUSHBUTTON | WS_TABSTOP), std::move(name)) {
     win32::on_notification(widget_, [this](UINT message, WPARAM wp, LPARAM) {
-        if (message == WM_COMMAND && HIWORD(wp) == BN_CLICKED && on_click) guarded(on_click);
+        if (message != WM_COMMAND || HIWORD(wp) != BN_CLICKED) return;
+        const std::function<void()> click = on_click;  // the handler may destroy the button
+        if (click) guarded(click);
     });
 }
 
@@ -213,7 +215,10 @@ std::unordered_map<UINT_PTR, Timer*>& running_timers() {
 
 void CALLBACK timer_tick(HWND, UINT, UINT_PTR id, DWORD) {
     auto it = running_timers().find(id);
-    if (it != running_timers().end() && it->second->on_timer) guarded(it->second->on_timer);
+    if (it == running_timers().end()) return;
+    // A copy: the handler may destroy its timer.
+    const std::function<void()> tick = it->second->on_timer;
+    if (tick) guarded(tick);
 }
 }  // namespace
 
