@@ -3,8 +3,12 @@
 // click reaches the topmost cell under it.
 #include <algorithm>
 #include <memory>
+#include <string>
 
-#include "gui_env.h"
+#include "gui_env.h"  // <windows.h> first
+
+#include <commctrl.h>
+
 #include "platform/controls/form.h"
 #include "platform/core/runtime.h"
 #include "platform/pictures/win32/picture_pixels.h"
@@ -41,6 +45,19 @@ protected:
         PostMessageA(form.client(), WM_LBUTTONDOWN, MK_LBUTTON, wintest::at(x, y));
         PostMessageA(form.client(), WM_LBUTTONUP, 0, wintest::at(x, y));
         DoEvents();
+    }
+    // What the form's tooltip would show now.
+    std::string tip_text() {
+        HWND tip = nullptr;
+        for (HWND w = FindWindowExA(nullptr, nullptr, TOOLTIPS_CLASSA, nullptr); w && !tip;
+             w = FindWindowExA(nullptr, w, TOOLTIPS_CLASSA, nullptr)) {
+            if (GetWindow(w, GW_OWNER) == form.window()) tip = w;
+        }
+        NMTTDISPINFOA info{};
+        info.hdr.hwndFrom = tip;
+        info.hdr.code = TTN_GETDISPINFOA;
+        SendMessageA(form.client(), WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&info));
+        return tip && info.lpszText ? info.lpszText : "(none)";
     }
     static BOOL CALLBACK count_one(HWND, LPARAM count) {
         ++*reinterpret_cast<int*>(count);
@@ -119,6 +136,12 @@ TEST_F(Cells, AClickReachesTheTopmostPictureUnderIt) {
     click(140, 140);  // only b was there
     EXPECT_EQ(clicked, "baa");
     EXPECT_EQ(background, 1);
+    // The tooltip asks the form for the text of the cell under the mouse.
+    a.set_tooltip("a & b.jpg");
+    SendMessageA(form.client(), WM_MOUSEMOVE, 0, wintest::at(20, 20));
+    EXPECT_EQ(tip_text(), "a & b.jpg");
+    SendMessageA(form.client(), WM_MOUSEMOVE, 0, wintest::at(200, 200));
+    EXPECT_EQ(tip_text(), "");
     // A label above a picture takes its clicks.
     auto& label = form.add<Label>("label");
     label.move(0, 0, 300, 300);
