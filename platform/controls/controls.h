@@ -3,7 +3,8 @@
 // Setting a value from code raises the control's event synchronously, before
 // the setter returns, and only when the value really changes; the user's
 // action raises the same event, through the guard that keeps exceptions out of
-// Qt. No Qt type appears in this header.
+// Qt (or, on Windows, out of the message loop). No toolkit type appears in
+// this header.
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -12,7 +13,13 @@
 
 #include "platform/pictures/picture.h"
 
+#ifdef _WIN32
+struct HWND__;  // a window handle: a picture or a label has none
+namespace platform { using NativeWidget = HWND__; }
+#else
 class QWidget;
+namespace platform { using NativeWidget = QWidget; }
+#endif
 
 namespace platform {
 
@@ -46,13 +53,13 @@ public:
     void bring_to_front();
     void send_to_back();
 
-    QWidget* widget() const { return widget_; }  // for the platform and tests
+    NativeWidget* widget() const { return widget_; }  // for the platform and tests
 
 protected:
-    Control(Form& form, QWidget* widget, std::string name);
+    Control(Form& form, NativeWidget* widget, std::string name);
     virtual void apply_geometry();
     Form& form_;
-    QWidget* widget_;
+    NativeWidget* widget_;
 
 private:
     std::string name_;

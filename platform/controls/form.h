@@ -9,8 +9,6 @@
 
 #include "platform/controls/controls.h"
 
-class QWidget;
-
 namespace platform {
 
 enum class FormKind {
@@ -79,10 +77,11 @@ public:
     void set_default_button(CommandButton* button) { default_button_ = button; }
     void set_cancel_button(CommandButton* button) { cancel_button_ = button; }
 
-    QWidget* client() const;  // where controls live (platform and tests)
-    QWidget* window() const;  // the window itself
+    NativeWidget* client() const;  // where controls live (platform and tests)
+    NativeWidget* window() const;  // the window itself
 
 private:
+    friend struct FormAccess;  // the platform's own code behind the controls
     struct Impl;
     std::unique_ptr<Impl> impl_;
     FormKind kind_;

@@ -6,8 +6,6 @@
 #include <QScreen>
 #include <QTimer>
 
-#include <exception>
-
 #if defined(__GLIBC__)
 #include <malloc.h>
 #endif
@@ -73,10 +71,6 @@ int show_message_box(const MessageBoxRequest& r) {
     }
 }
 
-int msg_box(const std::string& text, MsgIcon icon, MsgButtons buttons, const std::string& title) {
-    return services().message_box(MessageBoxRequest{text, icon, buttons, title});
-}
-
 namespace {
 QScreen* screen() { return QGuiApplication::primaryScreen(); }
 
@@ -94,11 +88,6 @@ double twips_per_pixel_y() {
     return twips_per_pixel_at(s ? s->logicalDotsPerInchY() : 96.0);
 }
 
-int twips_to_px_x(double twips) { return static_cast<int>(round_half_even(twips / twips_per_pixel_x())); }
-int twips_to_px_y(double twips) { return static_cast<int>(round_half_even(twips / twips_per_pixel_y())); }
-int px_to_twips_x(double px) { return static_cast<int>(round_half_even(px * twips_per_pixel_x())); }
-int px_to_twips_y(double px) { return static_cast<int>(round_half_even(px * twips_per_pixel_y())); }
-
 int screen_width_twips() {
     QScreen* s = screen();
     return px_to_twips_x(s ? s->geometry().width() : 0);
@@ -107,20 +96,6 @@ int screen_width_twips() {
 int screen_height_twips() {
     QScreen* s = screen();
     return px_to_twips_y(s ? s->geometry().height() : 0);
-}
-
-void end_program() { services().end_program(); }
-
-void guarded(const std::function<void()>& event) {
-    try {
-        event();
-    } catch (const Error& e) {
-        msg_box(std::string("Glimmerbox could not finish that.\n\n") + e.what(), MsgIcon::Exclamation);
-    } catch (const std::exception& e) {
-        msg_box(std::string("Glimmerbox met an unexpected problem.\n\n") + e.what(), MsgIcon::Critical);
-    } catch (...) {
-        msg_box("Glimmerbox met an unexpected problem.", MsgIcon::Critical);
-    }
 }
 
 void post(std::function<void()> fn) {

@@ -1,0 +1,153 @@
+// Pictures and labels are cells their form draws: no window each, drawn at
+// their own size or stretched, with transparency over the background, and a
+// click reaches the topmost cell under it.
+#include <algorithm>
+#include <memory>
+#include <string>
+
+#include "gui_env.h"  // <windows.h> first
+
+#include <commctrl.h>
+
+#include "platform/controls/form.h"
+#include "platform/core/runtime.h"
+#include "platform/pictures/win32/picture_pixels.h"
+
+using namespace platform;
+
+namespace {
+
+class Cells : public wintest::GuiTest {
+protected:
+    Form form{FormKind::TopLevel};
+
+    void SetUp() override {
+        GuiTest::SetUp();
+        form.set_client_size(400 * 15, 300 * 15);
+        form.show();
+    }
+    // One colour (BGRA, premultiplied) all over.
+    static Picture plain(int w, int h, std::uint32_t bgra) {
+        auto data = std::make_shared<PictureData>();
+        data->width = w;
+        data->height = h;
+        data->pixels.assign(static_cast<size_t>(w) * h, bgra);
+        return Picture(data);
+    }
+    COLORREF pixel(int x, int y) {
+        UpdateWindow(form.client());
+        HDC dc = GetDC(form.client());
+        const COLORREF c = GetPixel(dc, x, y);
+        ReleaseDC(form.client(), dc);
+        return c;
+    }
+    void click(int x, int y) {
+        PostMessageA(form.client(), WM_LBUTTONDOWN, MK_LBUTTON, wintest::at(x, y));
+        PostMessageA(form.client(), WM_LBUTTONUP, 0, wintest::at(x, y));
+        DoEvents();
+    }
+    // What the form's tooltip would show now.
+    std::string tip_text() {
+        HWND tip = nullptr;
+        for (HWND w = FindWindowExA(nullptr, nullptr, TOOLTIPS_CLASSA, nullptr); w && !tip;
+             w = FindWindowExA(nullptr, w, TOOLTIPS_CLASSA, nullptr)) {
+            if (GetWindow(w, GW_OWNER) == form.window()) tip = w;
+        }
+        NMTTDISPINFOA info{};
+        info.hdr.hwndFrom = tip;
+        info.hdr.code = TTN_GETDISPINFOA;
+        SendMessageA(form.client(), WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&info));
+        return tip && info.lpszText ? info.lpszText : "(none)";
+    }
+    static BOOL CALLBACK count_one(HWND, LPARAM count) {
+        ++*reinterpret_cast<int*>(count);
+        return TRUE;
+    }
+    static int child_windows(HWND parent) {
+        int n = 0;
+        EnumChildWindows(parent, count_one, reinterpret_cast<LPARAM>(&n));
+        return n;
+    }
+};
+
+constexpr std::uint32_t kRed = 0xFFFF0000, kBlue = 0xFF0000FF;
+
+TEST_F(Cells, AGridOfPicturesAndLabelsMakesNoWindows) {
+    const int before = child_windows(form.client());
+    for (int i = 0; i < 3000; ++i) {
+        auto& image = form.add<PictureBox>("Image1");
+        auto& label = form.add<Label>("lb_txt");
+        image.move(i % 40 * 150, i / 40 * 150, 120, 120);
+        label.move(i % 40 * 150, i / 40 * 150 + 120, 120, 30);
+        label.fit_font_to_height();
+        EXPECT_EQ(image.widget(), nullptr);
+        if (i == 0) image.set_picture(plain(2, 2, kRed));
+    }
+    EXPECT_EQ(child_windows(form.client()), before);
+    EXPECT_EQ(pixel(1, 1), RGB(255, 0, 0));
+}
+
+TEST_F(Cells, APictureIsDrawnAtItsOwnSizeOrStretchedIntoItsBox) {
+    auto& image = form.add<PictureBox>("Image1");
+    image.move(150, 300, 1500, 1500);  // 10, 20 and 100 x 100 pixels
+    image.set_picture(plain(4, 2, kRed));
+    EXPECT_EQ(image.width(), 4 * 15);  // the box takes the picture's size
+    EXPECT_EQ(image.height(), 2 * 15);
+    EXPECT_EQ(pixel(13, 21), RGB(255, 0, 0));
+    EXPECT_NE(pixel(13, 23), RGB(255, 0, 0));  // below the picture
+    image.set_stretch(true);
+    image.move(150, 300, 1500, 1500);
+    EXPECT_EQ(pixel(60, 70), RGB(255, 0, 0));
+    EXPECT_EQ(pixel(108, 118), RGB(255, 0, 0));
+    // Scrolled up beyond the window's top: the rows that are left show.
+    auto halves = std::make_shared<PictureData>(*plain(100, 100, kBlue).data());
+    std::fill_n(halves->pixels.begin(), 100 * 50, kRed);  // the top half
+    image.set_stretch(false);
+    image.set_picture(Picture(halves));
+    image.move(150, -60 * 15, 1500, 1500);
+    EXPECT_EQ(pixel(20, 0), RGB(0, 0, 255));
+    EXPECT_EQ(pixel(108, 39), RGB(0, 0, 255));
+    image.set_top(-10 * 15);
+    EXPECT_EQ(pixel(20, 0), RGB(255, 0, 0));
+    EXPECT_EQ(pixel(20, 39), RGB(255, 0, 0));
+    EXPECT_EQ(pixel(20, 40), RGB(0, 0, 255));
+    // A transparent picture shows the window's background, not black.
+    image.set_stretch(true);
+    image.move(150, 300, 1500, 1500);
+    image.set_picture(plain(2, 2, 0x00000000));
+    EXPECT_EQ(pixel(60, 70), GetSysColor(COLOR_BTNFACE));
+}
+
+TEST_F(Cells, AClickReachesTheTopmostPictureUnderIt) {
+    auto& a = form.add<PictureBox>("a");
+    auto& b = form.add<PictureBox>("b");
+    a.move(0, 0, 1500, 1500);
+    b.move(750, 750, 1500, 1500);  // overlaps a from 50, 50
+    std::string clicked;
+    a.on_click = [&] { clicked += "a"; };
+    b.on_click = [&] { clicked += "b"; };
+    int background = 0;
+    form.on_click = [&] { ++background; };
+    click(75, 75);
+    a.bring_to_front();
+    click(75, 75);
+    click(10, 10);
+    b.set_visible(false);
+    click(140, 140);  // only b was there
+    EXPECT_EQ(clicked, "baa");
+    EXPECT_EQ(background, 1);
+    // The tooltip asks the form for the text of the cell under the mouse.
+    a.set_tooltip("a & b.jpg");
+    SendMessageA(form.client(), WM_MOUSEMOVE, 0, wintest::at(20, 20));
+    EXPECT_EQ(tip_text(), "a & b.jpg");
+    SendMessageA(form.client(), WM_MOUSEMOVE, 0, wintest::at(200, 200));
+    EXPECT_EQ(tip_text(), "");
+    // A label above a picture takes its clicks.
+    auto& label = form.add<Label>("label");
+    label.move(0, 0, 300, 300);
+    label.set_caption("a & b");
+    click(5, 5);
+    EXPECT_EQ(clicked, "baa");
+}
+
+}  // namespace

@@ -1,0 +1,315 @@
+// The controls in real windows under Wine: events from code once and only on
+// a change, the user's notifications, 16-bit scroll values, lists as listed,
+// the read-only attribute, window states, dialog keys.
+#include <cctype>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "gui_env.h"
+#include "platform/controls/form.h"
+#include "platform/core/error.h"
+#include "platform/core/types.h"
+#include "platform/files/drives.h"
+#include "platform/files/files.h"
+
+using namespace platform;
+using Strings = std::vector<std::string>;
+
+namespace {
+
+class Controls : public wintest::GuiTest {
+protected:
+    Form form{FormKind::TopLevel};
+
+    // The notification the system's control sends its form.
+    void notify(Control& c, WORD code) {
+        HWND w = c.widget();
+        SendMessageA(form.client(), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(w), code), reinterpret_cast<LPARAM>(w));
+    }
+    static std::string list_text(HWND list, int row) {
+        char text[MAX_PATH] = {};
+        SendMessageA(list, LB_GETTEXT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(text));
+        return text;
+    }
+};
+
+// A folder of its own, removed afterwards.
+struct Folder {
+    std::filesystem::path path;
+    explicit Folder(const Strings& files) {
+        char tmp[MAX_PATH];
+        GetTempPathA(MAX_PATH, tmp);
+        path = std::filesystem::path(tmp) / ("glimmerbox-gui-" + std::to_string(GetCurrentProcessId()));
+        std::filesystem::create_directories(path);
+        for (const auto& f : files) std::ofstream(path / f) << "x";
+    }
+    ~Folder() {
+        for (const auto& e : std::filesystem::directory_iterator(path)) {
+            SetFileAttributesA(e.path().string().c_str(), FILE_ATTRIBUTE_NORMAL);
+        }
+        std::filesystem::remove_all(path);
+    }
+};
+
+TEST_F(Controls, ScrollEventsComeOnceOnRealChangesAndTheirErrorsReachTheSetter) {
+    auto& bar = form.add<ScrollBar>("bar", Orientation::Horizontal);
+    bar.set_max(10);
+    Strings seen;
+    bar.on_change = [&] {
+        seen.push_back(std::to_string(bar.value()));
+        if (bar.value() == 7) throw Error(err::kFileNotFound, "gone");
+    };
+    bar.set_value(3);
+    bar.set_value(3);
+    bar.set_max(10);
+    EXPECT_EQ(seen, Strings{"3"});
+    EXPECT_EQ(GetScrollPos(bar.widget(), SB_CTL), 3);
+    EXPECT_THROW(bar.set_value(7), Error);
+    EXPECT_EQ(bar.value(), 7);  // stored before the event ran
+    // 16 bits: a maximum outside them is refused and the old one kept.
+    try {
+        bar.set_max(32768);
+        ADD_FAILURE() << "no overflow";
+    } catch (const Error& e) {
+        EXPECT_EQ(e.number(), err::kOverflow);
+    }
+    EXPECT_EQ(bar.max(), 10);
+    bar.set_max(-32768);  // pulls the value in: a change
+    EXPECT_EQ(bar.value(), 0);
+    EXPECT_EQ(seen.back(), "0");
+}
+
+TEST_F(Controls, TheUsersScrollingMovesTowardTheMaximumAlsoWhenItIsTheSmaller) {
+    auto& bar = form.add<ScrollBar>("bar", Orientation::Vertical);
+    bar.set_max(-100);
+    bar.set_small_change(10);
+    bar.set_large_change(40);
+    int changes = 0;
+    bar.on_change = [&] { ++changes; };
+    auto user = [&](WORD request) {
+        SendMessageA(form.client(), WM_VSCROLL, MAKEWPARAM(request, 0), reinterpret_cast<LPARAM>(bar.widget()));
+    };
+    user(SB_LINEDOWN);
+    EXPECT_EQ(bar.value(), -10);
+    user(SB_PAGEDOWN);
+    EXPECT_EQ(bar.value(), -50);
+    user(SB_BOTTOM);
+    EXPECT_EQ(bar.value(), -100);
+    user(SB_LINEDOWN);  // at the end already: no change
+    EXPECT_EQ(changes, 3);
+    user(SB_TOP);
+    EXPECT_EQ(bar.value(), 0);
+    EXPECT_EQ(changes, 4);
+    // The system's bar turns its keys into the same requests.
+    SendMessageA(bar.widget(), WM_KEYDOWN, VK_END, 1);
+    EXPECT_EQ(bar.value(), -100);
+    SendMessageA(bar.widget(), WM_KEYDOWN, VK_UP, 1);
+    EXPECT_EQ(bar.value(), -90);
+    EXPECT_EQ(changes, 6);
+}
+
+TEST_F(Controls, AFileListShowsTheFilesInTheOrderItListsThemAndClicksOnChange) {
+    Folder folder({"b.JPG", "_a.gif", "C.bmp", "notes.txt", "A.jpg"});
+    auto& list = form.add<FileList>("File1");
+    list.move(60, 135, 1935, 3405);
+    list.set_pattern("*.GIF;*.JPG;*.BMP");
+    list.set_path(folder.path.string());
+    ASSERT_EQ(list.list_count(), 4);
+    for (int i = 0; i < list.list_count(); ++i) EXPECT_EQ(list_text(list.widget(), i), list.list(i));
+
+    int clicks = 0;
+    list.on_click = [&] { ++clicks; };
+    list.set_list_index(2);
+    list.set_list_index(2);
+    EXPECT_EQ(clicks, 1);
+    EXPECT_EQ(SendMessageA(list.widget(), LB_GETCURSEL, 0, 0), 2);
+    // The user's choice, and the same choice again by a notification.
+    SendMessageA(list.widget(), LB_SETCURSEL, 0, 0);
+    notify(list, LBN_SELCHANGE);
+    notify(list, LBN_SELCHANGE);
+    EXPECT_EQ(clicks, 2);
+    EXPECT_EQ(list.file_name(), list.list(0));
+    // A mouse click on the entry already selected is a click too.
+    RECT row{};
+    SendMessageA(list.widget(), LB_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&row));
+    SendMessageA(list.widget(), WM_LBUTTONDOWN, MK_LBUTTON, wintest::at(row.left + 2, row.top + 2));
+    SendMessageA(list.widget(), WM_LBUTTONUP, 0, wintest::at(row.left + 2, row.top + 2));
+    EXPECT_EQ(clicks, 3);
+    EXPECT_EQ(list.list_index(), 0);
+    // Held Down: the repeats move the selection at once, one click follows.
+    for (int i = 0; i < 3; ++i) SendMessageA(list.widget(), WM_KEYDOWN, VK_DOWN, 1 | (1 << 30));
+    EXPECT_EQ(list.list_index(), 3);
+    EXPECT_EQ(clicks, 3);
+    ASSERT_TRUE(eventually([&] { return clicks == 4; }));
+    // A key reaches the handler with its classic code.
+    std::int16_t key = 0;
+    list.on_key_down = [&](std::int16_t& code, int) { key = code; };
+    SendMessageA(list.widget(), WM_KEYDOWN, VK_DELETE, 1);
+    EXPECT_EQ(key, 46);
+}
+
+TEST_F(Controls, DriveAndFolderListsFollowAPathAndChangeOnlyWhenItChanges) {
+    Folder folder({"a.jpg"});
+    CreateDirectoryA((folder.path / "sub").string().c_str(), nullptr);
+    const std::string path = folder.path.string();
+    auto& drives = form.add<DriveList>("Drive1");
+    auto& dirs = form.add<DirList>("Dir1");
+    int drive_changes = 0, dir_changes = 0;
+    drives.on_change = [&] { ++drive_changes; };
+    dirs.on_change = [&] { ++dir_changes; };
+
+    // A path names the drive that holds it, whatever the case of its letter.
+    std::string lower = path;
+    lower[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(lower[0])));
+    const std::string before = drives.drive();
+    EXPECT_THROW(drives.set_drive("Q:\\ [none]"), Error);  // no such drive here
+    drives.set_drive(lower);
+    const std::string drive = drives.drive();
+    drives.set_drive(path);
+    EXPECT_EQ(drive, drive_of(read_drives(services().mount_table_path), path).spelled());
+    EXPECT_EQ(drive_changes, drive == before ? 0 : 1);
+
+    dirs.set_path(path);
+    dirs.set_path(path);
+    EXPECT_EQ(dir_changes, 1);
+    // The drive's root first, the folder itself highlighted, then its sub-folders.
+    const int n = dirs.list_count();
+    ASSERT_GE(n, 3);
+    EXPECT_EQ(parent_folder(dirs.list(0)), dirs.list(0));
+    EXPECT_EQ(dirs.list(dirs.list_index()), dirs.path());
+    EXPECT_EQ(dirs.list(n - 1), dirs.path() + "\\sub");
+    EXPECT_EQ(SendMessageA(dirs.widget(), LB_GETCOUNT, 0, 0), n);
+    try {
+        dirs.set_path(path + "\\gone");
+        ADD_FAILURE() << "a missing folder was taken";
+    } catch (const Error& e) {
+        EXPECT_EQ(e.number(), err::kPathNotFound);
+    }
+    EXPECT_EQ(dirs.list_count(), n);
+    // Enter opens the highlighted entry.
+    SendMessageA(dirs.widget(), LB_SETCURSEL, static_cast<WPARAM>(n - 1), 0);
+    SendMessageA(dirs.widget(), WM_KEYDOWN, VK_RETURN, 1);
+    EXPECT_EQ(dirs.path(), path + "\\sub");
+    EXPECT_EQ(dir_changes, 2);
+}
+
+TEST_F(Controls, TheReadOnlyAttributeHidesAFileOnlyWhenReadOnlyFilesAreLeftOut) {
+    Folder folder({"a.jpg", "b.jpg"});
+    SetFileAttributesA((folder.path / "b.jpg").string().c_str(), FILE_ATTRIBUTE_READONLY);
+    auto& list = form.add<FileList>("File1");
+    list.set_pattern("*.jpg");
+    list.set_path(folder.path.string());
+    EXPECT_EQ(list.list_count(), 2);
+    list.set_show_read_only(false);
+    ASSERT_EQ(list.list_count(), 1);
+    EXPECT_EQ(list.list(0), "a.jpg");
+    EXPECT_EQ(SendMessageA(list.widget(), LB_GETCOUNT, 0, 0), 1);
+}
+
+TEST_F(Controls, AComboRunsEveryChoiceAlsoOfTheEntryAlreadyChosenButNeverTypedText) {
+    auto& combo = form.add<ComboBox>("Filter1");
+    for (const char* item : {"zero", "one", "two"}) combo.add_item(item);
+    Strings chosen;
+    combo.on_click = [&] { chosen.push_back(combo.text()); };
+    combo.set_list_index(1);
+    combo.set_list_index(1);
+    SendMessageA(combo.widget(), CB_SETCURSEL, 2, 0);
+    notify(combo, CBN_SELENDOK);
+    notify(combo, CBN_SELENDOK);
+    EXPECT_EQ(chosen, (Strings{"one", "one", "two", "two"}));
+    // Typed text is only text: a letter never chooses the entry it starts.
+    combo.set_focus();
+    for (const char c : std::string("ze")) SendMessageA(GetFocus(), WM_CHAR, static_cast<WPARAM>(c), 1);
+    EXPECT_EQ(chosen.size(), 4u);
+    EXPECT_EQ(combo.list_index(), 2);
+    EXPECT_EQ(combo.list(0), "zero");  // in the order added, not sorted
+    EXPECT_THROW(combo.set_list_index(3), Error);
+}
+
+TEST_F(Controls, WindowStatesAreTakenAtShowAndReadFromTheWindow) {
+    EXPECT_EQ(form.window_state(), kStateNormal);
+    form.set_window_state(kStateMaximized);
+    EXPECT_FALSE(form.is_shown());
+    EXPECT_EQ(form.window_state(), kStateMaximized);
+    form.show();
+    EXPECT_TRUE(IsZoomed(form.window()));
+    form.set_window_state(kStateMinimized);
+    EXPECT_TRUE(IsIconic(form.window()));
+    EXPECT_EQ(form.window_state(), kStateMinimized);
+    form.set_window_state(kStateNormal);
+    EXPECT_EQ(form.window_state(), kStateNormal);
+
+    // A child shown maximised inside its frame; the frame's caption and the
+    // child's own.
+    Form frame(FormKind::Frame);
+    frame.show();
+    Form child(FormKind::Child, &frame);
+    child.set_caption("Glimmerbox - Tarvolin");
+    child.set_window_state(kStateMaximized);
+    child.show();
+    EXPECT_EQ(GetParent(child.window()), frame.client());
+    EXPECT_TRUE(IsZoomed(child.window()));
+    EXPECT_EQ(child.window_state(), kStateMaximized);
+    EXPECT_EQ(child.caption(), "Glimmerbox - Tarvolin");
+    // A click on the frame's empty background.
+    int clicks = 0;
+    frame.on_click = [&] { ++clicks; };
+    SendMessageA(frame.client(), WM_LBUTTONUP, 0, wintest::at(2, 2));
+    EXPECT_EQ(clicks, 1);
+    // The frame's close box asks; the window stays for the handler to decide.
+    int asked = 0;
+    frame.on_close = [&] { ++asked; };
+    SendMessageA(frame.window(), WM_CLOSE, 0, 0);
+    EXPECT_EQ(asked, 1);
+    EXPECT_TRUE(IsWindow(frame.window()));
+}
+
+TEST_F(Controls, EnterPressesTheDefaultButtonEscTheCancelOneAndTabFollowsTheOrder) {
+    auto& text = form.add<TextBox>("txtNewName");
+    auto& ok = form.add<CommandButton>("cmdOK");
+    auto& cancel = form.add<CommandButton>("cmdCancel");
+    ok.set_default(true);
+    cancel.set_cancel(true);
+    form.set_tab_order({&text, &ok, &cancel});
+    Strings pressed;
+    ok.on_click = [&] { pressed.push_back("ok"); };
+    cancel.on_click = [&] { pressed.push_back("cancel"); };
+    form.show();
+    text.set_focus();
+    ASSERT_TRUE(text.has_focus());
+    auto key = [&](WPARAM vk) {
+        PostMessageA(GetFocus(), WM_KEYDOWN, vk, 1);
+        PostMessageA(GetFocus(), WM_KEYUP, vk, 1 | (3u << 30));
+    };
+    key(VK_RETURN);
+    ASSERT_TRUE(eventually([&] { return pressed.size() == 1; }));
+    key(VK_ESCAPE);
+    ASSERT_TRUE(eventually([&] { return pressed.size() == 2; }));
+    EXPECT_EQ(pressed, (Strings{"ok", "cancel"}));
+    key(VK_TAB);
+    ASSERT_TRUE(eventually([&] { return ok.has_focus(); }));
+    key(VK_TAB);
+    ASSERT_TRUE(eventually([&] { return cancel.has_focus(); }));
+}
+
+TEST_F(Controls, ATimerTicksUntilItsIntervalIsZero) {
+    Timer& timer = form.add_timer();
+    int ticks = 0;
+    timer.on_timer = [&] {
+        if (++ticks == 2) timer.set_interval(0);
+    };
+    timer.set_interval(10);
+    ASSERT_TRUE(eventually([&] { return ticks == 2; }));
+    EXPECT_EQ(timer.interval(), 0);
+    // A stopped timer's tick never comes: one more started timer's two ticks
+    // pass while the first stays at two.
+    Timer& other = form.add_timer();
+    int other_ticks = 0;
+    other.on_timer = [&] { ++other_ticks; };
+    other.set_interval(10);
+    ASSERT_TRUE(eventually([&] { return other_ticks >= 3; }));
+    EXPECT_EQ(ticks, 2);
+}
+
+}  // namespace

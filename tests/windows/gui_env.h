@@ -1,0 +1,47 @@
+#pragma once
+// The fixture of the Windows GUI tests: message boxes recorded through the
+// services (no real box), the end of the program recorded, and a wait that
+// serves the message loop until an effect shows.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "platform/core/runtime.h"
+#include "platform/core/services.h"
+
+namespace wintest {
+
+class GuiTest : public testing::Test {
+protected:
+    void SetUp() override {
+        platform::Services s = platform::environment_services();
+        s.message_box = [this](const platform::MessageBoxRequest& r) {
+            boxes.push_back(r);
+            return platform::kAnswerOk;
+        };
+        s.end_program = [this] { ++ended; };
+        platform::install_services(s);
+    }
+
+    // Serves messages until the condition holds; false after five seconds.
+    template <class Condition>
+    static bool eventually(Condition condition) {
+        const DWORD start = GetTickCount();
+        while (!condition()) {
+            if (GetTickCount() - start > 5000) return false;
+            platform::DoEvents();
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+        }
+        return true;
+    }
+
+    std::vector<platform::MessageBoxRequest> boxes;
+    int ended = 0;
+};
+
+// A point of a window's client area as a mouse message carries it.
+inline LPARAM at(int x, int y) { return MAKELPARAM(x, y); }
+
+}  // namespace wintest
