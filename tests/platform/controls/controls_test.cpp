@@ -142,8 +142,8 @@ TEST_F(ControlsTest, AMinimiseTheWindowSystemDoesNotReportHoldsUntilTheWindowIsB
              f.window_state();
              reported_as(Qt::WindowNoState)(f);  // put back again
          }, kStateNormal, false, {}, true},
-        {"active throughout, a key pressed", false, [](Form& f) { QTest::keyClick(f.window()->windowHandle(), Qt::Key_A); },
-         kStateNormal, false, {}, true},
+        {"active throughout, a key pressed", false,
+         [](Form& f) { QTest::keyClick(f.window()->windowHandle(), Qt::Key_A); }, kStateNormal, false, {}, true},
         {"active throughout, deactivated a moment", false, [activated](Form& f) {
              QApplication::setActiveWindow(nullptr);
              activated(f);
