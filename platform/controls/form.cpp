@@ -9,6 +9,7 @@
 #include <QShortcut>
 #include <QStyle>
 #include <QWidget>
+#include <QWindow>
 
 #include "platform/controls/form.h"
 #include "platform/controls/widget_util.h"
@@ -34,8 +35,19 @@ public:
     // (back from a closing drop-down list, then off the minimised window),
     // so only an activation after that counts as the user bringing it back.
     bool seen_away = false;
+    // It was active at the minimise and has since been neither deactivated,
+    // activated again nor used: the window system put it back before it
+    // ever went (see Form::window_state).
+    bool never_left = false;
+    bool minimised_again = false;
 
     bool eventFilter(QObject* watched, QEvent* event) override {
+        if (!watched->isWidgetType()) {  // the frame's own native window: all of its input
+            if (is_user_input(*event)) never_left = false;
+            return false;
+        }
+        if (event->type() == QEvent::WindowActivate || event->type() == QEvent::WindowDeactivate)
+            never_left = false;
         if (minimised_unreported && brought_back(static_cast<QWidget*>(watched), *event))
             minimised_unreported = false;
         if (event->type() == QEvent::Close && !closing_silently) {
@@ -50,6 +62,10 @@ public:
     }
 
 private:
+    static bool is_user_input(const QEvent& event) {
+        const auto t = event.type();
+        return t == QEvent::KeyPress || t == QEvent::MouseButtonPress || t == QEvent::TouchBegin;
+    }
     bool brought_back(const QWidget* w, const QEvent& event) const {
         switch (event.type()) {
             case QEvent::WindowActivate: return seen_away;
@@ -158,6 +174,19 @@ int Form::window_state() const {
             f->seen_away = true;
             return kStateMinimized;
         }
+        // Active throughout: it never went. As a drop-down list closes, the
+        // toolkit asks the compositor to activate the window again; when that
+        // request reaches a compositor together with our minimise, it undoes
+        // the minimise before anything is shown, and the window hears of
+        // neither. By now that answer is long past: minimise again, once, so
+        // that a window system that ignores minimising ends it next time.
+        if (f->never_left && !f->minimised_again) {
+            f->minimised_again = true;
+            f->minimised_unreported = false;  // the toolkit's own events from the call
+            impl_->window->showMinimized();
+            f->minimised_unreported = true;
+            return kStateMinimized;
+        }
         f->minimised_unreported = false;
     }
     const Qt::WindowStates s = impl_->window->windowState();
@@ -168,6 +197,7 @@ int Form::window_state() const {
 
 void Form::set_window_state(int state) {
     QWidget* w = impl_->window;
+    const bool was_active = w->isActiveWindow();
     if (!w->isVisible()) {
         // Takes effect when the window is shown.
         w->setWindowState(state == kStateMinimized   ? Qt::WindowMinimized
@@ -183,9 +213,14 @@ void Form::set_window_state(int state) {
     // Set after the call: the window system's answer to it (a window state
     // that stays normal) must not end it. A child window's state is the
     // toolkit's own and always known.
-    impl_->filter->minimised_unreported =
-        state == kStateMinimized && w->isWindow() && !window_system_reports_minimised();
-    impl_->filter->seen_away = false;
+    FormFilter* f = impl_->filter;
+    f->minimised_unreported = state == kStateMinimized && w->isWindow() && !window_system_reports_minimised();
+    f->seen_away = false;
+    f->never_left = f->minimised_unreported && was_active;
+    f->minimised_again = false;
+    // Input reaches the native window before any control: a click or key
+    // there means the window is in use, not away.
+    if (QWindow* native = w->windowHandle(); native && f->minimised_unreported) native->installEventFilter(f);
 }
 
 int Form::left() const { return px_to_twips_x(impl_->window->frameGeometry().x()); }

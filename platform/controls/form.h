@@ -32,7 +32,8 @@ public:
     // the window system never reports minimising (Wayland), a window
     // minimised here reads minimised while it is not the active window, until
     // it is activated after a read found it away, is found active, is shown
-    // again, maximised, or set to another state here.
+    // again, maximised, or set to another state here. Found active without
+    // ever having left or been used, it is minimised again, once.
     int window_state() const;
     void set_window_state(int state);
     // Outer frame values, twips; for a child, relative to the frame's

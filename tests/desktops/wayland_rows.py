@@ -55,12 +55,6 @@ class GnomeWayland(WaylandRow):
         self.not_checked = dict(self.not_checked, tile="GNOME Shell 43 on Wayland draws a tiled picture as one "
                                 "tile zoomed to the screen's width, as on Xvfb; the style is read back from "
                                 "the settings")
-        if native:
-            self.not_checked["auto_show"] = (
-                "the show's own minimise is undone in about half the runs (15 of 31): as the drop-down list "
-                "closes, Qt asks mutter to activate the frame (xdg_activation), the answer comes after the "
-                "minimise, and mutter brings the frame back, so the show stops at its first tick; where the "
-                "frame went, the check passed (10 of 10)")
 
     def start_desktop(self):
         x = self.x

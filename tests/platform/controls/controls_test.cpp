@@ -109,6 +109,8 @@ TEST_F(ControlsTest, AMinimiseTheWindowSystemDoesNotReportHoldsUntilTheWindowIsB
         bool child = false;
         // The state before the minimise, which the window system also reports after it.
         Qt::WindowState before = Qt::WindowNoState;
+        // Active when minimised; a window that then never leaves was put back by the window system.
+        bool active = false;
     };
     const auto reported_as = [](Qt::WindowState s) { return [s](Form& f) { f.window()->setWindowState(s); }; };
     const auto activated = [](Form& f) { QApplication::setActiveWindow(f.window()); };
@@ -135,6 +137,17 @@ TEST_F(ControlsTest, AMinimiseTheWindowSystemDoesNotReportHoldsUntilTheWindowIsB
         {"a reported maximise", false, reported_as(Qt::WindowMaximized), kStateMaximized},
         {"maximised before, reported maximised", false, [](Form&) {}, kStateMinimized, false, Qt::WindowMaximized},
         {"a child, restored in its frame", false, [](Form&) {}, kStateNormal, true},
+        {"active throughout: minimised again", false, [](Form&) {}, kStateMinimized, false, {}, true},
+        {"active throughout, read twice", false, [&](Form& f) {
+             f.window_state();
+             reported_as(Qt::WindowNoState)(f);  // put back again
+         }, kStateNormal, false, {}, true},
+        {"active throughout, a key pressed", false,
+         [](Form& f) { QTest::keyClick(f.window()->windowHandle(), Qt::Key_A); }, kStateNormal, false, {}, true},
+        {"active throughout, deactivated a moment", false, [activated](Form& f) {
+             QApplication::setActiveWindow(nullptr);
+             activated(f);
+         }, kStateNormal, false, {}, true},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -145,12 +158,14 @@ TEST_F(ControlsTest, AMinimiseTheWindowSystemDoesNotReportHoldsUntilTheWindowIsB
         Form& f = row.child ? child : frame;
         frame.show();
         child.show();
-        QApplication::setActiveWindow(nullptr);
+        QApplication::setActiveWindow(row.active ? f.window() : nullptr);
         if (row.before == Qt::WindowMaximized) f.set_window_state(kStateMaximized);
         f.set_window_state(kStateMinimized);
         reported_as(row.before)(f);  // all the window system ever says
         row.then(f);
         EXPECT_EQ(f.window_state(), row.expected);
+        // Only the minimise sent again leaves the window minimised in the toolkit.
+        EXPECT_EQ(f.window()->isMinimized(), row.active && row.expected == kStateMinimized);
     }
 }
 
