@@ -185,7 +185,8 @@ class Suite:
         # The vertical bar's down arrow: the bar runs from the top to HScroll1's
         # top, at the screen's right edge.
         sx, sy = p.at(0, 6315)
-        right = p.x.geometry(p.frame)[2] + p.left - 1
+        inside_left, _, inside_width, _ = self.client_area(p.frame)
+        right = inside_left + inside_width - 1
         p.x.click(right - 6, sy - 8)
         # The first step moves the picture from its home to the window's top,
         # 10 twips up: the yellow corner now ends 9-10 pixels higher.

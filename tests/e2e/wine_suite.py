@@ -100,6 +100,13 @@ class WineProgram(Program):
             found = poll("the file list on screen", find)
         return found
 
+    def choose_action(self, index):
+        """Home in a native drop-down moves the caret of its text, not the
+        list: Up, as many times as there are entries, reaches the first."""
+        sx, sy = self.at(60 + 1935, 5775)
+        self.x.click(sx - 8, sy + 10)
+        self.x.key(*(["Up"] * 5), *(["Down"] * index), "Return")
+
     def _wait_active(self):
         # The virtual desktop holds the X focus; Wine passes keys on to its
         # own active window, which a fresh frame is.
@@ -152,6 +159,8 @@ class WineSuite(suite.Suite):
         """Centre and Tile through the system's call: the registry as the
         design writes it, and what Wine paints on its desktop."""
         folder = self.fresh_folder("wallpaper")
+        suite.convert("-size", "300x200", "xc:rgb(255,0,0)", "-fill", "rgb(255,255,0)",
+                      "-draw", "rectangle 0,0 19,19", "BMP3:" + os.path.join(folder, "tile.bmp"))
         p = self.start(folder)
         # Centred: beach.jpg, converted to C:\\preview.bmp first.
         p.click_file(0)
@@ -171,17 +180,19 @@ class WineSuite(suite.Suite):
              and not near(p.screen_pixel(5, 5), suite.BLUE))
         self.shot("wine-wallpaper-centred")
         self.restore(p)
-        # Tiled: red.bmp, handed over under its own path.
-        p.click_file(2)
-        poll("red.bmp shown", lambda: near(p.pixel(2130 + 150, 135 + 150), suite.RED))
+        # Tiled: tile.bmp, handed over under its own path; its yellow corner
+        # repeats every 300 x 200 pixels from the top left.
+        p.click_file(3)
+        poll("tile.bmp shown", lambda: near(p.pixel(2130 + 1500, 135 + 1500), suite.RED)
+             and near(p.pixel(2130 + 150, 135 + 150), suite.YELLOW))
         p.choose_action(3)
         poll("the tiled style stored", lambda: self.store_value("TileWallpaper") == "1"
              and self.store_value("WallpaperStyle") == "1"
-             and (self.store_value("Wallpaper") or "").lower().endswith("\\wallpaper\\red.bmp"))
+             and (self.store_value("Wallpaper") or "").lower().endswith("\\wallpaper\\tile.bmp"))
         self.minimise(p)
-        poll("the tiled wallpaper", lambda: near(p.screen_pixel(5, 5), suite.RED)
-             and near(p.screen_pixel(305, 205), suite.RED)
-             and near(p.screen_pixel(WIDTH - 5, 5), suite.RED))
+        poll("the tiled wallpaper", lambda: all(near(p.screen_pixel(x, y), suite.YELLOW)
+                                               for x, y in ((5, 5), (305, 205), (905, 605)))
+             and near(p.screen_pixel(25, 25), suite.RED) and near(p.screen_pixel(1225, 5), suite.RED))
         self.shot("wine-wallpaper-tiled")
         self.restore(p)
         p.close()
