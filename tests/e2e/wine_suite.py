@@ -34,9 +34,15 @@ class WineSession(XSession):
         fresh = not os.path.exists(os.path.join(prefix, "system.reg"))
         # Wine gives a session's desktop the display of its first process:
         # wait until no other Wine process runs, then start everything here.
-        subprocess.run(["wineserver", "-w"], env=self.env, check=False)
+        try:
+            subprocess.run(["wineserver", "-w"], env=self.env, check=False, timeout=120)
+        except subprocess.TimeoutExpired:
+            self.close()
+            raise Failure(f"Wine processes still run in {prefix}")
         if fresh:
-            self.run(["wineboot", "--init"])
+            # Not captured: the servers it starts would hold the pipe open.
+            subprocess.run(["wineboot", "--init"], env=self.env, check=True,
+                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         for key, value, data in ((r"HKCU\Software\Wine\Explorer", "Desktop", "Default"),
                                  (r"HKCU\Software\Wine\Explorer\Desktops", "Default", f"{WIDTH}x{HEIGHT}")):
             self.run(["wine", "reg", "add", key, "/v", value, "/d", data, "/f"])
@@ -151,9 +157,6 @@ class WineSuite(suite.Suite):
         self.x.caption_button(p.frame, 48)
         poll("the frame restored", lambda: not self.x.is_minimized(p.frame)
              and near(p.pixel(60 + 150, 135 + 2500), suite.WHITE))
-
-    def desktop_pixel(self, p, sx, sy):
-        return p.screen_pixel(sx, sy)
 
     def wallpaper(self):
         """Centre and Tile through the system's call: the registry as the
