@@ -37,7 +37,7 @@ class WineSession(XSession):
         try:
             subprocess.run(["wineserver", "-w"], env=self.env, check=False, timeout=120)
         except subprocess.TimeoutExpired:
-            self.close()
+            XSession.close(self)  # the prefix's servers are not ours to end
             raise Failure(f"Wine processes still run in {prefix}")
         if fresh:
             # Not captured: the servers it starts would hold the pipe open.
