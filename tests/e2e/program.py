@@ -17,7 +17,10 @@ class Program:
         self.frame = poll("the frame window", lambda: x.find_window(r"^v1\.7"))
         self.px = XPixels(x.env["DISPLAY"], self.frame if x.rootless else None)
         self.left, self.top = self._client_origin()
-        poll("the frame active", lambda: x.run(["xdotool", "getactivewindow"], check=False).strip() == self.frame)
+        self._wait_active()
+
+    def _wait_active(self):
+        poll("the frame active", lambda: self.x.run(["xdotool", "getactivewindow"], check=False).strip() == self.frame)
 
     def _client_origin(self):
         """The browser's client area: the file list's white inside starts one

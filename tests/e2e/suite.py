@@ -66,6 +66,13 @@ class Suite:
     def start(self, folder, args=()):
         return Program(self.x, self.binary, folder, args)
 
+    def close_window(self, wid):
+        self.x.run(["wmctrl", "-i", "-c", wid])
+
+    def client_area(self, wid):
+        """Left, top, width, height of a window's inside."""
+        return self.x.geometry(wid)
+
     # --- scenarios -------------------------------------------------------
 
     def startup_and_stepping(self):
@@ -74,12 +81,7 @@ class Suite:
         p = self.start(self.fresh_folder("stepping"),
                        args=["--ignored", "whatever.jpg", "-reverse", "-platform", "offscreen"])
         p.wait_title("v1.7 - [Glimmerbox - Tarvolin]")
-        # Not mirrored: the maximised child's window buttons are at the right
-        # of the frame's menu bar, whose left part is empty.
-        left, top, _, _ = p.x.geometry(p.frame)
-        for dx in (29, 49):
-            if any(max(c) < 140 for c in p.x.column(left + dx, top, p.top - top)):
-                raise Failure("the window is mirrored: -reverse was obeyed")
+        self.check_not_mirrored(p)
         p.click_file(0)  # beach.jpg: lower-case names are listed too
         poll("beach.jpg shown", lambda: near(p.pixel(2130 + 150, 135 + 150), BLUE))
         # At its own size: 300 x 200 pixels from the home position.
@@ -96,6 +98,14 @@ class Suite:
         p.x.key("Up")
         poll("big.BMP shown again", lambda: near(p.pixel(2130 + 3000, 135 + 3000), GREEN))
         p.close()
+
+    def check_not_mirrored(self, p):
+        """The maximised child's window buttons are at the right of the
+        frame's menu bar, whose left part is empty."""
+        left, top, _, _ = p.x.geometry(p.frame)
+        for dx in (29, 49):
+            if any(max(c) < 140 for c in p.x.column(left + dx, top, p.top - top)):
+                raise Failure("the window is mirrored: -reverse was obeyed")
 
     def no_display(self):
         """Without an X display: one line naming it and exit status 1, whatever
@@ -175,7 +185,8 @@ class Suite:
         # The vertical bar's down arrow: the bar runs from the top to HScroll1's
         # top, at the screen's right edge.
         sx, sy = p.at(0, 6315)
-        right = p.x.geometry(p.frame)[2] + p.left - 1
+        inside_left, _, inside_width, _ = self.client_area(p.frame)
+        right = inside_left + inside_width - 1
         p.x.click(right - 6, sy - 8)
         # The first step moves the picture from its home to the window's top,
         # 10 twips up: the yellow corner now ends 9-10 pixels higher.
@@ -325,7 +336,7 @@ class Suite:
             raise Failure("the second cell does not hold the second picture")
         self.shot("thumbnails")
         # One arrow step down moves the grid one row.
-        x, y, w, h = self.x.geometry(wid)
+        x, y, w, h = self.client_area(wid)
         cols = None
         for c in range(1, 40):
             if colour_index(p.px.pixel(*t.cell_centre(c, 0))) is None:
@@ -352,7 +363,7 @@ class Suite:
         self.x.click(sx, sy)
         poll("the thumbnail put back", lambda: colour_index(p.px.pixel(*corner)) is None)
         # Closing goes back to a browser window on the saved folder.
-        self.x.run(["wmctrl", "-i", "-c", wid])
+        self.close_window(wid)
         poll("the thumbnail window closed", lambda: self.x.find_window("^Thumbnails$") is None)
         p.wait_title("v1.7 - [Glimmerbox (Tarvolin)]")
         p.close()
@@ -365,7 +376,7 @@ class Suite:
         p.choose_action(4)
         progress = poll("the progress window", lambda: self.x.find_window("^Progress$"))
         self.shot("progress")
-        x, y, _, _ = self.x.geometry(progress)
+        x, y, _, _ = self.client_area(progress)
         self.x.click(x + (4860 + 427) // 15, y + (300 + 172) // 15)
         poll("the progress window gone", lambda: self.x.find_window("^Progress$") is None)
         # No thumbnail window; the browser other windows use is on the saved folder.
@@ -395,7 +406,7 @@ class Suite:
         if p.proc.poll() is not None:
             raise Failure("the program ended")
         self.shot("hostile-thumbnails")
-        self.x.run(["wmctrl", "-i", "-c", wid])
+        self.close_window(wid)
         poll("the thumbnail window closed", lambda: self.x.find_window("^Thumbnails$") is None)
         p.close()
 
@@ -470,7 +481,7 @@ class Thumbs:
     def __init__(self, suite, wid):
         self.x = suite.x
         self.wid = wid
-        self.left, self.top, self.width, self.height = self.x.geometry(wid)
+        self.left, self.top, self.width, self.height = suite.client_area(wid)
 
     def cell_centre(self, column, row):
         return (self.left + (240 + column * 1290 + 367) // 15, self.top + (240 + row * 1200 + 367) // 15)
@@ -484,13 +495,13 @@ SCENARIOS = ["startup_and_stepping", "no_display", "display_lost", "scroll_bars"
              "hostile_pictures"]
 
 
-def main():
+def main(suite_class=Suite, scenarios=SCENARIOS, label="e2e"):
     binary = os.path.abspath(sys.argv[1])
     shots = sys.argv[2] if len(sys.argv) > 2 and sys.argv[2] else None
-    chosen = sys.argv[3:] or SCENARIOS
+    chosen = sys.argv[3:] or scenarios
     if shots:
         os.makedirs(shots, exist_ok=True)
-    suite = Suite(binary, shots)
+    suite = suite_class(binary, shots)
     passed, failed = 0, 0
     began = time.monotonic()
     try:
@@ -515,7 +526,7 @@ def main():
                         proc.kill()
     finally:
         suite.x.close()
-    print(f"e2e: {passed} passed, {failed} failed in {time.monotonic() - began:.1f} s")
+    print(f"{label}: {passed} passed, {failed} failed in {time.monotonic() - began:.1f} s")
     return 1 if failed else 0
 
 
