@@ -38,6 +38,7 @@ glimmerbox_layer(glimmerbox_platform_desktop platform/desktop SOURCES win32/desk
 function(glimmerbox_desktop_handoff)
   if(TARGET glimmerbox_platform_pictures AND TARGET glimmerbox_platform_runtime)
     target_sources(glimmerbox_platform_desktop PRIVATE
+      ${CMAKE_SOURCE_DIR}/platform/desktop/handoff_queue.cpp
       ${CMAKE_SOURCE_DIR}/platform/desktop/win32/wallpaper_handoff.cpp
       ${CMAKE_SOURCE_DIR}/platform/desktop/win32/real_services.cpp)
     target_link_libraries(glimmerbox_platform_desktop PUBLIC glimmerbox_platform_pictures
