@@ -100,6 +100,11 @@ private:
     void reload();
     void user_selected(int row);
     void announce_when_keys_settle();
+    // Each system's: the names shown with nothing selected, the entry at
+    // index_ selected without a Click, whether a held key's repeat moves it.
+    void show_names(const std::vector<std::string>& shown);
+    void show_index();
+    bool key_repeating() const;
     bool announcement_pending_ = false;
     std::string path_;
     std::string pattern_ = "*.*";
@@ -130,6 +135,10 @@ public:
 private:
     friend class DirListBridge;
     void rebuild();
+    void open_entry(int row);       // a double-click or Enter
+    void highlight_entry(int row);  // moved to by mouse or keyboard
+    // Each system's: the rows shown, the one at highlighted_ selected.
+    void show_entries(const std::vector<std::string>& shown);
     std::string path_;
     std::vector<std::string> entries_;  // full paths: ancestors, then sub-folders
     int highlighted_ = -1;
