@@ -17,7 +17,7 @@ glimmerbox_layer(glimmerbox_wallpaper_paths wallpaper SOURCES registry_paths.cpp
 # Errors, types, the services table with the Windows places, temporary
 # files and leaving at once.
 glimmerbox_layer(glimmerbox_platform_core platform/core
-  SOURCES services.cpp temp_file_name.cpp win32/environment_services.cpp win32/leaving.cpp
+  SOURCES services.cpp temp_file_name.cpp temp_file_record.cpp win32/environment_services.cpp win32/leaving.cpp
           win32/system_error.cpp)
 # Paths, listing and patterns, delete and rename, atomic writes, drive
 # letters, the start folder (the pure parts shared with Linux).
