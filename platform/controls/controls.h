@@ -159,8 +159,11 @@ public:
     std::function<void()> on_change;
 
 private:
-    friend class DriveListBridge;
     void fill();
+    void take_start_drive();
+    void user_chose(int row);
+    // Each system's: the entries shown, the one at current chosen.
+    void show_drives(const std::vector<std::string>& shown, int current);
     std::string drive_;
     std::vector<std::string> spelled_;
 };
