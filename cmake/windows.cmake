@@ -96,22 +96,7 @@ set_source_files_properties(${CMAKE_BINARY_DIR}/glimmerbox.rc PROPERTIES
 # The windows and the program, once the pictures and desktop layers of this
 # build are in the tree (the same libraries as the Linux build).
 if(TARGET glimmerbox_platform_pictures AND TARGET glimmerbox_platform_desktop)
-  glimmerbox_layer(glimmerbox_app_state app/state SOURCES windows.cpp LINKS glimmerbox_platform_runtime)
-  glimmerbox_layer(glimmerbox_wallpaper wallpaper
-    SOURCES registry_routines.cpp wallpaper_style.cpp
-    LINKS glimmerbox_wallpaper_paths glimmerbox_platform_store glimmerbox_platform_runtime)
-  glimmerbox_layer(glimmerbox_rename rename
-    SOURCES frm_new_name.cpp refusal_text.cpp window_ref.cpp
-    LINKS glimmerbox_app_state glimmerbox_platform_controls)
-  glimmerbox_layer(glimmerbox_thumbnails thumbnails
-    SOURCES frm_thumbnails.cpp frm_progress.cpp grid.cpp page_loader.cpp paging.cpp window_refs.cpp
-    LINKS glimmerbox_app_state glimmerbox_platform_controls)
-  glimmerbox_layer(glimmerbox_browser browser
-    SOURCES frm_bmp_view.cpp main_browser.cpp navigation.cpp action_selector.cpp image_display.cpp
-            full_window.cpp auto_show.cpp file_keys.cpp rename_request.cpp load_wallpaper.cpp
-    LINKS glimmerbox_thumbnails glimmerbox_rename glimmerbox_wallpaper glimmerbox_platform_desktop)
-  glimmerbox_layer(glimmerbox_app app/frame
-    SOURCES mdi_form.cpp startup.cpp windows.cpp LINKS glimmerbox_browser)
+  include(cmake/upper_layers.cmake)
   # A GUI program (-mwindows); the C run time still starts it at main().
   add_executable(glimmerbox WIN32 app/main/main.cpp $<TARGET_OBJECTS:glimmerbox_resources>)
   target_link_libraries(glimmerbox PRIVATE glimmerbox_app)
