@@ -23,7 +23,7 @@ glimmerbox_layer(glimmerbox_platform_core platform/core
 # letters, the start folder (the pure parts shared with Linux).
 glimmerbox_layer(glimmerbox_platform_files platform/files
   SOURCES name_rules.cpp display_text.cpp file_uri.cpp win32/files.cpp win32/drives.cpp
-          win32/start_folder.cpp start_folder_rules.cpp
+          win32/start_folder.cpp start_folder_rules.cpp drive_folders.cpp
   LINKS glimmerbox_platform_core)
 # The real registry.
 glimmerbox_layer(glimmerbox_platform_store platform/store SOURCES win32/registry.cpp
