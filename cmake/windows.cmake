@@ -73,7 +73,7 @@ target_link_libraries(glimmerbox_platform_runtime PRIVATE comctl32)
 glimmerbox_layer(glimmerbox_platform_controls platform/controls
   SOURCES win32/control.cpp win32/form.cpp win32/cells.cpp win32/lists.cpp win32/combo_boxes.cpp
           win32/picture_box.cpp win32/scroll_bar.cpp dir_list_state.cpp file_list_state.cpp
-          scroll_bar_values.cpp drive_list_state.cpp
+          scroll_bar_values.cpp drive_list_state.cpp control_geometry.cpp
   LINKS glimmerbox_platform_pictures glimmerbox_platform_files glimmerbox_platform_runtime)
 target_link_libraries(glimmerbox_platform_controls PRIVATE comctl32 gdi32)
 # The icon (made from the PNGs at build time) and the application manifest

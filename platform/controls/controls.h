@@ -62,6 +62,8 @@ protected:
     NativeWidget* widget_;
 
 private:
+    // Each system's: called before the place or size changes.
+    void leave_old_place();
     std::string name_;
     int left_ = 0, top_ = 0, width_ = 0, height_ = 0;
     bool visible_ = true;
