@@ -17,13 +17,13 @@ glimmerbox_layer(glimmerbox_wallpaper_paths wallpaper SOURCES registry_paths.cpp
 # Errors, types, the services table with the Windows places, temporary
 # files and leaving at once.
 glimmerbox_layer(glimmerbox_platform_core platform/core
-  SOURCES services.cpp temp_file_name.cpp win32/environment_services.cpp win32/leaving.cpp
+  SOURCES services.cpp temp_file_name.cpp temp_file_record.cpp win32/environment_services.cpp win32/leaving.cpp
           win32/system_error.cpp)
 # Paths, listing and patterns, delete and rename, atomic writes, drive
 # letters, the start folder (the pure parts shared with Linux).
 glimmerbox_layer(glimmerbox_platform_files platform/files
   SOURCES name_rules.cpp display_text.cpp file_uri.cpp win32/files.cpp win32/drives.cpp
-          win32/start_folder.cpp
+          win32/start_folder.cpp start_folder_rules.cpp drive_folders.cpp
   LINKS glimmerbox_platform_core)
 # The real registry.
 glimmerbox_layer(glimmerbox_platform_store platform/store SOURCES win32/registry.cpp
@@ -38,6 +38,7 @@ glimmerbox_layer(glimmerbox_platform_desktop platform/desktop SOURCES win32/desk
 function(glimmerbox_desktop_handoff)
   if(TARGET glimmerbox_platform_pictures AND TARGET glimmerbox_platform_runtime)
     target_sources(glimmerbox_platform_desktop PRIVATE
+      ${CMAKE_SOURCE_DIR}/platform/desktop/handoff_queue.cpp
       ${CMAKE_SOURCE_DIR}/platform/desktop/win32/wallpaper_handoff.cpp
       ${CMAKE_SOURCE_DIR}/platform/desktop/win32/real_services.cpp)
     target_link_libraries(glimmerbox_platform_desktop PUBLIC glimmerbox_platform_pictures
@@ -71,7 +72,8 @@ target_link_libraries(glimmerbox_platform_runtime PRIVATE comctl32)
 # labels have no window each but are drawn by their form.
 glimmerbox_layer(glimmerbox_platform_controls platform/controls
   SOURCES win32/control.cpp win32/form.cpp win32/cells.cpp win32/lists.cpp win32/combo_boxes.cpp
-          win32/picture_box.cpp win32/scroll_bar.cpp
+          win32/picture_box.cpp win32/scroll_bar.cpp dir_list_state.cpp file_list_state.cpp
+          scroll_bar_values.cpp drive_list_state.cpp control_geometry.cpp
   LINKS glimmerbox_platform_pictures glimmerbox_platform_files glimmerbox_platform_runtime)
 target_link_libraries(glimmerbox_platform_controls PRIVATE comctl32 gdi32)
 # The icon (made from the PNGs at build time) and the application manifest
@@ -94,22 +96,7 @@ set_source_files_properties(${CMAKE_BINARY_DIR}/glimmerbox.rc PROPERTIES
 # The windows and the program, once the pictures and desktop layers of this
 # build are in the tree (the same libraries as the Linux build).
 if(TARGET glimmerbox_platform_pictures AND TARGET glimmerbox_platform_desktop)
-  glimmerbox_layer(glimmerbox_app_state app/state SOURCES windows.cpp LINKS glimmerbox_platform_runtime)
-  glimmerbox_layer(glimmerbox_wallpaper wallpaper
-    SOURCES registry_routines.cpp wallpaper_style.cpp
-    LINKS glimmerbox_wallpaper_paths glimmerbox_platform_store glimmerbox_platform_runtime)
-  glimmerbox_layer(glimmerbox_rename rename
-    SOURCES frm_new_name.cpp refusal_text.cpp window_ref.cpp
-    LINKS glimmerbox_app_state glimmerbox_platform_controls)
-  glimmerbox_layer(glimmerbox_thumbnails thumbnails
-    SOURCES frm_thumbnails.cpp frm_progress.cpp grid.cpp page_loader.cpp paging.cpp window_refs.cpp
-    LINKS glimmerbox_app_state glimmerbox_platform_controls)
-  glimmerbox_layer(glimmerbox_browser browser
-    SOURCES frm_bmp_view.cpp main_browser.cpp navigation.cpp action_selector.cpp image_display.cpp
-            full_window.cpp auto_show.cpp file_keys.cpp rename_request.cpp load_wallpaper.cpp
-    LINKS glimmerbox_thumbnails glimmerbox_rename glimmerbox_wallpaper glimmerbox_platform_desktop)
-  glimmerbox_layer(glimmerbox_app app/frame
-    SOURCES mdi_form.cpp startup.cpp windows.cpp LINKS glimmerbox_browser)
+  include(cmake/upper_layers.cmake)
   # A GUI program (-mwindows); the C run time still starts it at main().
   add_executable(glimmerbox WIN32 app/main/main.cpp $<TARGET_OBJECTS:glimmerbox_resources>)
   target_link_libraries(glimmerbox PRIVATE glimmerbox_app)

@@ -32,29 +32,7 @@ void Control::apply_geometry() {
                          twips_to_px_y(height_));
 }
 
-void Control::set_left(double twips) {
-    left_ = static_cast<int>(round_half_even(twips));
-    apply_geometry();
-}
-void Control::set_top(double twips) {
-    top_ = static_cast<int>(round_half_even(twips));
-    apply_geometry();
-}
-void Control::set_width(double twips) {
-    width_ = static_cast<int>(round_half_even(twips));
-    apply_geometry();
-}
-void Control::set_height(double twips) {
-    height_ = static_cast<int>(round_half_even(twips));
-    apply_geometry();
-}
-void Control::move(double left, double top, double width, double height) {
-    left_ = static_cast<int>(round_half_even(left));
-    top_ = static_cast<int>(round_half_even(top));
-    width_ = static_cast<int>(round_half_even(width));
-    height_ = static_cast<int>(round_half_even(height));
-    apply_geometry();
-}
+void Control::leave_old_place() {}
 
 void Control::set_visible(bool v) {
     visible_ = v;

@@ -62,6 +62,8 @@ protected:
     NativeWidget* widget_;
 
 private:
+    // Each system's: called before the place or size changes.
+    void leave_old_place();
     std::string name_;
     int left_ = 0, top_ = 0, width_ = 0, height_ = 0;
     bool visible_ = true;
@@ -100,6 +102,11 @@ private:
     void reload();
     void user_selected(int row);
     void announce_when_keys_settle();
+    // Each system's: the names shown with nothing selected, the entry at
+    // index_ selected without a Click, whether a held key's repeat moves it.
+    void show_names(const std::vector<std::string>& shown);
+    void show_index();
+    bool key_repeating() const;
     bool announcement_pending_ = false;
     std::string path_;
     std::string pattern_ = "*.*";
@@ -130,6 +137,10 @@ public:
 private:
     friend class DirListBridge;
     void rebuild();
+    void open_entry(int row);       // a double-click or Enter
+    void highlight_entry(int row);  // moved to by mouse or keyboard
+    // Each system's: the rows shown, the one at highlighted_ selected.
+    void show_entries(const std::vector<std::string>& shown);
     std::string path_;
     std::vector<std::string> entries_;  // full paths: ancestors, then sub-folders
     int highlighted_ = -1;
@@ -150,8 +161,11 @@ public:
     std::function<void()> on_change;
 
 private:
-    friend class DriveListBridge;
     void fill();
+    void take_start_drive();
+    void user_chose(int row);
+    // Each system's: the entries shown, the one at current chosen.
+    void show_drives(const std::vector<std::string>& shown, int current);
     std::string drive_;
     std::vector<std::string> spelled_;
 };

@@ -9,6 +9,7 @@
 #include "platform/controls/controls.h"
 #include "platform/core/error.h"
 #include "platform/files/files.h"
+#include "platform/controls/list_rules.h"
 #include "platform/controls/list_widget.h"
 #include "platform/files/start_folder.h"
 #include "platform/controls/widget_util.h"
@@ -83,11 +84,13 @@ private:
     bool repeating_ = false;
 };
 
-bool is_read_only(const std::string& path) {
+}  // namespace
+
+// No write bit for anyone.
+bool detail::read_only_file(const std::string& path) {
     struct stat st{};
     return ::stat(path.c_str(), &st) == 0 && (st.st_mode & 0222) == 0;
 }
-}  // namespace
 
 FileList::FileList(Form& form, std::string name) : Control(form, new FileListWidget, std::move(name)) {
     auto* list = as_list(widget_);
@@ -108,77 +111,23 @@ FileList::FileList(Form& form, std::string name) : Control(form, new FileListWid
     path_ = start_folder();
 }
 
-void FileList::reload() {
-    std::vector<std::string> names = list_files(path_, pattern_);
-    if (!show_read_only_) {
-        std::erase_if(names, [this](const std::string& n) { return is_read_only(join_path(path_, n)); });
-    }
-    names_ = std::move(names);
-    index_ = -1;
+void FileList::show_names(const std::vector<std::string>& shown) {
     auto* list = as_list(widget_);
     QSignalBlocker block(list);
     QStringList items;
-    items.reserve(static_cast<int>(names_.size()));
-    for (const auto& n : names_) items << qs(display_text(n));
+    items.reserve(static_cast<int>(shown.size()));
+    for (const auto& n : shown) items << qs(n);
     list->clear();
     list->addItems(items);
     list->setCurrentRow(-1);
 }
 
-void FileList::set_path(const std::string& folder) {
-    const std::string old = path_;
-    path_ = folder;
-    try {
-        reload();
-    } catch (...) {
-        path_ = old;
-        throw;
-    }
+void FileList::show_index() {
+    QSignalBlocker block(widget_);
+    as_list(widget_)->setCurrentRow(index_);
 }
 
-void FileList::set_pattern(const std::string& patterns) {
-    if (patterns == pattern_) return;
-    pattern_ = patterns;
-    reload();
-}
-
-void FileList::set_show_read_only(bool on) {
-    if (on == show_read_only_) return;
-    show_read_only_ = on;
-    skip_on_error([this] { reload(); });
-}
-
-void FileList::refresh() { reload(); }
-
-void FileList::set_list_index(int index) {
-    if (index < -1 || index >= list_count()) throw Error(err::kInvalidPropertyValue, "Invalid property value");
-    if (index == index_) return;
-    index_ = index;
-    {
-        QSignalBlocker block(widget_);
-        as_list(widget_)->setCurrentRow(index);
-    }
-    announcement_pending_ = false;
-    if (on_click) on_click();
-}
-
-std::string FileList::list(int index) const {
-    if (index < 0 || index >= list_count()) throw Error(err::kInvalidPropertyValue, "Invalid property value");
-    return names_[static_cast<size_t>(index)];
-}
-
-std::string FileList::file_name() const { return index_ >= 0 ? names_[static_cast<size_t>(index_)] : std::string(); }
-
-void FileList::user_selected(int row) {
-    if (row == index_ || row < -1 || row >= list_count()) return;
-    index_ = row;
-    if (static_cast<FileListWidget*>(widget_)->repeating()) {
-        announce_when_keys_settle();
-        return;
-    }
-    announcement_pending_ = false;
-    if (on_click) guarded(on_click);
-}
+bool FileList::key_repeating() const { return static_cast<FileListWidget*>(widget_)->repeating(); }
 
 // A held key's repeats arrive faster than a large picture is shown: the
 // entries passed over are not shown, only the one selected when the presses

@@ -2,11 +2,10 @@
 #include <QScrollBar>
 #include <QSignalBlocker>
 
-#include <algorithm>
-#include <limits>
+#include <cstdint>
 
 #include "platform/controls/controls.h"
-#include "platform/core/error.h"
+#include "platform/controls/scroll_rules.h"
 #include "platform/controls/widget_util.h"
 
 namespace platform {
@@ -47,12 +46,6 @@ protected:
 // values, so that its arrows, track and keys all move toward the maximum.
 int toolkit_sign(std::int16_t min, std::int16_t max) { return max < min ? -1 : 1; }
 
-std::int16_t checked16(long long v) {
-    if (v < std::numeric_limits<std::int16_t>::min() || v > std::numeric_limits<std::int16_t>::max()) {
-        throw Error(err::kOverflow, "Overflow");
-    }
-    return static_cast<std::int16_t>(v);
-}
 }  // namespace
 
 // A user's move: a drag of the thumb raises Scroll for every step and Change
@@ -95,43 +88,13 @@ void ScrollBar::sync_widget() {
     w->setPageStep(large_change_);
 }
 
-void ScrollBar::clamp_value() {
-    const std::int16_t lo = std::min(min_, max_), hi = std::max(min_, max_);
-    const std::int16_t clamped = std::clamp(value_, lo, hi);
-    const bool changed = clamped != value_;
-    value_ = clamped;
-    sync_widget();
-    if (changed && on_change) on_change();
-}
-
-void ScrollBar::set_min(long long v) {
-    min_ = checked16(v);
-    clamp_value();
-}
-
-void ScrollBar::set_max(long long v) {
-    max_ = checked16(v);
-    clamp_value();
-}
-
-void ScrollBar::set_value(long long v) {
-    const std::int16_t value = checked16(v);
-    if (value < std::min(min_, max_) || value > std::max(min_, max_)) {
-        throw Error(err::kInvalidPropertyValue, "Invalid property value");
-    }
-    if (value == value_) return;
-    value_ = value;
-    sync_widget();
-    if (on_change) on_change();
-}
-
 void ScrollBar::set_small_change(int v) {
-    small_change_ = checked16(v);
+    small_change_ = detail::checked16(v);
     sync_widget();
 }
 
 void ScrollBar::set_large_change(int v) {
-    large_change_ = checked16(v);
+    large_change_ = detail::checked16(v);
     sync_widget();
 }
 

@@ -6,8 +6,6 @@
 #include <cerrno>
 #include <cstring>
 #include <fstream>
-#include <map>
-#include <mutex>
 #include <sstream>
 #include <string_view>
 
@@ -15,6 +13,7 @@
 #include <sys/stat.h>
 
 #include "platform/core/error.h"
+#include "platform/files/drive_folders_system.h"
 #include "platform/files/files.h"
 #include "platform/core/services.h"
 #include "platform/files/start_folder.h"
@@ -85,37 +84,21 @@ bool is_file_mount(const std::string& fstype, const std::string& mount_point) {
     return ::stat(mount_point.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
 }
 
-std::mutex& folders_mutex() {
-    static std::mutex m;
-    return m;
-}
+}  // namespace
 
-std::map<std::string, std::string>& remembered_folders() {
-    static std::map<std::string, std::string> folders;
-    return folders;
-}
-
-std::string remembered_folder(const std::string& mount_point) {
-    std::lock_guard<std::mutex> lock(folders_mutex());
-    const auto it = remembered_folders().find(mount_point);
-    return it == remembered_folders().end() ? std::string() : it->second;
-}
-
-bool can_open_folder(const std::string& folder) {
+std::string detail::unlistable_reason(const std::string& folder) {
     DIR* dir = ::opendir(folder.c_str());
-    if (!dir) return false;
+    if (!dir) return std::strerror(errno);
     ::closedir(dir);
-    return true;
+    return {};
 }
 
-// True when the drive holding the folder is this drive, judged by the mount
-// table in force (a folder under /home is on the /home drive, not on "/").
-bool drive_holds(const Drive& drive, const std::string& folder) {
+// Judged by the mount table in force: a folder under /home is on the /home
+// drive, not on "/".
+bool detail::drive_holds(const Drive& drive, const std::string& folder) {
     if (!is_under(folder, drive.mount_point)) return false;
     return drive_of(read_drives(services().mount_table_path), folder).mount_point == drive.mount_point;
 }
-
-}  // namespace
 
 std::string Drive::spelled() const { return mount_point + " [" + label + "]"; }
 
@@ -171,26 +154,6 @@ Drive drive_of(const std::vector<Drive>& drives, const std::string& path) {
         if (is_under(path, d.mount_point) && (!best || d.mount_point.size() > best->mount_point.size())) best = &d;
     }
     return best ? *best : Drive{"/", "system"};
-}
-
-void remember_folder_on_drive(const Drive& drive, const std::string& folder) {
-    std::lock_guard<std::mutex> lock(folders_mutex());
-    remembered_folders()[drive.mount_point] = folder;
-}
-
-std::string current_folder_of_drive(const Drive& drive) {
-    const std::string remembered = remembered_folder(drive.mount_point);
-    if (!remembered.empty() && is_folder(remembered) && can_open_folder(remembered)) return remembered;
-    const std::string start = start_folder();
-    if (drive_holds(drive, start)) return start;
-    DIR* dir = ::opendir(drive.mount_point.c_str());
-    if (!dir) {
-        const int e = errno;
-        throw Error(err::kDeviceUnavailable,
-                    "The drive " + display_text(drive.spelled()) + " cannot be read: " + std::strerror(e));
-    }
-    ::closedir(dir);
-    return drive.mount_point;
 }
 
 }  // namespace platform

@@ -5,12 +5,12 @@
 #include <commctrl.h>
 
 #include "platform/controls/controls.h"
+#include "platform/controls/list_rules.h"
 #include "platform/controls/win32/native.h"
 #include "platform/core/error.h"
 #include "platform/core/runtime.h"
 #include "platform/files/drives.h"
 #include "platform/files/files.h"
-#include "platform/files/start_folder.h"
 
 namespace platform {
 namespace {
@@ -62,83 +62,36 @@ bool starts_with_ignoring_case(const std::string& text, const std::string& start
 
 // --- DriveList -----------------------------------------------------------------
 
-class DriveListBridge {
-public:
-    static void user_chose(DriveList& list, int row) {
-        if (row < 0 || row >= list.list_count()) return;
-        const std::string chosen = list.list(row);
-        guarded([&] { list.set_drive(chosen); });
-    }
-};
-
 DriveList::DriveList(Form& form, std::string name)
     : Control(form, FormAccess::create_child(form, "COMBOBOX", kDropDownList), std::move(name)) {
     make_command_box(widget_);
     win32::on_notification(widget_, [this](UINT message, WPARAM wp, LPARAM) {
-        if (platform::user_chose(message, wp, widget_)) DriveListBridge::user_chose(*this, chosen_row(widget_));
+        if (platform::user_chose(message, wp, widget_)) user_chose(chosen_row(widget_));
     });
-    skip_on_error([this] {
-        const auto drives = read_drives(services().mount_table_path);
-        if (!drives.empty()) drive_ = drive_of(drives, start_folder()).spelled();
-    });
+    take_start_drive();
     skip_on_error([this] { fill(); });
 }
 
-void DriveList::fill() {
-    spelled_.clear();
-    for (const auto& d : read_drives(services().mount_table_path)) spelled_.push_back(d.spelled());
+void DriveList::show_drives(const std::vector<std::string>& shown, int current) {
     SendMessageA(widget_, CB_RESETCONTENT, 0, 0);
-    int current = -1;
-    for (size_t i = 0; i < spelled_.size(); ++i) {
-        const std::string shown = display_text(spelled_[i]);
-        SendMessageA(widget_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(shown.c_str()));
-        widen_list_for(widget_, shown);
-        if (spelled_[i] == drive_) current = static_cast<int>(i);
+    for (const auto& s : shown) {
+        SendMessageA(widget_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(s.c_str()));
+        widen_list_for(widget_, s);
     }
     SendMessageA(widget_, CB_SETCURSEL, static_cast<WPARAM>(current), 0);
 }
 
-int DriveList::list_count() const { return static_cast<int>(spelled_.size()); }
-
-std::string DriveList::list(int index) const {
-    if (index < 0 || index >= list_count()) throw Error(err::kInvalidPropertyValue, "Invalid property value");
-    return spelled_[static_cast<size_t>(index)];
-}
-
-void DriveList::refresh() { fill(); }
-
-void DriveList::set_drive(const std::string& drive_or_path) {
-    const auto drives = read_drives(services().mount_table_path);
+// A path: the drive that holds it, when it is one of the system's (drive_of
+// names a drive for any path, listed or not).
+std::string detail::listed_drive_holding(const std::vector<Drive>& drives, const std::string& path) {
+    if (drives.empty()) return {};
+    const Drive holding = drive_of(drives, path);
     std::string wanted;
-    if (auto d = parse_drive(drive_or_path)) {
-        for (const auto& known : drives) {
-            if (lstrcmpiA(known.mount_point.c_str(), d->mount_point.c_str()) == 0) wanted = known.spelled();
-        }
-    } else if (!drives.empty()) {
-        // A path: the drive that holds it, when it is one of the system's
-        // (drive_of names a drive for any path, listed or not).
-        const Drive holding = drive_of(drives, drive_or_path);
-        for (const auto& known : drives) {
-            if (lstrcmpiA(known.mount_point.c_str(), holding.mount_point.c_str()) == 0 &&
-                starts_with_ignoring_case(drive_or_path, known.mount_point))
-                wanted = known.spelled();
-        }
+    for (const auto& known : drives) {
+        if (same_folder(known.mount_point, holding.mount_point) && starts_with_ignoring_case(path, known.mount_point))
+            wanted = known.spelled();
     }
-    if (wanted.empty()) {
-        throw Error(err::kDeviceUnavailable, "The drive " + display_text(drive_or_path) + " is not available.");
-    }
-    if (wanted == drive_) return;
-    const std::string old = drive_;
-    drive_ = wanted;
-    fill();
-    try {
-        if (on_change) on_change();
-    } catch (...) {
-        // The folder list still shows the old drive: so does this list.
-        drive_ = old;
-        fill();
-        throw;
-    }
+    return wanted;
 }
 
 // --- ComboBox -----------------------------------------------------------------------

@@ -81,33 +81,8 @@ void Control::apply_geometry() {
 }
 
 // A cell is drawn again where it was (here) and where it goes (apply_geometry).
-void Control::set_left(double twips) {
+void Control::leave_old_place() {
     if (!widget_) FormAccess::redraw_cell(form_, *this);
-    left_ = static_cast<int>(round_half_even(twips));
-    apply_geometry();
-}
-void Control::set_top(double twips) {
-    if (!widget_) FormAccess::redraw_cell(form_, *this);
-    top_ = static_cast<int>(round_half_even(twips));
-    apply_geometry();
-}
-void Control::set_width(double twips) {
-    if (!widget_) FormAccess::redraw_cell(form_, *this);
-    width_ = static_cast<int>(round_half_even(twips));
-    apply_geometry();
-}
-void Control::set_height(double twips) {
-    if (!widget_) FormAccess::redraw_cell(form_, *this);
-    height_ = static_cast<int>(round_half_even(twips));
-    apply_geometry();
-}
-void Control::move(double left, double top, double width, double height) {
-    if (!widget_) FormAccess::redraw_cell(form_, *this);
-    left_ = static_cast<int>(round_half_even(left));
-    top_ = static_cast<int>(round_half_even(top));
-    width_ = static_cast<int>(round_half_even(width));
-    height_ = static_cast<int>(round_half_even(height));
-    apply_geometry();
 }
 
 void Control::set_visible(bool v) {

@@ -2,13 +2,13 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include <algorithm>
+#include <cstddef>
 
 #include "platform/controls/controls.h"
+#include "platform/controls/list_rules.h"
 #include "platform/controls/win32/native.h"
 #include "platform/core/error.h"
 #include "platform/core/runtime.h"
-#include "platform/files/drives.h"
 #include "platform/files/files.h"
 #include "platform/files/start_folder.h"
 
@@ -35,11 +35,6 @@ void fill(HWND list, const std::vector<std::string>& texts, int selected) {
     InvalidateRect(list, nullptr, TRUE);
 }
 
-bool is_read_only(const std::string& path) {
-    const DWORD attributes = GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
-}
-
 // The row a button went down on, when it was the selected one: releasing
 // there is a click too (the list box reports only changes).
 struct PressOnCurrent {
@@ -56,6 +51,18 @@ struct PressOnCurrent {
 };
 
 }  // namespace
+
+bool detail::read_only_file(const std::string& path) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
+}
+
+// Folder names compare without regard to case, as the system's do.
+bool detail::same_folder(const std::string& a, const std::string& b) { return lstrcmpiA(a.c_str(), b.c_str()) == 0; }
+
+std::string detail::folder_row_text(std::size_t depth, bool open, const std::string& label) {
+    return std::string(depth * 2, ' ') + (open ? "- " : "+ ") + display_text(label);
+}
 
 // --- FileList -----------------------------------------------------------------
 
@@ -122,70 +129,11 @@ FileList::FileList(Form& form, std::string name)
     path_ = start_folder();
 }
 
-void FileList::reload() {
-    std::vector<std::string> names = list_files(path_, pattern_);
-    if (!show_read_only_) {
-        std::erase_if(names, [this](const std::string& n) { return is_read_only(join_path(path_, n)); });
-    }
-    names_ = std::move(names);
-    index_ = -1;
-    std::vector<std::string> shown;
-    shown.reserve(names_.size());
-    for (const auto& n : names_) shown.push_back(display_text(n));
-    fill(widget_, shown, -1);
-}
+void FileList::show_names(const std::vector<std::string>& shown) { fill(widget_, shown, -1); }
 
-void FileList::set_path(const std::string& folder) {
-    const std::string old = path_;
-    path_ = folder;
-    try {
-        reload();
-    } catch (...) {
-        path_ = old;
-        throw;
-    }
-}
+void FileList::show_index() { SendMessageA(widget_, LB_SETCURSEL, static_cast<WPARAM>(index_), 0); }
 
-void FileList::set_pattern(const std::string& patterns) {
-    if (patterns == pattern_) return;
-    pattern_ = patterns;
-    reload();
-}
-
-void FileList::set_show_read_only(bool on) {
-    if (on == show_read_only_) return;
-    show_read_only_ = on;
-    skip_on_error([this] { reload(); });
-}
-
-void FileList::refresh() { reload(); }
-
-void FileList::set_list_index(int index) {
-    if (index < -1 || index >= list_count()) throw Error(err::kInvalidPropertyValue, "Invalid property value");
-    if (index == index_) return;
-    index_ = index;
-    SendMessageA(widget_, LB_SETCURSEL, static_cast<WPARAM>(index), 0);
-    announcement_pending_ = false;
-    if (on_click) on_click();
-}
-
-std::string FileList::list(int index) const {
-    if (index < 0 || index >= list_count()) throw Error(err::kInvalidPropertyValue, "Invalid property value");
-    return names_[static_cast<size_t>(index)];
-}
-
-std::string FileList::file_name() const { return index_ >= 0 ? names_[static_cast<size_t>(index_)] : std::string(); }
-
-void FileList::user_selected(int row) {
-    if (row == index_ || row < -1 || row >= list_count()) return;
-    index_ = row;
-    if (FileListBridge::repeating_) {
-        announce_when_keys_settle();
-        return;
-    }
-    announcement_pending_ = false;
-    if (on_click) guarded(on_click);
-}
+bool FileList::key_repeating() const { return FileListBridge::repeating_; }
 
 // Posted to the list itself: the keys already waiting come first, and a list
 // that is gone by then announces nothing.
@@ -209,7 +157,7 @@ public:
                 break;
             case WM_KEYDOWN:
                 if (wp == VK_RETURN) {
-                    open(list, current_row(hwnd));
+                    list.open_entry(current_row(hwnd));
                     return 0;
                 }
                 break;
@@ -219,7 +167,7 @@ public:
             case WM_LBUTTONUP: {
                 const bool again = press.up(hwnd, lp);
                 const LRESULT r = DefSubclassProc(hwnd, msg, wp, lp);
-                if (again) highlight(list, current_row(hwnd));
+                if (again) list.highlight_entry(current_row(hwnd));
                 return r;
             }
             default:
@@ -231,42 +179,12 @@ public:
     static void notified(DirList& list, WPARAM wp) {
         const int row = current_row(list.widget_);
         if (HIWORD(wp) == LBN_DBLCLK) {
-            open(list, row);
+            list.open_entry(row);
         } else if (HIWORD(wp) == LBN_SELCHANGE && row != list.highlighted_) {
-            highlight(list, row);
+            list.highlight_entry(row);
         }
     }
-
-    // Every entry the user moves to, by mouse or keyboard, is a click.
-    static void highlight(DirList& list, int row) {
-        if (row < 0 || row >= list.list_count()) return;
-        list.highlighted_ = row;
-        if (list.on_click) guarded(list.on_click);
-    }
-
-    static void open(DirList& list, int row) {
-        if (row < 0 || row >= list.list_count()) return;
-        const std::string target = list.list(row);
-        guarded([&] {
-            try {
-                list.set_path(target);
-            } catch (const Error&) {
-                // The folder may have gone since it was listed: show what is there now.
-                skip_on_error([&] { list.refresh(); });
-                throw;
-            }
-        });
-    }
 };
-
-namespace {
-Drive drive_holding(const std::string& folder) { return drive_of(read_drives(services().mount_table_path), folder); }
-
-bool is_mount_point(const std::vector<Drive>& drives, const std::string& folder) {
-    return std::any_of(drives.begin(), drives.end(),
-                       [&](const Drive& d) { return lstrcmpiA(d.mount_point.c_str(), folder.c_str()) == 0; });
-}
-}  // namespace
 
 DirList::DirList(Form& form, std::string name)
     : Control(form, FormAccess::create_child(form, "LISTBOX", kListStyle, WS_EX_CLIENTEDGE), std::move(name)) {
@@ -278,62 +196,6 @@ DirList::DirList(Form& form, std::string name)
     skip_on_error([this] { rebuild(); });
 }
 
-std::string DirList::list(int index) const {
-    if (index < 0 || index >= list_count()) throw Error(err::kInvalidPropertyValue, "Invalid property value");
-    return entries_[static_cast<size_t>(index)];
-}
-
-void DirList::rebuild() {
-    // The open folder's ancestors from its drive's root down, then its
-    // sub-folders; another drive mounted inside this one is not listed here.
-    const std::vector<std::string> subs = list_subfolders(path_);
-    const std::vector<Drive> drives = read_drives(services().mount_table_path);
-    const std::string top = drive_of(drives, path_).mount_point;
-    std::vector<std::string> chain;
-    for (std::string f = path_;; f = parent_folder(f)) {
-        chain.insert(chain.begin(), f);
-        if (lstrcmpiA(f.c_str(), top.c_str()) == 0 || parent_folder(f) == f) break;
-    }
-    entries_ = chain;
-    for (const auto& s : subs) {
-        std::string sub = normalize_folder(join_path(path_, s));
-        if (!is_mount_point(drives, sub)) entries_.push_back(std::move(sub));
-    }
-    highlighted_ = static_cast<int>(chain.size()) - 1;
-    std::vector<std::string> shown;
-    for (size_t i = 0; i < entries_.size(); ++i) {
-        const bool ancestor = i < chain.size();
-        const size_t depth = ancestor ? i : chain.size();
-        const std::string label = i == 0 ? entries_[i] : base_name(entries_[i]);
-        shown.push_back(std::string(depth * 2, ' ') + (ancestor ? "- " : "+ ") + display_text(label));
-    }
-    fill(widget_, shown, highlighted_);
-}
-
-void DirList::set_path(const std::string& path_or_drive) {
-    std::string folder;
-    if (auto drive = parse_drive(path_or_drive)) {
-        folder = current_folder_of_drive(*drive);
-    } else {
-        folder = normalize_folder(path_or_drive);
-        if (!is_folder(folder)) {
-            throw Error(err::kPathNotFound, "The folder " + display_text(path_or_drive) + " was not found.");
-        }
-    }
-    if (folder == path_) return;
-    const std::string old = path_;
-    path_ = folder;
-    try {
-        rebuild();
-    } catch (...) {
-        path_ = old;
-        skip_on_error([this] { rebuild(); });
-        throw;
-    }
-    remember_folder_on_drive(drive_holding(path_), path_);
-    if (on_change) on_change();
-}
-
-void DirList::refresh() { rebuild(); }
+void DirList::show_entries(const std::vector<std::string>& shown) { fill(widget_, shown, highlighted_); }
 
 }  // namespace platform

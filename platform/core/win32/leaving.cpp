@@ -5,104 +5,73 @@
 #include <windows.h>
 
 #include <cerrno>
-#include <mutex>
-#include <set>
+#include <cstddef>
+#include <utility>
 
+#include "platform/core/temp_file_record.h"
 #include "platform/core/win32/system_error.h"
 
 namespace platform {
 namespace {
 
-struct Registry {
-    std::mutex lock;
-    bool leaving = false;
-    std::set<std::string> temp_files;
-    std::function<void(int)> test_end;
-    unsigned long long random = 0;
-};
-
-Registry& registry() {
-    // Never destroyed: other threads may still use it while the process ends.
-    static Registry* r = new Registry;
-    return *r;
-}
-
-// Six letters or digits, different for each call and each process.
-std::string random_part(Registry& r) {
+// Six letters or digits, different for each call and each process; called
+// under the record's lock.
+std::string random_part() {
     static constexpr char kChars[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
-    if (r.random == 0) r.random = (::GetTickCount64() << 20) ^ ::GetCurrentProcessId() ^ 0x9E3779B97F4A7C15ull;
+    static unsigned long long state = 0;
+    if (state == 0) state = (::GetTickCount64() << 20) ^ ::GetCurrentProcessId() ^ 0x9E3779B97F4A7C15ull;
     std::string part;
     for (std::size_t i = 0; i < kTempRandom; ++i) {
-        r.random ^= r.random << 13;
-        r.random ^= r.random >> 7;
-        r.random ^= r.random << 17;
-        part += kChars[r.random % (sizeof kChars - 1)];
+        state ^= state << 13;
+        state ^= state >> 7;
+        state ^= state << 17;
+        part += kChars[state % (sizeof kChars - 1)];
     }
     return part;
 }
 
-void close_quietly(TempFile& temp) {
-    if (temp.handle) ::CloseHandle(temp.handle);
-    temp.handle = nullptr;
-}
-
 }  // namespace
 
-TempFile create_temp_file(const std::string& prefix) {
-    Registry& r = registry();
-    std::lock_guard guard(r.lock);
-    if (r.leaving) {
-        errno = ECANCELED;
-        return {};
-    }
+bool detail::open_new_temp_file(const std::string& prefix, TempFile& out) {
     for (int attempt = 0; attempt < 16; ++attempt) {
-        TempFile temp{nullptr, prefix + std::string(kTempMarker) + random_part(r)};
+        TempFile temp{nullptr, prefix + std::string(kTempMarker) + random_part()};
         const HANDLE h = ::CreateFileA(temp.path.c_str(), GENERIC_WRITE, FILE_SHARE_DELETE, nullptr, CREATE_NEW,
                                        FILE_ATTRIBUTE_NORMAL, nullptr);
         if (h != INVALID_HANDLE_VALUE) {
             temp.handle = h;
-            r.temp_files.insert(temp.path);
-            return temp;
+            out = std::move(temp);
+            return true;
         }
         const DWORD e = ::GetLastError();
         if (e != ERROR_FILE_EXISTS && e != ERROR_ALREADY_EXISTS) {
             errno = win32::errno_of(e);
-            return {};
+            return false;
         }
     }
     errno = EEXIST;
-    return {};
+    return false;
 }
 
-int place_temp_file(TempFile& temp, const std::string& target) {
-    Registry& r = registry();
-    int e = 0;
-    {
-        std::lock_guard guard(r.lock);
-        // Renamed while still open, so no sweep can take it first.
-        if (r.leaving) {
-            e = ECANCELED;
-        } else if (!::MoveFileExA(temp.path.c_str(), target.c_str(),
-                                  MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-            e = win32::errno_of(::GetLastError());
-        }
-        if (e != 0) ::DeleteFileA(temp.path.c_str());
-        r.temp_files.erase(temp.path);
-    }
-    if (temp.handle && !::CloseHandle(temp.handle) && e == 0) e = EIO;
+int detail::rename_temp_file(const TempFile& temp, const std::string& target) {
+    if (::MoveFileExA(temp.path.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return 0;
+    return win32::errno_of(::GetLastError());
+}
+
+// Each open file of ours shares deleting: it goes when it is closed, or when
+// the process ends.
+void detail::remove_temp_file(const std::string& path) { ::DeleteFileA(path.c_str()); }
+
+int detail::close_temp_file(TempFile& temp) {
+    const int e = temp.handle && !::CloseHandle(temp.handle) ? EIO : 0;
     temp.handle = nullptr;
     return e;
 }
 
-void drop_temp_file(TempFile& temp) {
-    Registry& r = registry();
-    {
-        std::lock_guard guard(r.lock);
-        // Our handle shares deleting: the file goes when it is closed.
-        ::DeleteFileA(temp.path.c_str());
-        r.temp_files.erase(temp.path);
-    }
-    close_quietly(temp);
+void detail::end_tracked_tools() {}
+
+void detail::end_process_now(int status) {
+    ::TerminateProcess(::GetCurrentProcess(), static_cast<UINT>(status));
+    ::ExitProcess(static_cast<UINT>(status));
 }
 
 void sweep_temp_files(const std::string& folder) {
@@ -121,36 +90,6 @@ void sweep_temp_files(const std::string& folder) {
         if (h != INVALID_HANDLE_VALUE) ::CloseHandle(h);
     } while (::FindNextFileA(find, &found));
     ::FindClose(find);
-}
-
-void leave_now(int status) {
-    Registry& r = registry();
-    // Taken for good in the real program: a thread about to create or place
-    // a file waits here until the process is gone.
-    r.lock.lock();
-    r.leaving = true;
-    // Each open file of ours shares deleting: it goes when the process does.
-    for (const auto& path : r.temp_files) ::DeleteFileA(path.c_str());
-    r.temp_files.clear();
-    if (!r.test_end) {
-        ::TerminateProcess(::GetCurrentProcess(), static_cast<UINT>(status));
-        ::ExitProcess(static_cast<UINT>(status));
-    }
-    const auto end = r.test_end;
-    r.lock.unlock();
-    end(status);
-}
-
-void set_leave_end_for_tests(std::function<void(int)> end) {
-    Registry& r = registry();
-    std::lock_guard guard(r.lock);
-    r.test_end = std::move(end);
-}
-
-void reset_leaving_for_tests() {
-    Registry& r = registry();
-    std::lock_guard guard(r.lock);
-    r.leaving = false;
 }
 
 }  // namespace platform

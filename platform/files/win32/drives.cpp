@@ -3,11 +3,10 @@
 
 #include <windows.h>
 
-#include <map>
-#include <mutex>
 
 #include "platform/core/ascii.h"
 #include "platform/core/error.h"
+#include "platform/files/drive_folders_system.h"
 #include "platform/core/win32/system_error.h"
 #include "platform/files/files.h"
 #include "platform/files/start_folder.h"
@@ -47,16 +46,6 @@ DWORD listing_error(const std::string& folder) {
     return e == ERROR_FILE_NOT_FOUND ? 0 : e;
 }
 
-std::mutex& folders_mutex() {
-    static std::mutex m;
-    return m;
-}
-
-std::map<std::string, std::string>& remembered_folders() {
-    static std::map<std::string, std::string> folders;
-    return folders;
-}
-
 }  // namespace
 
 std::string Drive::spelled() const {
@@ -91,26 +80,11 @@ Drive drive_of(const std::vector<Drive>& drives, const std::string& path) {
     return Drive{root.empty() ? root_of(start_folder()) : root, ""};
 }
 
-void remember_folder_on_drive(const Drive& drive, const std::string& folder) {
-    std::lock_guard<std::mutex> lock(folders_mutex());
-    remembered_folders()[drive.mount_point] = folder;
+std::string detail::unlistable_reason(const std::string& folder) {
+    const DWORD e = listing_error(folder);
+    return e == 0 ? std::string() : win32::system_message(e);
 }
 
-std::string current_folder_of_drive(const Drive& drive) {
-    std::string remembered;
-    {
-        std::lock_guard<std::mutex> lock(folders_mutex());
-        const auto it = remembered_folders().find(drive.mount_point);
-        if (it != remembered_folders().end()) remembered = it->second;
-    }
-    if (!remembered.empty() && is_folder(remembered) && listing_error(remembered) == 0) return remembered;
-    const std::string start = start_folder();
-    if (root_of(start) == drive.mount_point) return start;
-    if (const DWORD e = listing_error(drive.mount_point); e != 0) {
-        throw Error(err::kDeviceUnavailable,
-                    "The drive " + display_text(drive.spelled()) + " cannot be read: " + win32::system_message(e));
-    }
-    return drive.mount_point;
-}
+bool detail::drive_holds(const Drive& drive, const std::string& folder) { return root_of(folder) == drive.mount_point; }
 
 }  // namespace platform

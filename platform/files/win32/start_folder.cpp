@@ -1,26 +1,13 @@
-// The start folder on Windows: the process's current folder at start, else
-// the user's profile folder, else the root of drive C.
-#include "platform/files/start_folder.h"
-
+// The start folder's folder calls on Windows: the process's current folder
+// at start, else the user's profile folder, else the root of drive C.
 #include <windows.h>
 
 #include <cstdlib>
-#include <mutex>
 
 #include "platform/files/files.h"
+#include "platform/files/start_folder_system.h"
 
-namespace platform {
-namespace {
-
-std::mutex& folder_mutex() {
-    static std::mutex m;
-    return m;
-}
-
-std::string& recorded() {
-    static std::string folder;
-    return folder;
-}
+namespace platform::detail {
 
 bool can_read_folder(const std::string& folder) {
     if (folder.size() < 3 || folder[1] != ':' || !is_folder(folder)) return false;
@@ -42,32 +29,11 @@ std::string process_folder() {
     return buffer;
 }
 
-// The candidate when it can be read, else the profile folder, else C:\.
-std::string first_readable(const std::string& candidate) {
+std::string home_folder() {
     const char* profile = std::getenv("USERPROFILE");
-    for (const std::string& folder : {candidate, std::string(profile ? profile : "")}) {
-        if (can_read_folder(folder)) return normalize_folder(folder);
-    }
-    return "C:\\";
+    return profile ? profile : "";
 }
 
-}  // namespace
+std::string last_resort_folder() { return "C:\\"; }
 
-std::string settle_start_folder() {
-    const std::string folder = first_readable(process_folder());
-    std::lock_guard<std::mutex> lock(folder_mutex());
-    recorded() = folder;
-    return folder;
-}
-
-std::string start_folder() {
-    std::string folder;
-    {
-        std::lock_guard<std::mutex> lock(folder_mutex());
-        folder = recorded();
-    }
-    if (folder.empty()) return settle_start_folder();
-    return first_readable(folder);
-}
-
-}  // namespace platform
+}  // namespace platform::detail
