@@ -4,10 +4,10 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
 
 #include "platform/desktop/desktop_wallpaper.h"
 #include "platform/store/registry.h"
+#include "temp_bitmap.h"
 
 namespace {
 
@@ -15,29 +15,15 @@ std::string desktop_value(const char* name) {
     return platform::read_string_value("HKEY_CURRENT_USER\\Control Panel\\Desktop", name).value_or("(none)");
 }
 
-// A 1 x 1 bitmap file.
-std::string small_bitmap(const std::string& name) {
-    char temp[MAX_PATH + 1] = {};
-    ::GetTempPathA(sizeof temp, temp);
-    const std::string path = std::string(temp) + name;
-    const unsigned char bmp[] = {'B', 'M', 58, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0, 40, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0,
-                                 1, 0, 24, 0, 0, 0, 0, 0, 4, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-                                 0, 0, 255, 0};
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bmp), sizeof bmp);
-    return path;
-}
-
 TEST(Win32Wallpaper, TheSystemCallRecordsThePictureAndKeepsTheStyleAskedFor) {
-    const std::string first = small_bitmap("glimmerbox test one.bmp");
-    const std::string second = small_bitmap("glimmerbox test two.bmp");
+    const std::string first = temp_bitmap("glimmerbox test one.bmp");
+    const std::string second = temp_bitmap("glimmerbox test two.bmp");
     ASSERT_TRUE(platform::SystemParametersInfoA(platform::kSpiSetDeskWallpaper, 0, first,
                                                 platform::kSpifUpdateIniFileSendChange));
     EXPECT_EQ(desktop_value("Wallpaper"), first);
     // Another action, or a folder (nothing selected), changes nothing.
-    char temp[MAX_PATH + 1] = {};
-    ::GetTempPathA(sizeof temp, temp);
     EXPECT_FALSE(platform::SystemParametersInfoA(21, 0, second, platform::kSpifUpdateIniFileSendChange));
-    EXPECT_FALSE(platform::SystemParametersInfoA(platform::kSpiSetDeskWallpaper, 0, std::string(temp) + "\\",
+    EXPECT_FALSE(platform::SystemParametersInfoA(platform::kSpiSetDeskWallpaper, 0, temp_folder() + "\\",
                                                  platform::kSpifUpdateIniFileSendChange));
     EXPECT_EQ(desktop_value("Wallpaper"), first);
     // A wallpaper queued while centred stays centred though tiled was written since.

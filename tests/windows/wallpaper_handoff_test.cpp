@@ -6,28 +6,17 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <fstream>
 
 #include "platform/desktop/desktop_wallpaper.h"
 #include "platform/desktop/wallpaper_handoff.h"
 #include "platform/store/registry.h"
+#include "temp_bitmap.h"
 
 namespace {
 
-std::string bitmap_named(const std::string& name) {
-    char temp[MAX_PATH + 1] = {};
-    ::GetTempPathA(sizeof temp, temp);
-    const std::string path = std::string(temp) + name;
-    const unsigned char bmp[] = {'B', 'M', 58, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0, 40, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0,
-                                 1, 0, 24, 0, 0, 0, 0, 0, 4, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-                                 0, 0, 255, 0};
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bmp), sizeof bmp);
-    return path;
-}
-
 TEST(Win32Handoff, EveryWallpaperReachesTheSystemInTheOrderAsked) {
     std::vector<std::string> paths;
-    for (const char* name : {"handoff a.bmp", "handoff b.bmp", "handoff c.bmp"}) paths.push_back(bitmap_named(name));
+    for (const char* name : {"handoff a.bmp", "handoff b.bmp", "handoff c.bmp"}) paths.push_back(temp_bitmap(name));
     for (int round = 0; round < 20; ++round) {
         for (const auto& path : paths) platform::queue_wallpaper({}, path);
         platform::wait_for_wallpapers();
