@@ -59,7 +59,8 @@ const std::vector<DesktopRow>& desktop_rows() {
         // Any other X11 session: the root window, by the first setter installed.
         {.names = {},
          .else_when_set = "DISPLAY",
-         .how = Tools{{.argv = {"feh", "--no-fehbg", "{style}", "{picture}"}, .style = {"--bg-center", "--bg-tile"}},
+         .how = Tools{{.argv = {"feh", "--no-fehbg", "{style}", "{picture}"},
+                       .style = {"--bg-center", "--bg-tile"}},
                       {.argv = {"hsetroot", "{style}", "{picture}"}, .style = {"-center", "-tile"}}}},
     };
     return rows;
@@ -69,7 +70,7 @@ const DesktopRow* desktop_named(std::string_view name) {
     const std::string upper = upper_ascii(name);
     for (const DesktopRow& row : desktop_rows())
         for (const std::string_view n : row.names)
-            if (n == upper) return &row;
+            if (upper_ascii(n) == upper) return &row;
     return nullptr;
 }
 

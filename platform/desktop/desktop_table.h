@@ -57,7 +57,7 @@ enum class OwnName {
 };
 
 struct DesktopRow {
-    std::vector<std::string_view> names;  // in XDG_CURRENT_DESKTOP, upper case
+    std::vector<std::string_view> names;  // in XDG_CURRENT_DESKTOP, any case
     const char* else_when_set = nullptr;  // picked, when no name is known, while this variable is set
     bool utf8_names_only = false;         // a name that is not UTF-8 reaches it as one of our own
     OwnName own_name = OwnName::IfUnreadable;

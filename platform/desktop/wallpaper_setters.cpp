@@ -96,9 +96,10 @@ bool apply_xfconf(const CommandRunner& run, const Xfconf& props, const std::stri
     const std::string channel(props.channel);
     bool ok = true;
     for (const auto& p : xfce_backdrops(run, channel)) {
-        ok = xfconf_set(run, channel, p + std::string(props.picture_property), "string", path) && ok;
-        ok = xfconf_set(run, channel, p + std::string(props.style_property), "int", word_for(props.style, tiled)) &&
-             ok;
+        const std::string picture = p + std::string(props.picture_property);
+        const std::string style = p + std::string(props.style_property);
+        ok = xfconf_set(run, channel, picture, "string", path) && ok;
+        ok = xfconf_set(run, channel, style, "int", word_for(props.style, tiled)) && ok;
     }
     return ok;
 }
