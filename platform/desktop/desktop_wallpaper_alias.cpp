@@ -1,5 +1,7 @@
 // Names of our own for a picture handed to a desktop: a hard link, or a copy
 // where the file lives on another filesystem or cannot be linked.
+#include "platform/desktop/desktop_wallpaper_alias.h"
+
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -10,7 +12,6 @@
 #include <vector>
 
 #include "platform/core/leaving.h"
-#include "platform/desktop/wallpaper_tools.h"
 #include "platform/files/files.h"
 
 namespace platform::wallpaper_tools {

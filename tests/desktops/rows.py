@@ -151,6 +151,20 @@ class Sway(Row):
         return Shot(res.stdout)
 
 
+def set_up_gnome(x, *more):
+    """GNOME Shell's settings before it starts, on the X11 and the Wayland
+    rows: no picture but the plain colour, no banners, no animations; `more`
+    are further (schema, key, value) settings."""
+    for schema, key, value in (
+            ("org.gnome.desktop.background", "picture-uri", "''"),
+            ("org.gnome.desktop.background", "picture-uri-dark", "''"),
+            ("org.gnome.desktop.background", "color-shading-type", "'solid'"),
+            ("org.gnome.desktop.background", "primary-color", "'#203040'"),
+            ("org.gnome.desktop.notifications", "show-banners", "false"),
+            ("org.gnome.desktop.interface", "enable-animations", "false")) + more:
+        x.run(["gsettings", "set", schema, key, value])
+
+
 class GnomeShell(Row):
     """GNOME Shell as the X11 window manager and compositor on the private X
     server: it draws the wallpaper itself. It wants a system bus (logind),
@@ -165,14 +179,7 @@ class GnomeShell(Row):
 
     def start_desktop(self):
         x = self.x
-        for schema, key, value in (
-                ("org.gnome.desktop.background", "picture-uri", "''"),
-                ("org.gnome.desktop.background", "picture-uri-dark", "''"),
-                ("org.gnome.desktop.background", "color-shading-type", "'solid'"),
-                ("org.gnome.desktop.background", "primary-color", "'#203040'"),
-                ("org.gnome.desktop.notifications", "show-banners", "false"),
-                ("org.gnome.desktop.interface", "enable-animations", "false")):
-            x.run(["gsettings", "set", schema, key, value])
+        set_up_gnome(x)
         # mutter keeps _NET_ACTIVE_WINDOW but leaves it out of _NET_SUPPORTED,
         # so xdotool will not read it: read it for xdotool.
         shims = os.path.join(x.tmp, "shims")

@@ -7,7 +7,7 @@ import shutil
 from checks import HEIGHT, WHITE, WIDTH, Run, near
 from desktop_session import Failure, poll
 from program import Program
-from rows import Row
+from rows import Row, set_up_gnome
 from wayland_session import FAKE_INPUT_XML, CompositorClient, GnomeInput, KwinInput, WaylandSession
 
 SAME_AS_XWAYLAND = "set as through XWayland; natively only the centred picture and Auto Show are checked"
@@ -58,16 +58,8 @@ class GnomeWayland(WaylandRow):
 
     def start_desktop(self):
         x = self.x
-        for schema, key, value in (
-                ("org.gnome.desktop.background", "picture-uri", "''"),
-                ("org.gnome.desktop.background", "picture-uri-dark", "''"),
-                ("org.gnome.desktop.background", "color-shading-type", "'solid'"),
-                ("org.gnome.desktop.background", "primary-color", "'#203040'"),
-                ("org.gnome.desktop.notifications", "show-banners", "false"),
-                ("org.gnome.desktop.interface", "enable-animations", "false"),
-                # The pointer is moved through the top-left corner.
-                ("org.gnome.desktop.interface", "enable-hot-corners", "false")):
-            x.run(["gsettings", "set", schema, key, value])
+        # The pointer is moved through the top-left corner.
+        set_up_gnome(x, ("org.gnome.desktop.interface", "enable-hot-corners", "false"))
         env = dict(x.env, DBUS_SYSTEM_BUS_ADDRESS=x.private_bus())
         shell = x.start_group(["gnome-shell", "--headless", "--wayland", "--virtual-monitor",
                                f"{WIDTH}x{HEIGHT}"], env=env, log=x.log)

@@ -10,7 +10,10 @@
 
 #include "platform/core/leaving.h"
 #include "platform/desktop/desktop_wallpaper.h"
-#include "platform/desktop/wallpaper_tools.h"
+#include "platform/desktop/desktop_table.h"
+#include "platform/desktop/desktop_wallpaper_alias.h"
+#include "platform/desktop/tool_quoting.h"
+#include "platform/files/file_uri.h"
 #include "wallpaper/wallpaper_fixture.h"
 
 using namespace platform;
@@ -98,7 +101,7 @@ TEST(FileUri, EncodesEveryByteOfTheName) {
     };
     for (const auto& [path, uri] : rows) {
         EXPECT_EQ(file_uri(path), uri);
-        const std::string script = plasma_script(path, false), head = "d.writeConfig('Image', '";
+        const std::string script = plasma_script(path, "6"), head = "d.writeConfig('Image', '";
         const auto at = script.find(head) + head.size();
         const std::string literal = script.substr(at, script.find("');", at) - at);
         EXPECT_EQ(literal.find_first_not_of("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789%/:._~-"),
@@ -146,6 +149,7 @@ TEST_F(DesktopCommands, HostileNamesReachEveryToolAsThatVeryFile) {
                         {nullptr, "/run/sway", "swaymsg", true}, {nullptr, nullptr, "feh", false}};
     std::vector<std::string> names = wallpaper_test::kHostileNames;
     names.push_back("caf\xe9 #1 100% it's \xff.bmp");  // Latin-1
+    names.push_back("{style} {picture}.bmp");  // what stands for them in a tool's words
     std::string last_own;
     for (const std::string& name : names) {
         const std::string path = folder + "/" + name;
@@ -175,7 +179,7 @@ TEST_F(DesktopCommands, HostileNamesReachEveryToolAsThatVeryFile) {
         }
     }
     // Plasma is reached over D-Bus, not through a tool: only its choice here.
-    EXPECT_TRUE(utf8_names_only(Desktop::Kde));
+    EXPECT_TRUE(desktop_named("KDE")->utf8_names_only);
     // The last tool shows the picture by its own name: none of ours is left.
     EXPECT_FALSE(last_own.empty());
     EXPECT_EQ(test_support::entries_of(data), std::vector<std::string>{});
