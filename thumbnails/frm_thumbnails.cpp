@@ -39,7 +39,7 @@ frmThumbnails::frmThumbnails()
     form_.set_client_size(8055, 6375);
     form_.set_window_state(platform::kStateMaximized);
 
-    VScroll1.move(7710, 255, 255, 3255);
+    VScroll1.move(7710, 255, thumbs::kBarWidth, 3255);
     VScroll1.set_visible(false);
     VScroll1.set_small_change(1);
     VScroll1.on_change = [this] { VScroll1_Change(); };
@@ -50,12 +50,12 @@ frmThumbnails::frmThumbnails()
     File1.set_pattern(thumbs::kPattern);
 
     auto& image0 = form_.add<platform::PictureBox>("Image1");
-    image0.move(360, 240, thumbs::kImageSize, thumbs::kImageSize);
+    image0.move(thumbs::kFirstLeft, thumbs::kFirstTop, thumbs::kImageSize, thumbs::kImageSize);
     image0.set_stretch(false);
     image0.on_click = [this] { Image1_Click(0); };
     Image1.push_back(&image0);
     auto& label0 = form_.add<platform::Label>("lb_txt");
-    label0.move(360, 990, 1050, 195);
+    label0.move(thumbs::kFirstLeft, thumbs::kFirstLabelTop, thumbs::kLabelWidth, thumbs::kLabelHeight);
     label0.set_caption("");
     label0.fit_font_to_height();
     lb_txt.push_back(&label0);
