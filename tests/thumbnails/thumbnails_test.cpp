@@ -243,32 +243,42 @@ TEST_F(ThumbsTest, NamesShowAsSpelledAndWholeUnderCellsInTooltipsAndInMessageBox
     EXPECT_EQ(box_shows, text);
 }
 
-TEST_F(ThumbsTest, ThumbnailViewAskedAgainWhileTheFirstLoadsShowsTheNewFolder) {
+// Asked from inside the pump while the first page loads, and while a later one does.
+TEST_F(ThumbsTest, ThumbnailViewAskedAgainWhileLoadingShowsTheNewFolder) {
     make_pictures(100);
     const std::string other = home.make_folder("other");
     for (const char* name : {"x.jpg", "y.jpg", "z.jpg"})
         home.write_file(std::string("other/") + name, jpeg_bytes(40, 30));
     frmBMPView& browser = start_browser();
-    bool asked = false;
-    on_pump = [&](const std::string& text) {
-        if (text != loading(5) || asked) return;
-        asked = true;
-        browser.Dir1.set_path(other);
-        browser.Filter1.set_list_index(4);  // "Thumbnail View" again
-    };
-    browser.Filter1.set_list_index(4);
-    ASSERT_TRUE(asked);
-    ASSERT_TRUE(windows::thumbnails().loaded());
-    frmThumbnails& t = windows::thumbnails()();
-    EXPECT_TRUE(t.form().is_shown());  // a closed window is hidden
-    EXPECT_EQ(t.File1.path(), other);
-    ASSERT_EQ(t.Image1.size(), 3u);
-    EXPECT_EQ(t.lb_txt[2]->caption(), "z.jpg");
-    // The first window stopped at its fifth picture and is gone.
-    settle();
-    int windows_left = 0;
-    for (QWidget* w : QApplication::topLevelWidgets()) windows_left += w->windowTitle() == "Thumbnails";
-    EXPECT_EQ(windows_left, 1);
+    for (const bool first_page : {true, false}) {
+        SCOPED_TRACE(first_page ? "while the first page loads" : "while a later page loads");
+        browser.Dir1.set_path(pictures);
+        bool armed = first_page, asked = false;
+        on_pump = [&](const std::string& text) {
+            if (!armed || asked || text.empty() || (first_page && text != loading(5))) return;
+            asked = true;
+            browser.Dir1.set_path(other);
+            browser.Filter1.set_list_index(4);  // "Thumbnail View" again
+        };
+        browser.Filter1.set_list_index(4);
+        if (!first_page) {
+            ASSERT_TRUE(windows::thumbnails().loaded());
+            armed = true;
+            windows::thumbnails()().VScroll1.set_value(windows::thumbnails()().VScroll1.max());
+        }
+        ASSERT_TRUE(asked);
+        ASSERT_TRUE(windows::thumbnails().loaded());
+        frmThumbnails& t = windows::thumbnails()();
+        EXPECT_TRUE(t.form().is_shown());  // a closed window is hidden
+        EXPECT_EQ(t.File1.path(), other);
+        ASSERT_EQ(t.Image1.size(), 3u);
+        EXPECT_EQ(t.lb_txt[2]->caption(), "z.jpg");
+        // The first window stopped at the picture it announced and is gone.
+        settle();
+        int windows_left = 0;
+        for (QWidget* w : QApplication::topLevelWidgets()) windows_left += w->windowTitle() == "Thumbnails";
+        EXPECT_EQ(windows_left, 1);
+    }
 }
 
 // Events from the page loop's pump coming back into the window; loaded pages are not loaded again.
@@ -282,6 +292,7 @@ TEST_F(ThumbsTest, PagesLoadOnceInOrderAndChangesWhileLoadingAreServedAfterwards
     on_pump = [&](const std::string& text) {
         if (text == loading(58)) {
             inside = t.loading();
+            t.Image1_Click(0);        // ignored: the loop owns the cells
             t.VScroll1.set_value(4);  // a drag going on while row 1 loads
             t.VScroll1.set_value(12);
         }
@@ -289,6 +300,7 @@ TEST_F(ThumbsTest, PagesLoadOnceInOrderAndChangesWhileLoadingAreServedAfterwards
     t.VScroll1.set_value(1);
     EXPECT_TRUE(inside);
     EXPECT_FALSE(t.loading());
+    EXPECT_EQ(t.zoom_index, frmThumbnails::kNoZoom);
     EXPECT_EQ(t.first_index, 96);
     ASSERT_EQ(t.Image1.size(), 152u);  // up to the end of row 12's page
     EXPECT_TRUE(t.Image1[96]->visible());
