@@ -43,20 +43,23 @@ private:
 };
 
 void frmThumbnails::Load_Page(const std::int32_t& first_row) {
-    // The window's stage says a page loads while this runs; a window closed
-    // meanwhile goes once the loop that saw it loading has returned.
+    // While this runs the window's stage says a page loads (inside the load
+    // step it stays Opening); a window closed meanwhile goes once this has
+    // returned.
     const bool moves_stage = life_.loop_started();
-    struct Returned {
+    struct LoopEnd {
         frmThumbnails& window;
         bool moves_stage;
-        ~Returned() {
+        ~LoopEnd() {
             if (moves_stage && window.life_.loop_returned()) window.finish_close();
         }
-    } returned{*this, moves_stage};
+    } loop_end{*this, moves_stage};
 
+    const long long c = cols_per_row;
+    const long long r = rows_per_page;
     const long long count = static_cast<long long>(Image1.size());
-    const long long start = std::min(static_cast<long long>(cols_per_row) * first_row, count);
-    const long long last = static_cast<long long>(cols_per_row) * (rows_per_page + first_row) - 1;
+    const long long start = std::min(c * first_row, count);
+    const long long last = c * (r + first_row) - 1;
     show_progress();
     if (last < count - 1) {  // loaded before
         hide_progress();

@@ -482,22 +482,25 @@ class Thumbs:
 
         def index(x, y):
             return colour_index(px.pixel(x, y))
-        # The first picture: on the diagonal from the inside's top-left corner.
+        # The first picture: on the diagonal from the inside's top-left corner
+        # (as the window's frame is reckoned, which may be off by some pixels).
         d = next((d for d in range(min(width, height, 300)) if index(x0 + d, y0 + d) == 0), None)
         if d is None:
             return None
         x, y = x0 + d, y0 + d
-        left = next(i for i in range(x, x0 - 1, -1) if index(i - 1, y) != 0)
-        top = next(i for i in range(y, y0 - 1, -1) if index(x, i - 1) != 0)
-        right = next(i for i in range(x, x0 + width) if index(i + 1, y) != 0)
-        bottom = next(i for i in range(y, y0 + height) if index(x, i + 1) != 0)
-        cy = (top + bottom) // 2
+        # Its edges; a page still being drawn may show less than it will.
+        left = next((i for i in range(x, x - 400, -1) if index(i - 1, y) != 0), None)
+        top = next((i for i in range(y, y - 400, -1) if index(x, i - 1) != 0), None)
+        right = next((i for i in range(x, x + 400) if index(i + 1, y) != 0), None)
+        bottom = next((i for i in range(y, y + 400) if index(x, i + 1) != 0), None)
+        if None in (left, top, right, bottom):
+            return None
+        cx, cy = (left + right) // 2, (top + bottom) // 2
         left1 = next((i for i in range(right + 1, x0 + width) if index(i, cy) == 1), None)
         if left1 is None:
             return None
         step_x = left1 - left
-        cols = next(c for c in range(1, 100) if index((left + right) // 2 + c * step_x, cy) != c)
-        cx = (left + right) // 2
+        cols = next(c for c in range(1, 100) if index(cx + c * step_x, cy) != c)
         top1 = next((i for i in range(bottom + 1, y0 + height) if index(cx, i) == cols), None)
         if top1 is None:
             return None
