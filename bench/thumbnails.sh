@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Thumbnail benchmark in one command: generates camera-like 12-MP JPEGs,
-# times the thumbnail window's first page (56 cells) and paging to 200
+# times the thumbnail window's first page and paging to 200
 # pictures against vipsthumbnail run as two processes on the same files, with
 # the thumbnail cache unusable, empty (first visit, which fills it) and warm
 # (second visit), and reports peak memory while paging through 1,000 photos.
@@ -35,15 +35,16 @@ cat "$work"/p200/p000{00..49}.jpg > /dev/null  # into the page cache for both si
 
 field() { sed -n "s/^$1=//p" <<<"$2"; }
 
-# vipsthumbnail: 49 px cells, files split between two processes.
-vips_run() {  # count
+# vipsthumbnail: cells of the grid's size, files split between two processes.
+vips_run() {  # count cell_px
+  local size="$2x$2"
   local n=$1 half=$(( ($1 + 1) / 2 ))
   local files=()
   for ((k = 0; k < n; k++)); do files+=("$(printf "%s/p200/p%05d.jpg" "$work" $k)"); done
   local t0 t1
   t0=$(date +%s.%N)
-  vipsthumbnail --size 49x49 -o "$work/vips/%s.jpg" "${files[@]:0:half}" &
-  vipsthumbnail --size 49x49 -o "$work/vips/%s.jpg" "${files[@]:half}" &
+  vipsthumbnail --size "$size" -o "$work/vips/%s.jpg" "${files[@]:0:half}" &
+  vipsthumbnail --size "$size" -o "$work/vips/%s.jpg" "${files[@]:half}" &
   wait
   t1=$(date +%s.%N)
   echo "$t1 - $t0" | bc -l
@@ -53,18 +54,20 @@ nocache=$(XDG_CACHE_HOME="$work/no-cache/x" "$bench" page "$work/p200" 200 2>/de
 ours=$("$bench" page "$work/p200" 200 2>/dev/null)
 cached=$(find "$XDG_CACHE_HOME/thumbnails/normal" -name '*.png' | wc -l)
 warm=$("$bench" page "$work/p200" 200 2>/dev/null)
-vips56=$(vips_run 56)
-vips200=$(vips_run 200)
-ours56=$(field first_page_s "$ours")
+page=$(field first_page_cells "$ours")
+cell_px=$(field cell_px "$ours")
+vips_page=$(vips_run "$page" "$cell_px")
+vips200=$(vips_run 200 "$cell_px")
+ours_page=$(field first_page_s "$ours")
 ours200=$(field total_s "$ours")
-warm56=$(field first_page_s "$warm")
+warm_page=$(field first_page_s "$warm")
 warm200=$(field total_s "$warm")
 big=$("$bench" page "$work/p1000" 1000 2>/dev/null)
 
 printf "photos: 4000x3000 JPEG, %s bytes each on average%s\n" \
   "$(( $(du -sb "$work/p200" | cut -f1) / 50 ))" "${exif:+, with EXIF thumbnails}"
-printf "first page (56):   no cache %.3f s   first visit %.3f s   warm cache %.3f s   vipsthumbnail x2 %.3f s\n" \
-  "$(field first_page_s "$nocache")" "$ours56" "$warm56" "$vips56"
+printf "first page (%s):   no cache %.3f s   first visit %.3f s   warm cache %.3f s   vipsthumbnail x2 %.3f s\n" \
+  "$page" "$(field first_page_s "$nocache")" "$ours_page" "$warm_page" "$vips_page"
 printf "200 pictures:      no cache %.3f s   first visit %.3f s   warm cache %.3f s   vipsthumbnail x2 %.3f s\n" \
   "$(field total_s "$nocache")" "$ours200" "$warm200" "$vips200"
 printf "ratio to vipsthumbnail x2, 200 pictures: first visit %.2fx   warm cache %.2fx\n" \

@@ -1,6 +1,4 @@
 // The action selector under the lists.
-#include <utility>
-
 #include "app/state/module1.h"
 #include "app/state/windows.h"
 #include "browser/frm_bmp_view.h"
@@ -13,10 +11,6 @@ using platform::skip_on_error;
 namespace {
 
 constexpr const char* kPicturePattern = "*.GIF;*.JPG;*.BMP;*.ICO";
-
-// A browser that chose "Thumbnail View" while the window was still loading
-// its first page; its request is served once that load has returned.
-frmBMPView* g_asked_again = nullptr;
 
 }  // namespace
 
@@ -59,11 +53,11 @@ void frmBMPView::Filter1_Click() {
 
 // "Thumbnail View": every failing step is skipped.
 void frmBMPView::show_thumbnail_view() {
-    if (thumbnails_in_load_step()) {
+    if (thumbnail_view_answer() == thumbs::Answer::AfterLoading) {
         // Asked again from inside the loading loop's event pump: that window
         // goes, and the handler that is creating it serves this request
         // once the loop has returned.
-        g_asked_again = this;
+        defer_thumbnail_view([this] { show_thumbnail_view(); });
         skip_on_error([&] { unload_thumbnails(); });
         return;
     }
@@ -73,13 +67,9 @@ void frmBMPView::show_thumbnail_view() {
     skip_on_error([&] { Module1::view_width = static_cast<std::int32_t>(platform::round_half_even(form_.width())); });
     skip_on_error([&] { Module1::view_height = static_cast<float>(form_.height()); });
     skip_on_error([&] { windows::thumbnails()(); });
-    if (windows::thumbnails().loaded() && windows::thumbnails()().closed()) {
-        // Closed during its own load step: it is not shown, and a request
-        // that came in meanwhile is served now.
-        windows::thumbnails().release();
-        if (frmBMPView* next = std::exchange(g_asked_again, nullptr)) next->show_thumbnail_view();
-        return;
-    }
+    // Closed during its own load step: it is not shown, and a request that
+    // came in meanwhile is served now.
+    if (let_go_if_closed_while_opening()) return;
     if (Module1::cancel_flag == platform::kTrue) return;
     skip_on_error([&] { windows::thumbnails()().form().show(); });
 }

@@ -13,6 +13,10 @@
 #include "platform/core/types.h"
 #include "thumbnails/grid_constants.h"
 
+using thumbs::Answer;
+using thumbs::Request;
+using thumbs::Stage;
+
 namespace {
 
 // Windows closed while one of their pages was loading: they live on, out of
@@ -25,11 +29,18 @@ std::vector<std::unique_ptr<frmThumbnails>>& retired() {
 
 // The window whose load step is running: the reference learns of it only
 // once its constructor has returned.
-frmThumbnails* g_in_load_step = nullptr;
+frmThumbnails* g_opening = nullptr;
+
+// A "Thumbnail View" that came in while a window was opening.
+std::function<void()>& deferred_view() {
+    static auto* request = new std::function<void()>;
+    return *request;
+}
+
+// The window a new request is for: the one being opened, else the one there is.
+frmThumbnails* current_window() { return g_opening ? g_opening : windows::thumbnails().get(); }
 
 }  // namespace
-
-bool thumbnails_in_load_step() { return g_in_load_step != nullptr; }
 
 frmThumbnails::frmThumbnails()
     : form_(platform::FormKind::TopLevel),
@@ -39,7 +50,7 @@ frmThumbnails::frmThumbnails()
     form_.set_client_size(8055, 6375);
     form_.set_window_state(platform::kStateMaximized);
 
-    VScroll1.move(7710, 255, 255, 3255);
+    VScroll1.move(7710, 255, thumbs::kBarWidth, 3255);
     VScroll1.set_visible(false);
     VScroll1.set_small_change(1);
     VScroll1.on_change = [this] { VScroll1_Change(); };
@@ -50,12 +61,12 @@ frmThumbnails::frmThumbnails()
     File1.set_pattern(thumbs::kPattern);
 
     auto& image0 = form_.add<platform::PictureBox>("Image1");
-    image0.move(360, 240, thumbs::kImageSize, thumbs::kImageSize);
+    image0.move(thumbs::kFirstLeft, thumbs::kFirstTop, thumbs::kImageSize, thumbs::kImageSize);
     image0.set_stretch(false);
     image0.on_click = [this] { Image1_Click(0); };
     Image1.push_back(&image0);
     auto& label0 = form_.add<platform::Label>("lb_txt");
-    label0.move(360, 990, 1050, 195);
+    label0.move(thumbs::kFirstLeft, thumbs::kFirstLabelTop, thumbs::kLabelWidth, thumbs::kLabelHeight);
     label0.set_caption("");
     label0.fit_font_to_height();
     lb_txt.push_back(&label0);
@@ -65,14 +76,15 @@ frmThumbnails::frmThumbnails()
     prefetch_ = std::make_unique<platform::PicturePrefetch>(cell_w_px_, cell_h_px_);
 
     form_.on_close = [this] { close_window(); };
-    frmThumbnails* const outer = std::exchange(g_in_load_step, this);
+    frmThumbnails* const outer = std::exchange(g_opening, this);
     try {
         Form_Load();
     } catch (...) {
-        g_in_load_step = outer;
+        g_opening = outer;
         throw;
     }
-    g_in_load_step = outer;
+    g_opening = outer;
+    life_.load_step_returned();
 }
 
 frmThumbnails::~frmThumbnails() = default;
@@ -97,9 +109,8 @@ void frmThumbnails::Form_Unload() {
 }
 
 void frmThumbnails::close_window() {
-    if (closed_) return;
-    closed_ = true;
-    page_requested_ = false;
+    if (life_.answer(Request::Close) == Answer::Ignored) return;
+    life_.close();
     prefetch_->cancel();
     // The window goes whatever the unload step meets; its error is then
     // passed on.
@@ -112,7 +123,7 @@ void frmThumbnails::close_window() {
     form_.close_silently();
     auto& ref = windows::thumbnails();
     if (ref.get() == this) {
-        if (loading()) {
+        if (life_.stage() == Stage::ClosedLoading) {
             // A loop of ours is still on the stack, inside its event pump:
             // keep the object until it has returned (see finish_close).
             retired().push_back(ref.take());
@@ -134,13 +145,23 @@ void frmThumbnails::finish_close() {
 }
 
 void unload_thumbnails() {
-    if (g_in_load_step) {
-        // Still loading its first page, outside the reference: its loop
-        // stops at its next event pump and whoever created it finds it
-        // closed.
-        g_in_load_step->close_window();
-        return;
-    }
-    if (!windows::thumbnails().loaded()) return;
-    windows::thumbnails()().close_window();
+    // A window still loading its first page is outside the reference: its
+    // loop stops at its next event pump and whoever is creating it finds it
+    // closed.
+    if (frmThumbnails* window = current_window()) window->close_window();
+}
+
+Answer thumbnail_view_answer() {
+    const frmThumbnails* window = current_window();
+    return window ? window->life().answer(Request::Open) : Answer::Now;
+}
+
+void defer_thumbnail_view(std::function<void()> ask_again) { deferred_view() = std::move(ask_again); }
+
+bool let_go_if_closed_while_opening() {
+    auto& ref = windows::thumbnails();
+    if (!ref.loaded() || !ref().closed()) return false;
+    ref.release();
+    if (auto ask_again = std::exchange(deferred_view(), nullptr)) ask_again();
+    return true;
 }

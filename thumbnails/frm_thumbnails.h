@@ -2,12 +2,14 @@
 // The thumbnail window: a grid of small pictures of the saved folder, loaded
 // page by page behind the progress window.
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "platform/controls/form.h"
 #include "platform/pictures/picture.h"
+#include "thumbnails/window_stage.h"
 
 namespace platform {
 class PicturePrefetch;
@@ -43,8 +45,9 @@ public:
     // on until that loop has returned.
     void close_window();
 
-    bool loading() const { return load_depth_ > 0; }
-    bool closed() const { return closed_; }
+    const thumbs::WindowLife& life() const { return life_; }
+    bool loading() const { return life_.loading(); }
+    bool closed() const { return life_.closed(); }
 
 private:
     platform::Form form_;
@@ -71,11 +74,17 @@ public:
 
 
 private:
+    class Steps;
+    // How the loading of a cell, or of a page, ended.
+    enum class Loaded { Yes, WindowClosed, Cancelled };
+
     void Init_Grid();
     void change_page();
     void serve_page_change();
+    void decode_ahead(const std::string& folder, long long start, long long last);
+    Loaded load_cells(const std::string& folder, long long start, long long last);
+    Loaded load_cell(long long i, const std::string& folder, Steps& step);
     void create_cell(int i);
-    void load_cell(int i, const std::string& path, const std::string& name);
     void show_reduced_copy(int i);
     void finish_close();
 
@@ -88,13 +97,18 @@ private:
     // The reduced copy of the enlarged cell while it shows its full picture.
     platform::Picture zoom_reduced_;
     bool zoom_full_shown_ = false;
-    int load_depth_ = 0;          // Load_Page calls on the stack
-    bool page_requested_ = false;  // a page change came in while loading
-    bool closed_ = false;          // the unload step has run
+    thumbs::WindowLife life_;
 };
 
 // Unloads the thumbnail window when it is loaded, running its unload step;
 // also a window still in its load step.
 void unload_thumbnails();
-// True while a thumbnail window runs its load step (its first page loads).
-bool thumbnails_in_load_step();
+
+// What a new "Thumbnail View" gets from the window being opened, else from
+// the one there is (see thumbs::kAnswers).
+thumbs::Answer thumbnail_view_answer();
+// Keeps a "Thumbnail View" answered AfterLoading, the latest winning.
+void defer_thumbnail_view(std::function<void()> ask_again);
+// After a window was made: when it was closed during its load step, lets it
+// go, serves a deferred "Thumbnail View" and returns true.
+bool let_go_if_closed_while_opening();

@@ -43,7 +43,7 @@ void frmThumbnails::Init_Grid() {
     }
 
     Load_Page(0);
-    if (closed_) return;
+    if (life_.closed()) return;
     if (Module1::cancel_flag == platform::kTrue) {
         Form_Unload();
         return;
@@ -56,7 +56,7 @@ void frmThumbnails::Init_Grid() {
     }
     Show_Page(0);
     // A page asked for while the first one loaded.
-    if (page_requested_) serve_page_change();
+    if (life_.page_deferred()) serve_page_change();
 }
 
 void frmThumbnails::Show_Page(const std::int32_t& first_row) {

@@ -1,7 +1,6 @@
 // Loading the cells a page needs, behind the progress window, and removing
 // the extra images when the window goes.
 #include <algorithm>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -23,44 +22,69 @@ void hide_progress() {
     if (windows::progress().loaded()) windows::progress()().form().hide();
 }
 
-// Counts the loops on the stack; when the last one of a closed window
-// returns, the window may go.
-class LoadDepth {
-public:
-    LoadDepth(int& depth, std::function<void()> on_last) : depth_(depth), on_last_(std::move(on_last)) { ++depth_; }
-    ~LoadDepth() {
-        if (--depth_ == 0) on_last_();
-    }
-    LoadDepth(const LoadDepth&) = delete;
-    LoadDepth& operator=(const LoadDepth&) = delete;
-
-private:
-    int& depth_;
-    std::function<void()> on_last_;
-};
-
 }  // namespace
 
+// The steps of one page's loading: until the first picture load an error
+// goes to the caller; from then on every failing step is skipped.
+class frmThumbnails::Steps {
+public:
+    template <class F>
+    void operator()(F&& fn) {
+        if (skipping_) {
+            platform::skip_on_error(fn);
+        } else {
+            fn();
+        }
+    }
+    void skip_failures_from_here() { skipping_ = true; }
+
+private:
+    bool skipping_ = false;
+};
+
 void frmThumbnails::Load_Page(const std::int32_t& first_row) {
-    LoadDepth depth(load_depth_, [this] {
-        if (closed_) finish_close();
-    });
+    // While this runs the window's stage says a page loads (inside the load
+    // step it stays Opening); a window closed meanwhile goes once this has
+    // returned.
+    const bool moves_stage = life_.loop_started();
+    struct LoopEnd {
+        frmThumbnails& window;
+        bool moves_stage;
+        ~LoopEnd() {
+            if (moves_stage && window.life_.loop_returned()) window.finish_close();
+        }
+    } loop_end{*this, moves_stage};
+
     const long long c = cols_per_row;
     const long long r = rows_per_page;
-    const long long n = File1.list_count();
     const long long count = static_cast<long long>(Image1.size());
-    const long long start = c * first_row > count ? count : c * first_row;
+    const long long start = std::min(c * first_row, count);
     const long long last = c * (r + first_row) - 1;
-
     show_progress();
-    if (last < count - 1) {
+    if (last < count - 1) {  // loaded before
         hide_progress();
         return;
     }
-
-    // The pictures this call will decode, in the loop's order, go to the
-    // pool now; the loop takes them one by one.
     const std::string folder = File1.path();
+    decode_ahead(folder, start, last);
+    switch (load_cells(folder, start, last)) {
+        case Loaded::Yes: hide_progress(); break;
+        case Loaded::WindowClosed:
+            prefetch_->cancel();
+            hide_progress();
+            break;
+        case Loaded::Cancelled:
+            // The Cancel button took the progress window with it.
+            prefetch_->cancel();
+            break;
+    }
+}
+
+// The pictures the page's loop will decode, in its order, go to the pool
+// now; the loop takes them one by one.
+void frmThumbnails::decode_ahead(const std::string& folder, long long start, long long last) {
+    const long long n = File1.list_count();
+    const long long count = static_cast<long long>(Image1.size());
     std::vector<platform::PrefetchJob> jobs;
     for (long long i = start; i <= std::min(last, n - 1); ++i) {
         if (i == 0 || i >= count) {
@@ -68,52 +92,44 @@ void frmThumbnails::Load_Page(const std::int32_t& first_row) {
         }
     }
     prefetch_->enqueue(std::move(jobs));
+}
 
-    // From the first picture load on, every failing step is skipped.
-    bool skipping = false;
-    auto step = [&skipping](auto&& fn) {
-        if (skipping) {
-            platform::skip_on_error(fn);
-        } else {
-            fn();
-        }
-    };
-
-    for (long long i = start; i <= last; ++i) {
-        if (i >= n) {
-            hide_progress();
-            return;
-        }
+// Loads the cells from start to last, up to the last file, that are not
+// loaded yet; cell 0 is always loaded again.
+frmThumbnails::Loaded frmThumbnails::load_cells(const std::string& folder, long long start, long long last) {
+    const long long n = File1.list_count();
+    Steps step;
+    for (long long i = start; i <= std::min(last, n - 1); ++i) {
         if (i != 0 && i < static_cast<long long>(Image1.size())) continue;  // loaded before
-        const int index = static_cast<int>(i);
-        std::string message = "Loading image " + (" " + std::to_string(i + 1));
-        step([&] { progress_message(message); });
-        step([&] { File1.set_list_index(index); });
-        platform::DoEvents();
-        if (closed_) {
-            // The window was closed from inside the pump: its cells are
-            // gone; touch nothing more.
-            prefetch_->cancel();
-            hide_progress();
-            return;
-        }
-        if (Module1::cancel_flag == platform::kTrue) {
-            prefetch_->cancel();
-            return;
-        }
-        step([&] {
-            if (index != 0) create_cell(index);
-        });
-        step([&] { Image1[static_cast<size_t>(index)]->set_stretch(true); });
-        skipping = true;
-        const std::string name = File1.file_name();
-        step([&] {
-            Image1[static_cast<size_t>(index)]->set_picture(prefetch_->take(index, platform::join_path(folder, name)));
-        });
-        step([&] { lb_txt[static_cast<size_t>(index)]->set_caption(name); });
-        step([&] { Image1[static_cast<size_t>(index)]->set_tooltip(name); });
+        const Loaded loaded = load_cell(i, folder, step);
+        if (loaded != Loaded::Yes) return loaded;
     }
-    hide_progress();
+    return Loaded::Yes;
+}
+
+// Announces cell i and serves pending events; unless the window was closed
+// or the user cancelled meanwhile, makes the cell and loads its picture.
+frmThumbnails::Loaded frmThumbnails::load_cell(long long i, const std::string& folder, Steps& step) {
+    const int index = static_cast<int>(i);
+    std::string message = "Loading image " + (" " + std::to_string(i + 1));
+    step([&] { progress_message(message); });
+    step([&] { File1.set_list_index(index); });
+    platform::DoEvents();
+    // Closed from inside the pump: its cells are gone; touch nothing more.
+    if (life_.closed()) return Loaded::WindowClosed;
+    if (Module1::cancel_flag == platform::kTrue) return Loaded::Cancelled;
+    step([&] {
+        if (index != 0) create_cell(index);
+    });
+    step([&] { Image1[static_cast<size_t>(index)]->set_stretch(true); });
+    step.skip_failures_from_here();
+    const std::string name = File1.file_name();
+    step([&] {
+        Image1[static_cast<size_t>(index)]->set_picture(prefetch_->take(index, platform::join_path(folder, name)));
+    });
+    step([&] { lb_txt[static_cast<size_t>(index)]->set_caption(name); });
+    step([&] { Image1[static_cast<size_t>(index)]->set_tooltip(name); });
+    return Loaded::Yes;
 }
 
 // A new cell: hidden, with element 0's size and settings. A label left from
@@ -141,7 +157,7 @@ void frmThumbnails::create_cell(int i) {
 void frmThumbnails::Unload_Images() {
     const size_t h = Image1.size() - 1;
     for (size_t k = 1; k <= h; ++k) {
-        if (closed_) {
+        if (life_.closed()) {
             unloaded_.push_back(form_.take(*Image1[k]));
         } else {
             form_.remove(*Image1[k]);

@@ -13,34 +13,32 @@ void frmThumbnails::VScroll1_Change() { change_page(); }
 
 void frmThumbnails::VScroll1_Scroll() { change_page(); }
 
-// A page change that comes in while a page is loading (the loading loop
-// serves events) is remembered, the latest winning, and served once that
-// loop has returned.
 void frmThumbnails::change_page() {
-    if (closed_) return;
-    if (loading()) {
-        page_requested_ = true;
-        return;
+    switch (life_.answer(thumbs::Request::ChangePage)) {
+        case thumbs::Answer::Now: serve_page_change(); break;
+        case thumbs::Answer::AfterLoading: life_.defer_page(); break;
+        case thumbs::Answer::Ignored: break;
     }
-    serve_page_change();
 }
 
+// Serves page changes until none is left over: one that came in while its
+// page loaded is served next, at the bar's latest value.
 void frmThumbnails::serve_page_change() {
     do {
-        page_requested_ = false;
+        life_.page_served();
         if (!VScroll1.visible()) return;
         const std::int32_t v = VScroll1.value();
         if (first_index / cols_per_row == v) continue;
         Hide_Page();
         Load_Page(v);
-        if (closed_) return;
+        if (life_.closed()) return;
         if (Module1::cancel_flag != platform::kTrue) Show_Page(v);
-    } while (page_requested_ && !closed_);
+    } while (life_.page_deferred());
 }
 
 void frmThumbnails::Image1_Click(int Index) {
     // The loop that is loading a page owns the cells until it returns.
-    if (loading() || closed_) return;
+    if (life_.answer(thumbs::Request::Click) != thumbs::Answer::Now) return;
     if (Index < 0 || Index >= static_cast<int>(Image1.size())) return;
     if (zoom_index != Index && zoom_index != kNoZoom) return;  // another one is enlarged
     platform::PictureBox& image = *Image1[static_cast<size_t>(Index)];

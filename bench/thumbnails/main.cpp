@@ -19,9 +19,11 @@
 #include "platform/core/runtime.h"
 #include "platform/core/services.h"
 #include "platform/desktop/real_services.h"
+#include "platform/pictures/cell_picture.h"
 #include "platform/pictures/picture.h"
 #include "thumbnails/frm_progress.h"
 #include "thumbnails/frm_thumbnails.h"
+#include "thumbnails/grid_constants.h"
 
 namespace {
 
@@ -58,7 +60,8 @@ int page(const std::string& folder, int pictures) {
     platform::Services s = bench::unattended_services();
     platform::install_services(s);
 
-    // A browser of 12000 x 9000 twips: 7 rows of 8, 56 cells a page.
+    // A browser of 12000 x 9000 twips; first_page_cells says how many cells
+    // a page holds, cell_px how large each one's picture is.
     Module1::cur_dir = folder;
     Module1::cur_drive = folder;
     Module1::view_width = 12000;
@@ -78,6 +81,7 @@ int page(const std::string& folder, int pictures) {
     int with_picture = 0;
     for (auto* image : t.Image1) with_picture += image->picture().empty() ? 0 : 1;
 
+    std::printf("cell_px=%d\n", platform::twips_to_device_px_x(thumbs::kImageSize));
     std::printf("first_page_cells=%d\nfirst_page_s=%.3f\n", first_cells, first_page);
     std::printf("cells=%d\nwith_picture=%d\ntotal_s=%.3f\n", cells, with_picture, first_page + paging);
     std::printf("decodes=%lld\npeak_rss_mb=%.1f\n", platform::prefetch_decode_count(), peak_rss_mb());

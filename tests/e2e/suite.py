@@ -326,38 +326,27 @@ class Suite:
         shutil.rmtree(folder, ignore_errors=True)
         os.makedirs(folder)
         for i in range(400):
-            write_bmp(os.path.join(folder, f"p{i:03d}.bmp"), 60, 60, index_colour(i))
+            write_bmp(os.path.join(folder, f"p{i:03d}.bmp"), 120, 120, index_colour(i))  # larger than a cell
         p = self.start(folder)
         p.choose_action(4)
         wid = poll("the thumbnail window", lambda: self.x.find_window("^Thumbnails$"))
-        t = Thumbs(self, wid)
-        poll("the first cell", lambda: t.top_left_index(p.px) == 0)
-        if colour_index(p.px.pixel(*t.cell_centre(1, 0))) != 1:
-            raise Failure("the second cell does not hold the second picture")
+        t = poll("the first page", lambda: Thumbs.find(self, wid, p.px))
+        if t.index_at(1, 0) != 1 or t.index_at(0, 1) != t.cols:
+            raise Failure("the cells do not fill the page row by row")
         self.shot("thumbnails")
         # One arrow step down moves the grid one row.
-        x, y, w, h = self.client_area(wid)
-        cols = None
-        for c in range(1, 40):
-            if colour_index(p.px.pixel(*t.cell_centre(c, 0))) is None:
-                cols = c
-                break
-        bar_left = x + (cols * 1290 + 360) // 15
-        self.x.click(bar_left + 8, y + (240 + 3255) // 15 - 8)
-        poll("one row down", lambda: t.top_left_index(p.px) == cols)
-        rows = None
-        for r in range(1, 40):
-            if colour_index(p.px.pixel(*t.cell_centre(0, r))) is None:
-                rows = r
-                break
+        bar_x, bar_bottom = t.scroll_bar()
+        self.x.click(bar_x, bar_bottom - 8)
+        poll("one row down", lambda: t.index_at(0, 0) == t.cols)
+        rows = next(r for r in range(1, 40) if t.index_at(0, r) is None)
         # A click in the track below the thumb moves a page.
-        self.x.click(bar_left + 8, y + (240 + 3255) // 15 - 22)
-        poll("one page down", lambda: t.top_left_index(p.px) == cols * (1 + rows))
-        # A click on a thumbnail shows it at its own size at the top-left.
-        first = t.top_left_index(p.px)
+        self.x.click(bar_x, bar_bottom - 22)
+        poll("one page down", lambda: t.index_at(0, 0) == t.cols * (1 + rows))
+        # A click on a thumbnail shows it at its own size where the first cell stands.
+        first = t.index_at(0, 0)
         sx, sy = t.cell_centre(0, 0)
         self.x.click(sx, sy)
-        corner = (x + 16 + 57, y + 16 + 57)  # inside 60 x 60, outside the 49-pixel box
+        corner = t.past_box(0, 0)  # inside the picture at its own size, outside the cell's box
         poll("the enlarged picture", lambda: colour_index(p.px.pixel(*corner)) == first)
         self.shot("thumbnail-enlarged")
         self.x.click(sx, sy)
@@ -475,19 +464,74 @@ def colour_index(c):
 
 
 class Thumbs:
-    """The thumbnail window on screen: cells at 240 + column x 1290 and
-    240 + row x 1200 twips, pictures scaled into 735-twip boxes."""
+    """The thumbnail window on screen, its grid as found there: the first
+    cell's picture box and the steps to the next column and the next row."""
 
-    def __init__(self, suite, wid):
-        self.x = suite.x
-        self.wid = wid
-        self.left, self.top, self.width, self.height = suite.client_area(wid)
+    def __init__(self, px, box, step_x, step_y, cols, area):
+        self.px = px
+        self.left, self.top, self.right, self.bottom = box
+        self.step_x, self.step_y, self.cols = step_x, step_y, cols
+        self.area = area
+
+    @classmethod
+    def find(cls, suite, wid, px):
+        """The grid, once the first page shows picture 0, picture 1 beside it
+        and the first picture of the second row under it; None before."""
+        area = suite.client_area(wid)
+        x0, y0, width, height = area
+
+        def index(x, y):
+            return colour_index(px.pixel(x, y))
+        # The first picture: on the diagonal from the inside's top-left corner
+        # (as the window's frame is reckoned, which may be off by some pixels).
+        d = next((d for d in range(min(width, height, 300)) if index(x0 + d, y0 + d) == 0), None)
+        if d is None:
+            return None
+        x, y = x0 + d, y0 + d
+        # Its edges; a page still being drawn may show less than it will.
+        left = next((i for i in range(x, x - 400, -1) if index(i - 1, y) != 0), None)
+        top = next((i for i in range(y, y - 400, -1) if index(x, i - 1) != 0), None)
+        right = next((i for i in range(x, x + 400) if index(i + 1, y) != 0), None)
+        bottom = next((i for i in range(y, y + 400) if index(x, i + 1) != 0), None)
+        if None in (left, top, right, bottom):
+            return None
+        cx, cy = (left + right) // 2, (top + bottom) // 2
+        left1 = next((i for i in range(right + 1, x0 + width) if index(i, cy) == 1), None)
+        if left1 is None:
+            return None
+        step_x = left1 - left
+        cols = next(c for c in range(1, 100) if index(cx + c * step_x, cy) != c)
+        top1 = next((i for i in range(bottom + 1, y0 + height) if index(cx, i) == cols), None)
+        if top1 is None:
+            return None
+        return cls(px, (left, top, right, bottom), step_x, top1 - top, cols, area)
 
     def cell_centre(self, column, row):
-        return (self.left + (240 + column * 1290 + 367) // 15, self.top + (240 + row * 1200 + 367) // 15)
+        return ((self.left + self.right) // 2 + column * self.step_x,
+                (self.top + self.bottom) // 2 + row * self.step_y)
 
-    def top_left_index(self, px):
-        return colour_index(px.pixel(*self.cell_centre(0, 0)))
+    def index_at(self, column, row):
+        return colour_index(self.px.pixel(*self.cell_centre(column, row)))
+
+    def past_box(self, column, row):
+        """A point just outside a cell's picture box, to its lower right."""
+        return (self.right + 4 + column * self.step_x, self.bottom + 4 + row * self.step_y)
+
+    def scroll_bar(self):
+        """A point in the middle of the scroll bar's width, and its bottom
+        edge: the bar stands right of the last column, alone down to the bottom."""
+        x0, y0, width, height = self.area
+        cy = (self.top + self.bottom) // 2
+        background = self.px.pixel(self.right + 2, cy)
+
+        def drawn(x, y):  # off the screen counts as background
+            c = self.px.pixel(x, y)
+            return c is not None and not near(c, background, tolerance=2)
+        bar_left = next(x for x in range(self.right + (self.cols - 1) * self.step_x + 1, x0 + width)
+                        if drawn(x, cy))
+        bar_x = bar_left + 8
+        bar_bottom = next(y for y in range(y0 + height - 1, cy, -1) if drawn(bar_x, y))
+        return bar_x, bar_bottom
 
 
 SCENARIOS = ["startup_and_stepping", "no_display", "display_lost", "scroll_bars", "full_window", "delete", "rename",

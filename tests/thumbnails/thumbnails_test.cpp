@@ -30,6 +30,10 @@ namespace {
 
 std::string loading(int number) { return "Loading image  " + std::to_string(number); }
 
+// A browser size that holds exactly this many columns, or rows, of cells.
+constexpr int width_for(int cols) { return thumbs::kFirstLeft + 3 * thumbs::kBarWidth + cols * thumbs::kColumnPitch; }
+constexpr int height_for(int rows) { return thumbs::kFirstTop + rows * thumbs::kRowPitch; }
+
 // What a text shows: itself in plain format, or what it renders to as markup.
 std::string as_shown(const QString& text, Qt::TextFormat format) {
     if (format == Qt::PlainText || (format == Qt::AutoText && !Qt::mightBeRichText(text))) return text.toStdString();
@@ -71,7 +75,8 @@ protected:
         }
     }
 
-    frmThumbnails& open(int view_width = 12000, float view_height = 9000) {
+    // By default a page of 7 rows of 8.
+    frmThumbnails& open(int view_width = width_for(8), float view_height = height_for(7)) {
         Module1::cur_dir = Module1::cur_drive = pictures;
         Module1::view_width = view_width;
         Module1::view_height = view_height;
@@ -95,15 +100,12 @@ private:
 
 // Rows and columns where one more fits; a page shows as many cells as fit, the bar inside the room.
 TEST_F(ThumbsTest, PagesFillTheRoomExactlyAndTheBarOnlyWhenAPageIsNotEnough) {
-    using thumbs::kColumnPitch, thumbs::kMargin, thumbs::kRowPitch;
-    // Right of the columns: the first cell's designed left (360) and three bar widths (255).
-    const int bar_room = 360 + 3 * 255;
     const auto empty_folder = [&] {
         unload_thumbnails();
         settle();
         for (const auto& name : entries_of(pictures)) ::unlink((pictures + "/" + name).c_str());
     };
-    const int w8 = bar_room + 8 * kColumnPitch, h7 = kMargin + 7 * kRowPitch;
+    const int w8 = width_for(8), h7 = height_for(7);
     struct Grid { int files, view_w, view_h, rows, cols, max; };
     const Grid grids[] = {
         {100, w8, h7, 7, 8, 6},            // 12.5 rows: 6.5 rows of scrolling, halved to even
@@ -175,7 +177,8 @@ TEST_F(ThumbsTest, CellsHoldCopiesNoLargerThanTheirBoxOrNothing) {
     EXPECT_EQ(Module1::cancel_flag, 0);
     // b.jpg, c.jpg, icon.ico, p00000.jpg ... p00299.jpg, tall.jpg, tiny.bmp
     ASSERT_EQ(t.Image1.size(), 305u);
-    const int box_w = platform::twips_to_device_px_x(735), box_h = platform::twips_to_device_px_y(735);
+    const int box_w = platform::twips_to_device_px_x(thumbs::kImageSize);
+    const int box_h = platform::twips_to_device_px_y(thumbs::kImageSize);
     for (size_t i = 0; i < t.Image1.size(); ++i) {
         const platform::Picture& picture = t.Image1[i]->picture();
         EXPECT_EQ(picture.empty(), i < 2) << i;
@@ -240,32 +243,42 @@ TEST_F(ThumbsTest, NamesShowAsSpelledAndWholeUnderCellsInTooltipsAndInMessageBox
     EXPECT_EQ(box_shows, text);
 }
 
-TEST_F(ThumbsTest, ThumbnailViewAskedAgainWhileTheFirstLoadsShowsTheNewFolder) {
+// Asked from inside the pump while the first page loads, and while a later one does.
+TEST_F(ThumbsTest, ThumbnailViewAskedAgainWhileLoadingShowsTheNewFolder) {
     make_pictures(100);
     const std::string other = home.make_folder("other");
     for (const char* name : {"x.jpg", "y.jpg", "z.jpg"})
         home.write_file(std::string("other/") + name, jpeg_bytes(40, 30));
     frmBMPView& browser = start_browser();
-    bool asked = false;
-    on_pump = [&](const std::string& text) {
-        if (text != loading(5) || asked) return;
-        asked = true;
-        browser.Dir1.set_path(other);
-        browser.Filter1.set_list_index(4);  // "Thumbnail View" again
-    };
-    browser.Filter1.set_list_index(4);
-    ASSERT_TRUE(asked);
-    ASSERT_TRUE(windows::thumbnails().loaded());
-    frmThumbnails& t = windows::thumbnails()();
-    EXPECT_TRUE(t.form().is_shown());  // a closed window is hidden
-    EXPECT_EQ(t.File1.path(), other);
-    ASSERT_EQ(t.Image1.size(), 3u);
-    EXPECT_EQ(t.lb_txt[2]->caption(), "z.jpg");
-    // The first window stopped at its fifth picture and is gone.
-    settle();
-    int windows_left = 0;
-    for (QWidget* w : QApplication::topLevelWidgets()) windows_left += w->windowTitle() == "Thumbnails";
-    EXPECT_EQ(windows_left, 1);
+    for (const bool first_page : {true, false}) {
+        SCOPED_TRACE(first_page ? "while the first page loads" : "while a later page loads");
+        browser.Dir1.set_path(pictures);
+        bool armed = first_page, asked = false;
+        on_pump = [&](const std::string& text) {
+            if (!armed || asked || text.empty() || (first_page && text != loading(5))) return;
+            asked = true;
+            browser.Dir1.set_path(other);
+            browser.Filter1.set_list_index(4);  // "Thumbnail View" again
+        };
+        browser.Filter1.set_list_index(4);
+        if (!first_page) {
+            ASSERT_TRUE(windows::thumbnails().loaded());
+            armed = true;
+            windows::thumbnails()().VScroll1.set_value(windows::thumbnails()().VScroll1.max());
+        }
+        ASSERT_TRUE(asked);
+        ASSERT_TRUE(windows::thumbnails().loaded());
+        frmThumbnails& t = windows::thumbnails()();
+        EXPECT_TRUE(t.form().is_shown());  // a closed window is hidden
+        EXPECT_EQ(t.File1.path(), other);
+        ASSERT_EQ(t.Image1.size(), 3u);
+        EXPECT_EQ(t.lb_txt[2]->caption(), "z.jpg");
+        // The first window stopped at the picture it announced and is gone.
+        settle();
+        int windows_left = 0;
+        for (QWidget* w : QApplication::topLevelWidgets()) windows_left += w->windowTitle() == "Thumbnails";
+        EXPECT_EQ(windows_left, 1);
+    }
 }
 
 // Events from the page loop's pump coming back into the window; loaded pages are not loaded again.
@@ -279,6 +292,7 @@ TEST_F(ThumbsTest, PagesLoadOnceInOrderAndChangesWhileLoadingAreServedAfterwards
     on_pump = [&](const std::string& text) {
         if (text == loading(58)) {
             inside = t.loading();
+            t.Image1_Click(0);        // ignored: the loop owns the cells
             t.VScroll1.set_value(4);  // a drag going on while row 1 loads
             t.VScroll1.set_value(12);
         }
@@ -286,6 +300,7 @@ TEST_F(ThumbsTest, PagesLoadOnceInOrderAndChangesWhileLoadingAreServedAfterwards
     t.VScroll1.set_value(1);
     EXPECT_TRUE(inside);
     EXPECT_FALSE(t.loading());
+    EXPECT_EQ(t.zoom_index, frmThumbnails::kNoZoom);
     EXPECT_EQ(t.first_index, 96);
     ASSERT_EQ(t.Image1.size(), 152u);  // up to the end of row 12's page
     EXPECT_TRUE(t.Image1[96]->visible());
