@@ -275,8 +275,8 @@ def code_files(root):
 
 
 def coverage(root, build, programs):
-    """Per code file, the test programs whose build reads it: the objects each program
-    links and the sources and headers those objects were compiled from."""
+    """Per code file, the objects compiled from it (as source or header) and the test
+    programs that link any of them."""
     def ninja_tool(*args):
         return subprocess.run(["ninja", "-C", str(build), "-t", *args], stdout=subprocess.PIPE,
                               stderr=subprocess.DEVNULL, text=True, check=True).stdout
@@ -286,12 +286,15 @@ def coverage(root, build, programs):
             obj = line.split(":")[0]
         elif line.strip() and obj:
             read_by[obj].add(os.path.realpath(build / line.strip()))
-    covered = collections.defaultdict(set)
+    covered, objects = collections.defaultdict(set), collections.defaultdict(set)
+    for o, paths in read_by.items():
+        for path in paths:
+            objects[path].add(o)
     for p in programs:
         for o in ninja_tool("inputs", "test_" + p).split():
             for path in read_by.get(o, ()):
                 covered[path].add(p)
-    return {rel: sorted(covered[str(root / rel)]) for rel in code_files(root)}
+    return {rel: (sorted(objects[str(root / rel)]), sorted(covered[str(root / rel)])) for rel in code_files(root)}
 
 
 def candidates(root, files):
@@ -312,21 +315,25 @@ def read_equivalent(path):
     return judged
 
 
-def run_limited(cmd, cwd, env, limit):
+def run_limited(cmd, cwd, env, limit, log=None):
     """Exit status of a command, 'timeout' when it outlives the limit (its process group is ended)."""
-    proc = subprocess.Popen(cmd, cwd=cwd, env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
-                            start_new_session=True)
-    try:
-        return proc.wait(timeout=limit)
-    except subprocess.TimeoutExpired:
-        os.killpg(proc.pid, signal.SIGKILL)
-        proc.wait()
-        return "timeout"
+    with open(log or os.devnull, "wb") as out:
+        proc = subprocess.Popen(cmd, cwd=cwd, env=env, stdout=out, stderr=subprocess.STDOUT,
+                                start_new_session=True)
+        try:
+            return proc.wait(timeout=limit)
+        except subprocess.TimeoutExpired:
+            os.killpg(proc.pid, signal.SIGKILL)
+            proc.wait()
+            return "timeout"
 
 
-def build_programs(root, build, programs, jobs, limit=1800):
-    return run_limited(["ninja", "-C", str(build), "-j", str(jobs)] + ["test_" + p for p in programs],
-                       root, None, limit) == 0
+def build_targets(root, build, targets, jobs, limit=1800):
+    return run_limited(["ninja", "-C", str(build), "-j", str(jobs)] + targets, root, None, limit) == 0
+
+
+def build_programs(root, build, programs, jobs):
+    return build_targets(root, build, ["test_" + p for p in programs], jobs)
 
 
 def run_generated(args, root, build, programs):
@@ -350,8 +357,9 @@ def run_generated(args, root, build, programs):
     seconds = {}
     for p in programs:
         start = time.monotonic()
-        if run_limited([str(build / "tests" / ("test_" + p))], root, env, 600) != 0:
-            raise SystemExit(f"test_{p} fails unmutated")
+        log = build / f"unmutated-test_{p}.log"
+        if run_limited([str(build / "tests" / ("test_" + p))], root, env, 600, log) != 0:
+            raise SystemExit(f"test_{p} fails unmutated (see {log})")
         seconds[p] = time.monotonic() - start
     limit = {p: args.timeout or max(30.0, 5 * s) for p, s in seconds.items()}
     covers = coverage(root, build, programs)
@@ -360,8 +368,8 @@ def run_generated(args, root, build, programs):
     try:
         for k, m in enumerate(sample, 1):
             start = time.monotonic()
-            verdict, by = run_one(m, root, build, sorted(covers.get(m.file, []), key=seconds.get),
-                                  args.jobs, env, limit)
+            objects, readers = covers.get(m.file, ([], []))
+            verdict, by = run_one(m, root, build, objects, sorted(readers, key=seconds.get), args.jobs, env, limit)
             if verdict == "survived" and m.id in judged:
                 verdict = "equivalent"
             results.append((m, verdict, by))
@@ -373,27 +381,34 @@ def run_generated(args, root, build, programs):
     return report(args, build, results, judged, time.monotonic() - began)
 
 
-def run_one(m, root, build, programs, jobs, env, limit):
-    """Applies one mutant, rebuilds and runs the programs that read its file, puts the file back."""
+def run_one(m, root, build, objects, programs, jobs, env, limit):
+    """Applies one mutant, rebuilds and runs the programs that read its file, puts the file back.
+    Every object that reads the file is compiled first (one that does not is a mutant not built);
+    then each program is linked and run in turn, the quickest first, until one fails."""
     path = root / m.file
     original = path.read_bytes()
     lines = original.decode().split("\n")
     if lines[m.line - 1] != m.old:
         return "stale", ""
-    if not programs:
-        return "survived", "(no test program reads this file)"
     try:
         lines[m.line - 1] = m.new
         path.write_text("\n".join(lines))
-        if not build_programs(root, build, programs, jobs):
+        if not build_targets(root, build, objects or ["glimmerbox"], jobs):
             return "not built", ""
+        if not programs:
+            return "survived", "(no test program reads this file)"
+        flaky = ""
         for p in programs:
+            if not build_programs(root, build, [p], jobs):
+                return "not built", ""
             status = run_limited([str(build / "tests" / ("test_" + p))], root, env, limit[p])
             if status == "timeout":
                 return "timeout", "test_" + p
-            if status != 0:
+            # A failure counts when it comes again: a test that fails now and then kills nothing.
+            if status != 0 and run_limited([str(build / "tests" / ("test_" + p))], root, env, limit[p]) != 0:
                 return "killed", "test_" + p
-        return "survived", ""
+            flaky += f" (test_{p} failed once, passed again)" if status != 0 else ""
+        return "survived", flaky.strip()
     finally:
         path.write_bytes(original)
         # The restored file must not look older than its object.
