@@ -274,9 +274,17 @@ def code_files(root):
                   if p.suffix in (".cpp", ".h") and "win32" not in p.parts)
 
 
+def _strong_symbols(path, exported_only=True):
+    out = subprocess.run(["nm", "--defined-only"] + (["-g"] if exported_only else []) + [str(path)],
+                         stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True).stdout
+    return {f[2] for f in map(str.split, out.splitlines()) if len(f) == 3 and f[1] in "TDBR"}
+
+
 def coverage(root, build, programs):
-    """Per code file, the objects compiled from it (as source or header) and the test
-    programs that link any of them."""
+    """Per code file: the objects compiled from it (as source or header) and the test programs
+    that link one of them in, and whether the program itself does. An object counts as linked
+    in when a symbol it defines is in the executable (a library member nothing calls is left
+    out by the linker), or, defining none, when the executable is built from it."""
     def ninja_tool(*args):
         return subprocess.run(["ninja", "-C", str(build), "-t", *args], stdout=subprocess.PIPE,
                               stderr=subprocess.DEVNULL, text=True, check=True).stdout
@@ -286,15 +294,24 @@ def coverage(root, build, programs):
             obj = line.split(":")[0]
         elif line.strip() and obj:
             read_by[obj].add(os.path.realpath(build / line.strip()))
-    covered, objects = collections.defaultdict(set), collections.defaultdict(set)
+    objects, linked_in = collections.defaultdict(set), collections.defaultdict(set)
     for o, paths in read_by.items():
         for path in paths:
             objects[path].add(o)
-    for p in programs:
-        for o in ninja_tool("inputs", "test_" + p).split():
-            for path in read_by.get(o, ()):
-                covered[path].add(p)
-    return {rel: (sorted(objects[str(root / rel)]), sorted(covered[str(root / rel)])) for rel in code_files(root)}
+    defines = {o: _strong_symbols(build / o) for o in read_by}
+    for target, binary in [("test_" + p, build / "tests" / ("test_" + p)) for p in programs] + \
+            [("glimmerbox", build / "glimmerbox")]:
+        present = _strong_symbols(binary, exported_only=False)
+        for o in ninja_tool("inputs", target).split():
+            if o in read_by and (not defines[o] or defines[o] & present):
+                for path in read_by[o]:
+                    linked_in[path].add(target)
+    result = {}
+    for rel in code_files(root):
+        targets = linked_in[str(root / rel)]
+        result[rel] = (sorted(objects[str(root / rel)]), sorted(t[5:] for t in targets if t != "glimmerbox"),
+                       "glimmerbox" in targets)
+    return result
 
 
 def candidates(root, files):
@@ -338,7 +355,17 @@ def build_programs(root, build, programs, jobs):
 
 def run_generated(args, root, build, programs):
     env = dict(os.environ, QT_QPA_PLATFORM="offscreen", QT_QPA_FONTDIR="/usr/share/fonts")
-    files = [f for f in code_files(root) if not args.files or any(fnmatch.fnmatch(f, g) for g in args.files)]
+    if not build_targets(root, build, ["test_" + p for p in programs] + ["glimmerbox"], args.jobs):
+        raise SystemExit("the unmutated program and tests do not build")
+    covers = coverage(root, build, programs)
+    # Code that neither the program nor a test program links in (the Windows build's and the
+    # fuzzers' own) is no part of what runs here.
+    files = [f for f, (_, readers, in_program) in covers.items() if readers or in_program]
+    if args.files:
+        files = [f for f in files if any(fnmatch.fnmatch(f, g) for g in args.files)]
+    left_out = sorted(f for f, (_, readers, in_program) in covers.items() if not readers and not in_program)
+    if left_out:
+        print("not linked into the program or a test program, left out: " + " ".join(left_out))
     pool = candidates(root, files)
     counts = collections.Counter(m.operator for m in pool)
     print(f"{len(pool)} candidate mutants in {len(files)} files: " +
@@ -351,8 +378,6 @@ def run_generated(args, root, build, programs):
         for m in sample:
             print(m.describe())
         return 0
-    if not build_programs(root, build, programs, args.jobs):
-        raise SystemExit("the unmutated tests do not build")
     # The unmutated programs must pass; their times set the default limits.
     seconds = {}
     for p in programs:
@@ -362,13 +387,12 @@ def run_generated(args, root, build, programs):
             raise SystemExit(f"test_{p} fails unmutated (see {log})")
         seconds[p] = time.monotonic() - start
     limit = {p: args.timeout or max(30.0, 5 * s) for p, s in seconds.items()}
-    covers = coverage(root, build, programs)
     judged = read_equivalent(root / "scripts" / "dev" / "mutate-equivalent.txt")
     results, began = [], time.monotonic()
     try:
         for k, m in enumerate(sample, 1):
             start = time.monotonic()
-            objects, readers = covers.get(m.file, ([], []))
+            objects, readers, _ = covers[m.file]
             verdict, by = run_one(m, root, build, objects, sorted(readers, key=seconds.get), args.jobs, env, limit)
             if verdict == "survived" and m.id in judged:
                 verdict = "equivalent"
@@ -377,7 +401,7 @@ def run_generated(args, root, build, programs):
                   f"({time.monotonic() - start:.0f} s)", flush=True)
     except KeyboardInterrupt:
         print("interrupted; the file is put back and the results so far follow")
-    build_programs(root, build, programs, args.jobs)
+    build_targets(root, build, ["test_" + p for p in programs] + ["glimmerbox"], args.jobs)
     return report(args, build, results, judged, time.monotonic() - began)
 
 
@@ -396,7 +420,7 @@ def run_one(m, root, build, objects, programs, jobs, env, limit):
         if not build_targets(root, build, objects or ["glimmerbox"], jobs):
             return "not built", ""
         if not programs:
-            return "survived", "(no test program reads this file)"
+            return "survived", "(no test program links this code in)"
         flaky = ""
         for p in programs:
             if not build_programs(root, build, [p], jobs):
