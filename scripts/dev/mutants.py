@@ -340,9 +340,22 @@ def run_limited(cmd, cwd, env, limit, log=None):
         try:
             return proc.wait(timeout=limit)
         except subprocess.TimeoutExpired:
-            os.killpg(proc.pid, signal.SIGKILL)
-            proc.wait()
+            _end_group(proc)
             return "timeout"
+        except BaseException:
+            # Interrupted: its own session does not hear the terminal's Ctrl-C.
+            _end_group(proc)
+            raise
+
+
+def _end_group(proc):
+    """Ends a child's process group: politely first, so that ninja leaves no half-written object."""
+    os.killpg(proc.pid, signal.SIGTERM)
+    try:
+        proc.wait(timeout=10)
+    except subprocess.TimeoutExpired:
+        os.killpg(proc.pid, signal.SIGKILL)
+        proc.wait()
 
 
 def build_targets(root, build, targets, jobs, limit=1800):
