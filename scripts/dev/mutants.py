@@ -7,6 +7,25 @@ blanked out, so that no edit lands in them; preprocessor lines are skipped.
 Each operator below proposes edits of one line, and each edit is a mutant:
 file, line, operator, old line, new line, and an id that is a hash of file,
 line, operator and new line (so it changes when the code above it moves).
+
+  relational         < <= > >= == != to its neighbour (< and <=, > and >=,
+                     == and !=), where the operator stands spaced between
+                     two operands (so no template brackets)
+  arithmetic         + - * / and += -= *= /= swapped (+ with -, * with /),
+                     spaced and binary, not beside a literal string or char
+  logical            && and || swapped
+  negation-removed   a unary ! taken away, anywhere in code
+  negation-added     an if or while condition wrapped in !( ), when it is on
+                     one line, declares nothing and is not a negation already
+  literal+1/-1       an integer literal one up or down (one edit a literal,
+                     the direction from a hash of its place; zero goes up)
+  call-removed       a one-line statement that is a call (a.b(..); f(..);)
+                     inside a function body, made (void)0;
+  arguments-swapped  two neighbouring arguments of a call that are both plain
+                     names, except in calls where order cannot matter (min..)
+  early-return       return; (void) or return false; / return true; (bool)
+                     as the first statement of a function whose head, with
+                     its return type, is on one line
 """
 import collections
 import dataclasses
