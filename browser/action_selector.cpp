@@ -1,4 +1,5 @@
 // The action selector under the lists.
+#include <string>
 #include <utility>
 
 #include "app/state/module1.h"
@@ -6,13 +7,12 @@
 #include "browser/frm_bmp_view.h"
 #include "platform/core/error.h"
 #include "platform/core/types.h"
+#include "platform/pictures/picture_kinds.h"
 #include "thumbnails/frm_thumbnails.h"
 
 using platform::skip_on_error;
 
 namespace {
-
-constexpr const char* kPicturePattern = "*.GIF;*.JPG;*.BMP;*.ICO";
 
 // A browser that chose "Thumbnail View" while the window was still loading
 // its first page; its request is served once that load has returned.
@@ -30,10 +30,10 @@ void frmBMPView::Filter1_Click() {
             neighbour_pictures.clear();
             // The folder is read again even when the pattern stays: files
             // come and go.
-            if (File1.pattern() == kPicturePattern) {
+            if (File1.pattern() == platform::kPicturePattern) {
                 File1.refresh();
             } else {
-                File1.set_pattern(kPicturePattern);
+                File1.set_pattern(std::string(platform::kPicturePattern));
             }
             break;
         case 1:

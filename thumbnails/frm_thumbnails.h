@@ -75,7 +75,6 @@ private:
     void change_page();
     void serve_page_change();
     void create_cell(int i);
-    void load_cell(int i, const std::string& path, const std::string& name);
     void show_reduced_copy(int i);
     void finish_close();
 

@@ -3,7 +3,6 @@
 
 namespace thumbs {
 
-inline constexpr const char* kPattern = "*.GIF;*.JPG;*.BMP;*.ICO";
 inline constexpr int kMargin = 240;       // top margin, and left of the first column
 inline constexpr int kRowPitch = 1200;    // image 735 + label 195 + gap 270
 inline constexpr int kColumnPitch = 1290; // label 1050 + gap 240

@@ -11,7 +11,7 @@
 #include "platform/core/leaving.h"
 #include "platform/desktop/desktop_wallpaper.h"
 #include "platform/desktop/wallpaper_tools.h"
-#include "wallpaper/wallpaper_fixture.h"
+#include "support/wallpaper_fixture.h"
 
 using namespace platform;
 using namespace platform::wallpaper_tools;
