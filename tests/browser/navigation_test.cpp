@@ -89,12 +89,14 @@ TEST_F(NavigationTest, TheSelectorsFirstEntryAndKeysInTheFolderListReadTheFolder
 TEST_F(NavigationTest, EveryPictureKindIsListedInEitherCaseAndNothingElse) {
     Names want;
     for (const auto& kind : platform::kPictureKinds) {
-        for (const std::string& name : {"lower." + platform::lower_ascii(kind.extension), "UPPER." + std::string(kind.extension)}) {
+        const std::string ext(kind.extension);
+        for (const std::string& name : {"lower." + platform::lower_ascii(ext), "UPPER." + ext}) {
             home.write_file("pictures/other/" + name, "x");
             want.push_back(name);
         }
     }
-    for (const char* name : {"drawing.wmf", "notes.txt", "x.jpeg"}) home.write_file(std::string("pictures/other/") + name, "x");
+    for (const std::string name : {"drawing.wmf", "notes.txt", "x.jpeg"})
+        home.write_file("pictures/other/" + name, "x");
     start_program(pictures + "/other");
     std::sort(want.begin(), want.end(), [](const std::string& a, const std::string& b) {
         return platform::lower_ascii(a) < platform::lower_ascii(b);
