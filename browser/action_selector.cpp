@@ -1,18 +1,15 @@
 // The action selector under the lists.
+#include <string>
+
 #include "app/state/module1.h"
 #include "app/state/windows.h"
 #include "browser/frm_bmp_view.h"
 #include "platform/core/error.h"
 #include "platform/core/types.h"
+#include "platform/pictures/picture_kinds.h"
 #include "thumbnails/frm_thumbnails.h"
 
 using platform::skip_on_error;
-
-namespace {
-
-constexpr const char* kPicturePattern = "*.GIF;*.JPG;*.BMP;*.ICO";
-
-}  // namespace
 
 void frmBMPView::Filter1_Click() {
     // Whatever was chosen, a running slideshow stops.
@@ -24,10 +21,10 @@ void frmBMPView::Filter1_Click() {
             neighbour_pictures.clear();
             // The folder is read again even when the pattern stays: files
             // come and go.
-            if (File1.pattern() == kPicturePattern) {
+            if (File1.pattern() == platform::kPicturePattern) {
                 File1.refresh();
             } else {
-                File1.set_pattern(kPicturePattern);
+                File1.set_pattern(std::string(platform::kPicturePattern));
             }
             break;
         case 1:

@@ -12,7 +12,7 @@ void frmBMPView::Timer1_Timer() {
     platform::Form& frame = windows::frame_form();
     if (frame.window_state() != platform::kStateMinimized) {
         Timer1.set_interval(0);
-        frame.set_caption("v1.7");
+        frame.set_caption(windows::kFrameCaption);
         return;
     }
     if (File1.list_count() <= 0) return;

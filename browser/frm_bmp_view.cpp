@@ -60,6 +60,7 @@ void frmBMPView::Form_Load() {
     Module1::view_height = static_cast<float>(form_.height());
     // Read-only pictures stay listed so that they can be looked at.
     File1.set_show_read_only(true);
+    // The picture kinds' entry (platform/pictures/picture_kinds.h).
     Filter1.add_item("Graphics files (*.JPG;*.GIF;*.BMP;*.WMF;*.ICO)");
     Filter1.add_item("Auto Show (*.*)");
     Filter1.add_item("Change wallpaper (Center)");

@@ -4,11 +4,11 @@
 #include "app/state/windows.h"
 #include "browser/frm_bmp_view.h"
 #include "platform/controls/controls.h"
-#include "platform/core/ascii.h"
 #include "platform/desktop/wallpaper_handoff.h"
 #include "platform/core/error.h"
 #include "platform/files/files.h"
-#include "wallpaper/wallpaper_style.h"
+#include "platform/pictures/picture_kinds.h"
+#include "registry/wallpaper_style.h"
 
 void frmBMPView::Load_Wallpaper() {
     std::string path = platform::join_path(File1.path(), File1.file_name());
@@ -23,9 +23,7 @@ void frmBMPView::Load_Wallpaper() {
     });
     platform::skip_on_error([&] { windows::frame_form().set_caption(File1.file_name()); });
     if (!loaded) return;
-    // GIF and JPG pictures go to the desktop as a bitmap.
-    const std::string ext = platform::lower_ascii(path.size() >= 4 ? path.substr(path.size() - 4) : path);
-    platform::Picture to_convert = (ext == ".gif" || ext == ".jpg") ? Image1.picture() : platform::Picture();
+    platform::Picture to_convert = platform::becomes_bitmap(path) ? Image1.picture() : platform::Picture();
     // The conversion and the desktop call wait their turn behind those any
     // window asked for before; this thread goes on at once.
     platform::queue_wallpaper(std::move(to_convert), std::move(path));

@@ -10,7 +10,7 @@ add_link_options(-static)
 # The platform layer, lowest first. The pure parts shared with Linux:
 glimmerbox_layer(glimmerbox_platform_store_text platform/store SOURCES store_text.cpp
   LINKS glimmerbox_platform_core)
-glimmerbox_layer(glimmerbox_wallpaper_paths wallpaper SOURCES registry_paths.cpp
+glimmerbox_layer(glimmerbox_registry_paths registry SOURCES registry_paths.cpp
   LINKS glimmerbox_platform_core)
 
 # --- win-base ---

@@ -8,6 +8,7 @@
 #include "app/state/module1.h"
 #include "app/state/windows.h"
 #include "platform/pictures/cell_picture.h"
+#include "platform/pictures/picture_kinds.h"
 #include "platform/pictures/picture_prefetch.h"
 #include "platform/core/runtime.h"
 #include "platform/core/types.h"
@@ -58,7 +59,7 @@ frmThumbnails::frmThumbnails()
 
     File1.move(600, 120, 1215, 480);
     File1.set_visible(false);
-    File1.set_pattern(thumbs::kPattern);
+    File1.set_pattern(std::string(platform::kPicturePattern));
 
     auto& image0 = form_.add<platform::PictureBox>("Image1");
     image0.move(thumbs::kFirstLeft, thumbs::kFirstTop, thumbs::kImageSize, thumbs::kImageSize);
@@ -93,7 +94,7 @@ void frmThumbnails::Form_Load() {
     form_.set_top(0);
     form_.set_left(0);
     zoom_index = kNoZoom;
-    File1.set_pattern(thumbs::kPattern);
+    File1.set_pattern(std::string(platform::kPicturePattern));
     File1.set_path(Module1::cur_dir);
     Init_Grid();
 }

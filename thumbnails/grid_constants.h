@@ -3,7 +3,6 @@
 
 namespace thumbs {
 
-inline constexpr const char* kPattern = "*.GIF;*.JPG;*.BMP;*.ICO";
 inline constexpr int kMargin = 240;       // top margin, and left of the first column
 
 // A cell is a square picture box with its file name in one line under it.

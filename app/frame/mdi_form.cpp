@@ -6,7 +6,7 @@
 #include "platform/core/types.h"
 
 MDIForm1::MDIForm1() : form_(platform::FormKind::Frame) {
-    form_.set_caption("v1.7");
+    form_.set_caption(windows::kFrameCaption);
     form_.on_close = [] { platform::end_program(); };
     form_.on_click = [this] { MDIForm_Click(); };
 }

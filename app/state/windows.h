@@ -1,5 +1,10 @@
 #pragma once
-// The application-wide window references.
+// The application-wide window references. Each is defined beside its
+// window, whose type only the layer holding it knows: the frame's and
+// reset_all in app/frame/frame_ref.cpp, main_browser in
+// browser/main_browser.cpp, the thumbnail and progress windows' in
+// thumbnails/window_refs.cpp, the rename dialog's in rename/window_ref.cpp;
+// the calls upward in app/state/wired_calls.cpp.
 #include <functional>
 
 #include "app/state/window_ref.h"
@@ -18,7 +23,9 @@ namespace windows {
 
 // The frame window, created at start.
 MDIForm1& frame();
-bool frame_loaded();
+// The frame's own caption; while a wallpaper show runs it shows each
+// picture's name instead, and gets this back when the show stops.
+inline constexpr const char* kFrameCaption = "v1.7";
 // The browser window that other windows call; created, loaded and shown as a
 // further maximised child of the frame on first use.
 frmBMPView& main_browser();

@@ -108,6 +108,4 @@ void ComboBox::set_list_index(int index) {
     if (on_click) on_click();
 }
 
-std::string ComboBox::text() const { return ss(as_combo(widget_)->currentText()); }
-
 }  // namespace platform

@@ -181,7 +181,6 @@ public:
     std::string list(int index) const;
     int list_index() const { return index_; }
     void set_list_index(int index);  // -1 or an entry; 380 otherwise
-    std::string text() const;
 
     std::function<void()> on_click;
 
@@ -200,7 +199,6 @@ public:
     const Picture& picture() const { return picture_; }
     bool stretch() const { return stretch_; }
     void set_stretch(bool on);
-    void save_bmp(const std::string& path) const;  // 481 when empty
 
     std::function<void()> on_click;
 
@@ -225,7 +223,6 @@ public:
     void set_min(long long v);
     void set_max(long long v);
     void set_value(long long v);  // 380 outside min..max
-    int small_change() const { return small_change_; }
     int large_change() const { return large_change_; }
     void set_small_change(int v);
     void set_large_change(int v);

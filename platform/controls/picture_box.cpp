@@ -4,7 +4,6 @@
 #include <QWidget>
 
 #include "platform/controls/controls.h"
-#include "platform/core/error.h"
 #include "platform/pictures/picture_data.h"
 #include "platform/controls/widget_util.h"
 
@@ -106,11 +105,6 @@ void PictureBox::set_stretch(bool on) {
     stretch_ = on;
     as_picture(widget_)->set_stretch(on);
     if (!on) size_to_picture();
-}
-
-void PictureBox::save_bmp(const std::string& path) const {
-    if (picture_.empty()) throw Error(err::kInvalidPicture, "There is no picture to save.");
-    save_picture_bmp(picture_, path);
 }
 
 }  // namespace platform

@@ -9,7 +9,6 @@ namespace platform {
 // Well-known error numbers, in the classic run-time error numbering.
 namespace err {
 inline constexpr int kOverflow = 6;
-inline constexpr int kSubscriptOutOfRange = 9;
 inline constexpr int kBadFileName = 52;
 inline constexpr int kFileNotFound = 53;
 inline constexpr int kFileExists = 58;

@@ -9,7 +9,6 @@ namespace platform {
 using Bool16 = std::int16_t;
 inline constexpr Bool16 kTrue = -1;
 inline constexpr Bool16 kFalse = 0;
-inline constexpr bool is_true(Bool16 b) { return b == kTrue; }
 
 // Rounds to the nearest whole number, halves to the even neighbour.
 inline long long round_half_even(double v) {

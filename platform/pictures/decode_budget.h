@@ -23,7 +23,6 @@ public:
         Reservation(Reservation&& other) noexcept;
         Reservation& operator=(Reservation&& other) noexcept;
         ~Reservation() { release(); }
-        std::uint64_t bytes() const { return bytes_; }
         void release();
 
     private:

@@ -24,7 +24,7 @@ namespace {
 using store_text::Store;
 
 constexpr long kOk = 0;
-constexpr long kFileNotFound = 2;
+constexpr long kKeyNotFound = 2;  // the system's ERROR_FILE_NOT_FOUND
 constexpr long kAccessDenied = 5;
 constexpr long kInvalidHandle = 6;
 constexpr long kInvalidParameter = 87;
@@ -115,7 +115,7 @@ long RegOpenKeyExA(RegKey key, const std::string& sub_key, std::uint32_t /*optio
     Store store;
     if (const long rc = load_store(store); rc != kOk) return rc;
     const std::string path = sub_key.empty() ? base : base + "\\" + sub_key;
-    if (!store_text::key_exists(store, path)) return kFileNotFound;
+    if (!store_text::key_exists(store, path)) return kKeyNotFound;
     const RegKey handle = g_next_handle++;
     g_open_keys[handle] = path;
     *result = handle;
@@ -134,7 +134,7 @@ long RegSetValueExA(RegKey key, const std::string& value_name, std::uint32_t /*r
     Store store;
     if (const long rc = load_store(store); rc != kOk) return rc;
     // The key may have gone from the file since it was opened.
-    if (!store_text::key_exists(store, path)) return kFileNotFound;
+    if (!store_text::key_exists(store, path)) return kKeyNotFound;
     store_text::set_string_value(store, path, value_name, value);
     const std::string text = store_text::render(store);
     // A store that the next read would refuse is never written.

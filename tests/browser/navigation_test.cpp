@@ -3,10 +3,13 @@
 #include <QListWidget>
 #include <QTest>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "app/state/module1.h"
 #include "browser/frm_bmp_view.h"
+#include "platform/core/ascii.h"
+#include "platform/pictures/picture_kinds.h"
 #include "support/app_env.h"
 #include "support/pictures.h"
 
@@ -81,6 +84,24 @@ TEST_F(NavigationTest, TheSelectorsFirstEntryAndKeysInTheFolderListReadTheFolder
     EXPECT_EQ(listed(b), (Names{"new.jpg", "newer.gif", "top.bmp"}));
     EXPECT_EQ(b.Timer1.interval(), 0);
     EXPECT_EQ(b.Dir1.path(), pictures);
+}
+
+TEST_F(NavigationTest, EveryPictureKindIsListedInEitherCaseAndNothingElse) {
+    Names want;
+    for (const auto& kind : platform::kPictureKinds) {
+        const std::string ext(kind.extension);
+        for (const std::string& name : {"lower." + platform::lower_ascii(ext), "UPPER." + ext}) {
+            home.write_file("pictures/other/" + name, "x");
+            want.push_back(name);
+        }
+    }
+    for (const std::string name : {"drawing.wmf", "notes.txt", "x.jpeg"})
+        home.write_file("pictures/other/" + name, "x");
+    start_program(pictures + "/other");
+    std::sort(want.begin(), want.end(), [](const std::string& a, const std::string& b) {
+        return platform::lower_ascii(a) < platform::lower_ascii(b);
+    });
+    EXPECT_EQ(listed(start_browser()), want);
 }
 
 TEST_F(NavigationTest, RestoringAVanishedFolderStaysSilently) {

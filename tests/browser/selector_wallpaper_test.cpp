@@ -143,7 +143,7 @@ TEST_F(SelectorTest, SlideShowWhereMinimisingGoesUnreportedStopsOnlyOnceTheFrame
     QApplication::setActiveWindow(frame().form().window());
     tick(b);
     EXPECT_EQ(b.Timer1.interval(), 0);
-    EXPECT_EQ(frame().form().caption(), "v1.7");
+    EXPECT_EQ(frame().form().caption(), windows::kFrameCaption);
     EXPECT_EQ(wallpaper_paths().size(), 2u);
 }
 

@@ -123,7 +123,7 @@ class Run:
 
     def show_stopped(self):
         """After a restore: only the show's stop gives the frame its own title back."""
-        poll("the show stopped (the frame's title back to v1.7)", lambda: self.p.title().startswith("v1.7"),
+        poll("the show stopped (the frame's own title back)", lambda: self.p.title().startswith(self.p.caption + " - "),
              timeout=5)
 
     def showing(self):

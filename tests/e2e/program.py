@@ -7,6 +7,8 @@ from xpixels import XPixels
 from xsession import Failure, poll
 
 TWIPS_PER_PIXEL = 15  # 96 DPI
+# The start browser's caption, which a maximised browser adds to the frame's title.
+BROWSER_PART = " - [Glimmerbox - Tarvolin]"
 
 
 class Program:
@@ -14,7 +16,9 @@ class Program:
         self.x = x
         self.folder = folder
         self.proc = x.start([binary] + list(args), cwd=folder)
-        self.frame = poll("the frame window", lambda: x.find_window(r"^v1\.7"))
+        self.frame = poll("the frame window", lambda: x.find_window(r" - \[Glimmerbox - Tarvolin\]$"))
+        # The frame's own caption, as it shows before any picture's name.
+        self.caption = x.window_name(self.frame)[:-len(BROWSER_PART)]
         self.px = XPixels(x.env["DISPLAY"], self.frame if x.rootless else None)
         self.left, self.top = self._client_origin()
         self._wait_active()

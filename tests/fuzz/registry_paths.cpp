@@ -3,7 +3,7 @@
 #include <string>
 
 #include "check.h"
-#include "wallpaper/registry_paths.h"
+#include "registry/registry_paths.h"
 
 namespace {
 
@@ -20,17 +20,17 @@ bool is_main_key_name(const std::string& s) {
 
 void fuzz_split(const std::string& path) {
     // Main_Key_Handle knows exactly the seven names, in exact case.
-    const std::int32_t whole = Module1::Main_Key_Handle(path);
+    const std::int32_t whole = registry::Main_Key_Handle(path);
     check((whole != 0) == is_main_key_name(path), "a main key other than the seven names");
 
     std::string key_path = path;
     const std::int32_t untouched = 0x5A5A5A5A;
     std::int32_t main_key = untouched;
-    const auto fault = Module1::split_key_path(key_path, main_key);
+    const auto fault = registry::split_key_path(key_path, main_key);
 
     const bool refused = path.rfind("HKEY_", 0) != 0 || path.back() == '\\';
     if (refused) {
-        check(fault == Module1::KeyPathFault::Format && key_path == path && main_key == untouched,
+        check(fault == registry::KeyPathFault::Format && key_path == path && main_key == untouched,
               "a refused path changed its arguments");
         return;
     }
@@ -38,8 +38,8 @@ void fuzz_split(const std::string& path) {
     const std::string main_name = slash == std::string::npos ? path : path.substr(0, slash);
     const std::string rest = slash == std::string::npos ? std::string() : path.substr(slash + 1);
     check(key_path == rest, "the rest of the path is not what follows the main key");
-    check(main_key == Module1::Main_Key_Handle(main_name), "the main key is not its name's");
-    check(fault == (main_key == 0 ? Module1::KeyPathFault::MainKey : Module1::KeyPathFault::None), "a wrong fault");
+    check(main_key == registry::Main_Key_Handle(main_name), "the main key is not its name's");
+    check(fault == (main_key == 0 ? registry::KeyPathFault::MainKey : registry::KeyPathFault::None), "a wrong fault");
 }
 
 }  // namespace

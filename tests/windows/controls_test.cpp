@@ -211,7 +211,7 @@ TEST_F(Controls, AComboRunsEveryChoiceAlsoOfTheEntryAlreadyChosenButNeverTypedTe
     auto& combo = form.add<ComboBox>("Filter1");
     for (const char* item : {"zero", "one", "two"}) combo.add_item(item);
     Strings chosen;
-    combo.on_click = [&] { chosen.push_back(combo.text()); };
+    combo.on_click = [&] { chosen.push_back(combo.list(combo.list_index())); };
     combo.set_list_index(1);
     combo.set_list_index(1);
     SendMessageA(combo.widget(), CB_SETCURSEL, 2, 0);

@@ -101,7 +101,7 @@ TEST(Win32Files, ListsPicturesAndFoldersApartLeavingOutHiddenAndSystemOnes) {
     dir.folder("Sub");
     dir.folder("pics.jpg");
     dir.folder("secret", FILE_ATTRIBUTE_HIDDEN);
-    EXPECT_EQ(platform::list_files(dir.path(), "*.GIF;*.JPG;*.BMP;*.ICO"),
+    EXPECT_EQ(platform::list_files(dir.path(), "*.ICO;*.BMP;*.JPG;*.GIF"),
               (std::vector<std::string>{"a.gif", "b.JPG", "C.bmp", "d.Ico"}));
     EXPECT_EQ(platform::list_subfolders(dir.path()), (std::vector<std::string>{"pics.jpg", "Sub"}));
     EXPECT_EQ(error_of([&] { platform::list_files(dir.path() + "\\gone", "*.*"); }).first, 76);

@@ -134,10 +134,4 @@ void ComboBox::set_list_index(int index) {
     if (on_click) on_click();
 }
 
-std::string ComboBox::text() const {
-    std::string text(static_cast<size_t>(GetWindowTextLengthA(widget_)) + 1, '\0');
-    text.resize(static_cast<size_t>(GetWindowTextA(widget_, text.data(), static_cast<int>(text.size()))));
-    return text;
-}
-
 }  // namespace platform

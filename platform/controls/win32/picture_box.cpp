@@ -5,7 +5,6 @@
 #include "platform/controls/controls.h"
 #include "platform/controls/win32/form_impl.h"
 #include "platform/controls/win32/native.h"
-#include "platform/core/error.h"
 #include "platform/core/runtime.h"
 
 namespace platform {
@@ -95,11 +94,6 @@ void PictureBox::set_stretch(bool on) {
     if (on != stretch_) FormAccess::redraw_cell(form_, *this);
     stretch_ = on;
     if (!on) size_to_picture();
-}
-
-void PictureBox::save_bmp(const std::string& path) const {
-    if (picture_.empty()) throw Error(err::kInvalidPicture, "There is no picture to save.");
-    save_picture_bmp(picture_, path);
 }
 
 }  // namespace platform

@@ -14,7 +14,7 @@
 #include "platform/desktop/desktop_wallpaper_alias.h"
 #include "platform/desktop/tool_quoting.h"
 #include "platform/files/file_uri.h"
-#include "wallpaper/wallpaper_fixture.h"
+#include "support/wallpaper_fixture.h"
 
 using namespace platform;
 using namespace platform::wallpaper_tools;

@@ -14,7 +14,7 @@
 #include "platform/desktop/desktop_wallpaper.h"
 #include "platform/desktop/tool_quoting.h"
 #include "support/checks.h"
-#include "wallpaper/wallpaper_fixture.h"
+#include "support/wallpaper_fixture.h"
 
 using namespace platform;
 using namespace platform::wallpaper_tools;

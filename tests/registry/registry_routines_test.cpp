@@ -7,9 +7,9 @@
 #include "platform/core/error.h"
 #include "platform/desktop/desktop_wallpaper.h"
 #include "platform/store/registry.h"
-#include "wallpaper/registry_routines.h"
-#include "wallpaper/wallpaper_style.h"
-#include "wallpaper_fixture.h"
+#include "registry/registry_routines.h"
+#include "registry/wallpaper_style.h"
+#include "support/wallpaper_fixture.h"
 
 using platform::MsgIcon;
 using platform::SystemParametersInfoA;
@@ -41,7 +41,7 @@ TEST_F(RegistryRoutines, WriteStringValueCases) {
     for (const Case& c : cases) {
         recorded.boxes.clear();
         std::string key_path = c.key_path, name = "WallpaperStyle", data = "1";
-        EXPECT_EQ(Module1::Write_String_Value(key_path, name, data), c.result) << c.key_path;
+        EXPECT_EQ(registry::Write_String_Value(key_path, name, data), c.result) << c.key_path;
         EXPECT_EQ(key_path, c.left_path);
         if (c.text.empty()) {
             EXPECT_TRUE(recorded.boxes.empty()) << c.key_path;

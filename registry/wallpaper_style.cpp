@@ -1,9 +1,9 @@
-#include "wallpaper/wallpaper_style.h"
+#include "registry/wallpaper_style.h"
 
 #include <string>
 
 #include "platform/core/registry_keys.h"
-#include "wallpaper/registry_routines.h"
+#include "registry/registry_routines.h"
 
 namespace wallpaper_style {
 namespace {
@@ -14,12 +14,12 @@ void write_style(const std::string& style, const std::string& tile) {
     std::string key_path = std::string(platform::kDesktopKeyPath);
     std::string value_name = "WallpaperStyle";
     std::string data = style;
-    Module1::Write_String_Value(key_path, value_name, data);
+    registry::Write_String_Value(key_path, value_name, data);
 
     key_path = std::string(platform::kDesktopKeyPath);
     value_name = "TileWallpaper";
     data = tile;
-    Module1::Write_String_Value(key_path, value_name, data);
+    registry::Write_String_Value(key_path, value_name, data);
 }
 
 }  // namespace

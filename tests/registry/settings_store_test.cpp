@@ -11,7 +11,7 @@
 
 #include "platform/desktop/real_services.h"
 #include "platform/store/registry.h"
-#include "wallpaper_fixture.h"
+#include "support/wallpaper_fixture.h"
 
 using namespace platform;
 using wallpaper_test::read_file_bytes;

@@ -1,8 +1,8 @@
-#include "wallpaper/registry_paths.h"
+#include "registry/registry_paths.h"
 
 #include "platform/core/registry_keys.h"
 
-namespace Module1 {
+namespace registry {
 namespace {
 
 using platform::kMainKeyNames;
@@ -57,4 +57,4 @@ std::string Registry_Error_Text(std::int32_t code) {
     return "Undefined Error Code:  " + number;
 }
 
-}  // namespace Module1
+}  // namespace registry

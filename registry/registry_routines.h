@@ -5,9 +5,9 @@
 #include <cstdint>
 #include <string>
 
-#include "wallpaper/registry_paths.h"
+#include "registry/registry_paths.h"
 
-namespace Module1 {
+namespace registry {
 
 // Splits a key path into its main key and the subkey path; the caller's
 // string is shortened in place to the subkey path. Refuses a path that does
@@ -19,4 +19,4 @@ void Split_Key_Path(std::string& key_path, std::int32_t& main_key);
 // been told why). Leaves key_path holding the subkey path only.
 std::int16_t Write_String_Value(std::string& key_path, std::string& value_name, std::string& data);
 
-}  // namespace Module1
+}  // namespace registry

@@ -1,3 +1,5 @@
+// The frame's reference (app/state/windows.h) and reset_all, which reaches
+// every window.
 #include "app/state/windows.h"
 
 #include "app/frame/mdi_form.h"
@@ -24,8 +26,6 @@ MDIForm1& frame() {
     if (!f) f = std::make_unique<MDIForm1>();
     return *f;
 }
-
-bool frame_loaded() { return frame_ptr() != nullptr; }
 
 void reset_all() {
     new_name().reset();

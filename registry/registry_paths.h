@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-namespace Module1 {
+namespace registry {
 
 // The predefined handle of a main key name (exact case), or 0.
 std::int32_t Main_Key_Handle(const std::string& name);
@@ -20,4 +20,4 @@ enum class KeyPathFault { None, Format, MainKey };
 // the subkey path and main_key the handle, MainKey when it is 0.
 KeyPathFault split_key_path(std::string& key_path, std::int32_t& main_key);
 
-}  // namespace Module1
+}  // namespace registry

@@ -1,10 +1,10 @@
-#include "wallpaper/registry_routines.h"
+#include "registry/registry_routines.h"
 
 #include "platform/store/registry.h"
 #include "platform/core/runtime.h"
 #include "platform/core/types.h"
 
-namespace Module1 {
+namespace registry {
 
 void Split_Key_Path(std::string& key_path, std::int32_t& main_key) {
     const std::string given = key_path;
@@ -49,4 +49,4 @@ std::int16_t Write_String_Value(std::string& key_path, std::string& value_name, 
     return result;
 }
 
-}  // namespace Module1
+}  // namespace registry
