@@ -14,6 +14,7 @@
 #include "platform/core/types.h"
 #include "thumbnails/frm_progress.h"
 #include "thumbnails/frm_thumbnails.h"
+#include "words/catalogue.h"
 
 namespace {
 
@@ -86,7 +87,7 @@ void frmThumbnails::Load_Page(const std::int32_t& first_row) {
         }
         if (i != 0 && i < static_cast<long long>(Image1.size())) continue;  // loaded before
         const int index = static_cast<int>(i);
-        std::string message = "Loading image " + (" " + std::to_string(i + 1));
+        std::string message = words::say(words::kLoadingImage, {std::to_string(i + 1)});
         step([&] { progress_message(message); });
         step([&] { File1.set_list_index(index); });
         platform::DoEvents();

@@ -7,6 +7,7 @@
 #include "platform/core/error.h"
 #include "platform/pictures/picture_data.h"
 #include "platform/controls/widget_util.h"
+#include "words/catalogue.h"
 
 namespace platform {
 using namespace detail;
@@ -109,7 +110,7 @@ void PictureBox::set_stretch(bool on) {
 }
 
 void PictureBox::save_bmp(const std::string& path) const {
-    if (picture_.empty()) throw Error(err::kInvalidPicture, "There is no picture to save.");
+    if (picture_.empty()) throw Error(err::kInvalidPicture, words::kNoPictureToSave);
     save_picture_bmp(picture_, path);
 }
 

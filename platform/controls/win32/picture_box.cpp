@@ -7,6 +7,7 @@
 #include "platform/controls/win32/native.h"
 #include "platform/core/error.h"
 #include "platform/core/runtime.h"
+#include "words/catalogue.h"
 
 namespace platform {
 namespace {
@@ -98,7 +99,7 @@ void PictureBox::set_stretch(bool on) {
 }
 
 void PictureBox::save_bmp(const std::string& path) const {
-    if (picture_.empty()) throw Error(err::kInvalidPicture, "There is no picture to save.");
+    if (picture_.empty()) throw Error(err::kInvalidPicture, words::kNoPictureToSave);
     save_picture_bmp(picture_, path);
 }
 
