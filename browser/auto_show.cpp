@@ -5,6 +5,7 @@
 #include "platform/files/files.h"
 #include "platform/core/types.h"
 #include "platform/desktop/wallpaper_handoff.h"
+#include "words/catalogue.h"
 
 using platform::skip_on_error;
 
@@ -12,7 +13,7 @@ void frmBMPView::Timer1_Timer() {
     platform::Form& frame = windows::frame_form();
     if (frame.window_state() != platform::kStateMinimized) {
         Timer1.set_interval(0);
-        frame.set_caption(windows::kFrameCaption);
+        frame.set_caption(words::say(words::kFrameCaption));
         return;
     }
     if (File1.list_count() <= 0) return;

@@ -3,6 +3,7 @@
 
 #include "app/state/module1.h"
 #include "platform/core/runtime.h"
+#include "words/catalogue.h"
 
 using platform::Orientation;
 
@@ -16,7 +17,7 @@ frmBMPView::frmBMPView(platform::Form& frame)
       HScroll1(form_.add<platform::ScrollBar>("HScroll1", Orientation::Horizontal)),
       Image1(form_.add<platform::PictureBox>("Image1")),
       Timer1(form_.add_timer()) {
-    form_.set_caption("Glimmerbox (Tarvolin)");
+    form_.set_caption(words::say(words::kBrowserCaptionLoading));
     form_.set_client_size(9480, 6660);
     File1.move(60, 135, 1935, 3405);
     Drive1.move(60, 3550, 1935, 315);
@@ -60,12 +61,12 @@ void frmBMPView::Form_Load() {
     Module1::view_height = static_cast<float>(form_.height());
     // Read-only pictures stay listed so that they can be looked at.
     File1.set_show_read_only(true);
-    // The picture kinds' entry (platform/pictures/picture_kinds.h).
-    Filter1.add_item("Graphics files (*.JPG;*.GIF;*.BMP;*.WMF;*.ICO)");
-    Filter1.add_item("Auto Show (*.*)");
-    Filter1.add_item("Change wallpaper (Center)");
-    Filter1.add_item("Change wallpaper (Tile)");
-    Filter1.add_item("Thumbnail View");
+    // The first entry names the picture kinds (platform/pictures/picture_kinds.h).
+    Filter1.add_item(words::say(words::kChoiceGraphicsFiles));
+    Filter1.add_item(words::say(words::kChoiceAutoShow));
+    Filter1.add_item(words::say(words::kChoiceCenter));
+    Filter1.add_item(words::say(words::kChoiceTile));
+    Filter1.add_item(words::say(words::kChoiceThumbnails));
     Filter1.set_list_index(0);
     VScroll1.set_left(platform::screen_width_twips() - VScroll1.width());
     VScroll1.set_height(HScroll1.top() - form_.top());

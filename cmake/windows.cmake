@@ -18,7 +18,7 @@ glimmerbox_layer(glimmerbox_registry_paths registry SOURCES registry_paths.cpp
 # files and leaving at once.
 glimmerbox_layer(glimmerbox_platform_core platform/core
   SOURCES services.cpp temp_file_name.cpp temp_file_record.cpp win32/environment_services.cpp win32/leaving.cpp
-          win32/system_error.cpp)
+          win32/system_error.cpp LINKS glimmerbox_words)
 # Paths, listing and patterns, delete and rename, atomic writes, drive
 # letters, the start folder (the pure parts shared with Linux).
 glimmerbox_layer(glimmerbox_platform_files platform/files
@@ -52,7 +52,8 @@ cmake_language(DEFER CALL glimmerbox_desktop_handoff)
 # --- win-pictures ---
 # Picture headers read by our own code and the bitmap file's bytes: plain
 # C++, the same as on Linux.
-glimmerbox_layer(glimmerbox_platform_picture_bytes platform/pictures SOURCES picture_header.cpp bitmap_file.cpp)
+glimmerbox_layer(glimmerbox_platform_picture_bytes platform/pictures SOURCES picture_header.cpp bitmap_file.cpp
+  LINKS glimmerbox_words)
 # Decoding through WIC within the shared budget, the decoding pool on
 # standard threads, cells reduced by WIC's scaler (no thumbnail cache on
 # Windows), neighbours and cells decoded ahead as on Linux.

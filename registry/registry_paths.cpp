@@ -1,6 +1,7 @@
 #include "registry/registry_paths.h"
 
 #include "platform/core/registry_keys.h"
+#include "words/catalogue.h"
 
 namespace registry {
 namespace {
@@ -38,23 +39,23 @@ KeyPathFault split_key_path(std::string& key_path, std::int32_t& main_key) {
 std::string Registry_Error_Text(std::int32_t code) {
     switch (code) {
         case 2:
-        case 1010: return "Bad Key Name";
+        case 1010: return words::say(words::kBadKeyName);
         case 4:
-        case 1012: return "Can't Read Key";
-        case 5: return "Access to this key is denied";
+        case 1012: return words::say(words::kCantReadKey);
+        case 5: return words::say(words::kKeyAccessDenied);
         case 8:
-        case 14: return "Out of memory";
-        case 87: return "Invalid Parameter";
-        case 234: return "There is more data than the buffer has been allocated to hold.";
+        case 14: return words::say(words::kOutOfMemory);
+        case 87: return words::say(words::kInvalidParameter);
+        case 234: return words::say(words::kMoreData);
         case 1009:
-        case 1015: return "The Registry Database is corrupt!";
-        case 1011: return "Can't Open Key";
-        case 1013: return "Can't Write Key";
+        case 1015: return words::say(words::kRegistryCorrupt);
+        case 1011: return words::say(words::kCantOpenKey);
+        case 1013: return words::say(words::kCantWriteKey);
         default: break;
     }
     // A number is written with a leading blank where a minus sign would go.
     const std::string number = code >= 0 ? " " + std::to_string(code) : std::to_string(code);
-    return "Undefined Error Code:  " + number;
+    return words::say(words::kUndefinedErrorCode, {number});
 }
 
 }  // namespace registry

@@ -3,6 +3,7 @@
 #include "platform/store/registry.h"
 #include "platform/core/runtime.h"
 #include "platform/core/types.h"
+#include "words/catalogue.h"
 
 namespace registry {
 
@@ -11,11 +12,11 @@ void Split_Key_Path(std::string& key_path, std::int32_t& main_key) {
     switch (split_key_path(key_path, main_key)) {
         case KeyPathFault::None: break;
         case KeyPathFault::Format:
-            platform::msg_box("Incorrect Format:\r\n\r\n" + given, platform::MsgIcon::None,
+            platform::msg_box(words::say(words::kIncorrectFormat) + "\r\n\r\n" + given, platform::MsgIcon::None,
                               platform::MsgButtons::Ok, "");
             break;
         case KeyPathFault::MainKey:
-            platform::msg_box("Not a valid main key handle", platform::MsgIcon::None,
+            platform::msg_box(words::say(words::kNotMainKey), platform::MsgIcon::None,
                               platform::MsgButtons::Ok, "");
             break;
     }
@@ -33,7 +34,7 @@ std::int16_t Write_String_Value(std::string& key_path, std::string& value_name, 
     if (opened != 0) {
         platform::msg_box(Registry_Error_Text(static_cast<std::int32_t>(opened)),
                           platform::MsgIcon::Critical, platform::MsgButtons::Ok,
-                          "Registry Open Error");
+                          words::say(words::kRegistryOpenError));
         return result;
     }
     const long stored = platform::RegSetValueExA(key, value_name, 0, platform::kRegSz, data.c_str(),
@@ -43,7 +44,7 @@ std::int16_t Write_String_Value(std::string& key_path, std::string& value_name, 
     } else {
         platform::msg_box(Registry_Error_Text(static_cast<std::int32_t>(stored)),
                           platform::MsgIcon::Critical, platform::MsgButtons::Ok,
-                          "Registry Write Error");
+                          words::say(words::kRegistryWriteError));
     }
     platform::RegCloseKey(key);
     return result;

@@ -6,6 +6,7 @@
 #include "platform/files/files.h"
 #include "platform/core/runtime.h"
 #include "rename/refusal_text.h"
+#include "words/catalogue.h"
 
 frmNewName::frmNewName()
     : form_(platform::FormKind::TopLevel),
@@ -13,17 +14,17 @@ frmNewName::frmNewName()
       txtNewName(form_.add<platform::TextBox>("txtNewName")),
       cmdOK(form_.add<platform::CommandButton>("cmdOK")),
       cmdCancel(form_.add<platform::CommandButton>("cmdCancel")) {
-    form_.set_caption("New File Name");
+    form_.set_caption(words::say(words::kNewNameCaption));
     form_.set_client_size(5085, 1365);
     Label1.move(390, 300, 2550, 240);
-    Label1.set_caption("Enter the new name:");
+    Label1.set_caption(words::say(words::kNewNamePrompt));
     Label1.set_font("MS Sans Serif", 9.75, true);
     txtNewName.move(300, 660, 2610, 345);
     cmdOK.move(3780, 255, 1005, 330);
-    cmdOK.set_caption("&OK");
+    cmdOK.set_caption(words::say(words::kOkButton));
     cmdOK.set_default(true);
     cmdCancel.move(3780, 765, 1005, 330);
-    cmdCancel.set_caption("&Cancel");
+    cmdCancel.set_caption(words::say(words::kCancelButton));
     cmdCancel.set_cancel(true);
     form_.set_tab_order({&txtNewName, &cmdOK, &cmdCancel});
     cmdOK.on_click = [this] { cmdOK_Click(); };

@@ -5,16 +5,17 @@
 #include "app/state/module1.h"
 #include "app/state/windows.h"
 #include "platform/core/types.h"
+#include "words/catalogue.h"
 
 frmProgress::frmProgress()
     : form_(platform::FormKind::TopLevel),
       lbl_1(form_.add<platform::Label>("lbl_1")),
       cmdCancel(form_.add<platform::CommandButton>("cmdCancel")) {
-    form_.set_caption("Progress");
+    form_.set_caption(words::say(words::kProgressCaption));
     form_.set_client_size(5820, 1035);
     lbl_1.move(240, 360, 4215, 495);
     cmdCancel.move(4860, 300, 855, 345);
-    cmdCancel.set_caption("&Cancel");
+    cmdCancel.set_caption(words::say(words::kCancelButton));
     cmdCancel.set_cancel(true);
     form_.set_tab_order({&lbl_1, &cmdCancel});
     cmdCancel.on_click = [this] { cmdCancel_Click(); };

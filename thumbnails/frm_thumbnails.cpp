@@ -13,6 +13,7 @@
 #include "platform/core/runtime.h"
 #include "platform/core/types.h"
 #include "thumbnails/grid_constants.h"
+#include "words/catalogue.h"
 
 using thumbs::Answer;
 using thumbs::Request;
@@ -47,7 +48,7 @@ frmThumbnails::frmThumbnails()
     : form_(platform::FormKind::TopLevel),
       VScroll1(form_.add<platform::ScrollBar>("VScroll1", platform::Orientation::Vertical)),
       File1(form_.add<platform::FileList>("File1")) {
-    form_.set_caption("Thumbnails");
+    form_.set_caption(words::say(words::kThumbnailsCaption));
     form_.set_client_size(8055, 6375);
     form_.set_window_state(platform::kStateMaximized);
 

@@ -10,13 +10,14 @@
 #include "thumbnails/frm_progress.h"
 #include "thumbnails/frm_thumbnails.h"
 #include "thumbnails/grid_constants.h"
+#include "words/catalogue.h"
 
 using namespace thumbs;
 
 void frmThumbnails::Init_Grid() {
     Module1::cancel_flag = 0;
     windows::progress()().form().show();
-    std::string message = "Checking your screen size, please wait...";
+    std::string message = words::say(words::kCheckingScreen);
     progress_message(message);
 
     // Rows and columns come from the browser's size; a browser smaller than
@@ -49,8 +50,8 @@ void frmThumbnails::Init_Grid() {
         return;
     }
     if (Image1.size() == 1 && Image1[0]->tooltip().empty()) {
-        platform::msg_box("There is no graphics file under this directory", platform::MsgIcon::None,
-                          platform::MsgButtons::Ok, platform::kAppTitle);
+        platform::msg_box(words::say(words::kNoGraphicsFile), platform::MsgIcon::None, platform::MsgButtons::Ok,
+                          words::say(words::kAppTitle));
         Module1::cancel_flag = platform::kTrue;
         return;
     }

@@ -13,6 +13,7 @@
 #include "platform/core/types.h"
 #include "thumbnails/frm_progress.h"
 #include "thumbnails/frm_thumbnails.h"
+#include "words/catalogue.h"
 
 namespace {
 
@@ -111,7 +112,7 @@ frmThumbnails::Loaded frmThumbnails::load_cells(const std::string& folder, long 
 // or the user cancelled meanwhile, makes the cell and loads its picture.
 frmThumbnails::Loaded frmThumbnails::load_cell(long long i, const std::string& folder, Steps& step) {
     const int index = static_cast<int>(i);
-    std::string message = "Loading image " + (" " + std::to_string(i + 1));
+    std::string message = words::say(words::kLoadingImage, {std::to_string(i + 1)});
     step([&] { progress_message(message); });
     step([&] { File1.set_list_index(index); });
     platform::DoEvents();

@@ -23,9 +23,6 @@ namespace windows {
 
 // The frame window, created at start.
 MDIForm1& frame();
-// The frame's own caption; while a wallpaper show runs it shows each
-// picture's name instead, and gets this back when the show stops.
-inline constexpr const char* kFrameCaption = "v1.7";
 // The browser window that other windows call; created, loaded and shown as a
 // further maximised child of the frame on first use.
 frmBMPView& main_browser();

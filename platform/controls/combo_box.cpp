@@ -10,6 +10,7 @@
 #include "platform/controls/controls.h"
 #include "platform/core/error.h"
 #include "platform/controls/widget_util.h"
+#include "words/catalogue.h"
 
 namespace platform {
 using namespace detail;
@@ -93,12 +94,12 @@ void ComboBox::add_item(const std::string& text) { as_combo(widget_)->addItem(qs
 int ComboBox::list_count() const { return as_combo(widget_)->count(); }
 
 std::string ComboBox::list(int index) const {
-    if (index < 0 || index >= list_count()) throw Error(err::kInvalidPropertyValue, "Invalid property value");
+    if (index < 0 || index >= list_count()) throw Error(err::kInvalidPropertyValue, words::kInvalidPropertyValue);
     return ss(as_combo(widget_)->itemText(index));
 }
 
 void ComboBox::set_list_index(int index) {
-    if (index < -1 || index >= list_count()) throw Error(err::kInvalidPropertyValue, "Invalid property value");
+    if (index < -1 || index >= list_count()) throw Error(err::kInvalidPropertyValue, words::kInvalidPropertyValue);
     index_ = index;
     {
         QSignalBlocker block(widget_);

@@ -11,6 +11,7 @@
 #include "platform/controls/form.h"
 #include "platform/core/error.h"
 #include "platform/controls/widget_util.h"
+#include "words/catalogue.h"
 
 namespace platform {
 using namespace detail;
@@ -130,7 +131,7 @@ Timer::Timer() : impl_(std::make_unique<Impl>()) {
 Timer::~Timer() = default;
 
 void Timer::set_interval(int ms) {
-    if (ms < 0) throw Error(err::kInvalidPropertyValue, "Invalid property value");
+    if (ms < 0) throw Error(err::kInvalidPropertyValue, words::kInvalidPropertyValue);
     if (ms == interval_ && (ms == 0 || impl_->timer.isActive())) return;
     interval_ = ms;
     if (ms == 0) {

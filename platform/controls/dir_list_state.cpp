@@ -11,6 +11,7 @@
 #include "platform/core/services.h"
 #include "platform/files/drives.h"
 #include "platform/files/files.h"
+#include "words/catalogue.h"
 
 namespace platform {
 namespace {
@@ -25,7 +26,7 @@ bool is_mount_point(const std::vector<Drive>& drives, const std::string& folder)
 }  // namespace
 
 std::string DirList::list(int index) const {
-    if (index < 0 || index >= list_count()) throw Error(err::kInvalidPropertyValue, "Invalid property value");
+    if (index < 0 || index >= list_count()) throw Error(err::kInvalidPropertyValue, words::kInvalidPropertyValue);
     return entries_[static_cast<size_t>(index)];
 }
 
@@ -63,7 +64,7 @@ void DirList::set_path(const std::string& path_or_drive) {
     } else {
         folder = normalize_folder(path_or_drive);
         if (!is_folder(folder)) {
-            throw Error(err::kPathNotFound, "The folder " + display_text(path_or_drive) + " was not found.");
+            throw Error(err::kPathNotFound, words::kFolderNotFound, {display_text(path_or_drive)});
         }
     }
     if (folder == path_) return;

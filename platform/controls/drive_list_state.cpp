@@ -8,6 +8,7 @@
 #include "platform/files/drives.h"
 #include "platform/files/files.h"
 #include "platform/files/start_folder.h"
+#include "words/catalogue.h"
 
 namespace platform {
 
@@ -33,7 +34,7 @@ void DriveList::fill() {
 int DriveList::list_count() const { return static_cast<int>(spelled_.size()); }
 
 std::string DriveList::list(int index) const {
-    if (index < 0 || index >= list_count()) throw Error(err::kInvalidPropertyValue, "Invalid property value");
+    if (index < 0 || index >= list_count()) throw Error(err::kInvalidPropertyValue, words::kInvalidPropertyValue);
     return spelled_[static_cast<size_t>(index)];
 }
 
@@ -56,7 +57,7 @@ void DriveList::set_drive(const std::string& drive_or_path) {
         wanted = detail::listed_drive_holding(drives, drive_or_path);
     }
     if (wanted.empty()) {
-        throw Error(err::kDeviceUnavailable, "The drive " + display_text(drive_or_path) + " is not available.");
+        throw Error(err::kDeviceUnavailable, words::kDriveNotAvailable, {display_text(drive_or_path)});
     }
     if (wanted == drive_) return;
     const std::string old = drive_;

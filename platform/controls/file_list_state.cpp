@@ -7,6 +7,7 @@
 #include "platform/core/error.h"
 #include "platform/core/runtime.h"
 #include "platform/files/files.h"
+#include "words/catalogue.h"
 
 namespace platform {
 
@@ -49,7 +50,7 @@ void FileList::set_show_read_only(bool on) {
 void FileList::refresh() { reload(); }
 
 void FileList::set_list_index(int index) {
-    if (index < -1 || index >= list_count()) throw Error(err::kInvalidPropertyValue, "Invalid property value");
+    if (index < -1 || index >= list_count()) throw Error(err::kInvalidPropertyValue, words::kInvalidPropertyValue);
     if (index == index_) return;
     index_ = index;
     show_index();
@@ -58,7 +59,7 @@ void FileList::set_list_index(int index) {
 }
 
 std::string FileList::list(int index) const {
-    if (index < 0 || index >= list_count()) throw Error(err::kInvalidPropertyValue, "Invalid property value");
+    if (index < 0 || index >= list_count()) throw Error(err::kInvalidPropertyValue, words::kInvalidPropertyValue);
     return names_[static_cast<size_t>(index)];
 }
 

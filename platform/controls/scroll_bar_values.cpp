@@ -7,12 +7,13 @@
 #include "platform/controls/controls.h"
 #include "platform/controls/scroll_rules.h"
 #include "platform/core/error.h"
+#include "words/catalogue.h"
 
 namespace platform {
 
 std::int16_t detail::checked16(long long v) {
     if (v < std::numeric_limits<std::int16_t>::min() || v > std::numeric_limits<std::int16_t>::max()) {
-        throw Error(err::kOverflow, "Overflow");
+        throw Error(err::kOverflow, words::kOverflow);
     }
     return static_cast<std::int16_t>(v);
 }
@@ -39,7 +40,7 @@ void ScrollBar::set_max(long long v) {
 void ScrollBar::set_value(long long v) {
     const std::int16_t value = detail::checked16(v);
     if (value < std::min(min_, max_) || value > std::max(min_, max_)) {
-        throw Error(err::kInvalidPropertyValue, "Invalid property value");
+        throw Error(err::kInvalidPropertyValue, words::kInvalidPropertyValue);
     }
     if (value == value_) return;
     value_ = value;

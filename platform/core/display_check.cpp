@@ -10,6 +10,7 @@
 
 #include "platform/core/runtime.h"
 #include "platform/core/services.h"
+#include "words/catalogue.h"
 
 namespace platform {
 namespace {
@@ -41,8 +42,8 @@ DisplayChoice choose_display(std::string_view qpa_platform, std::string_view way
     if (!x.empty() && x_opens(x)) return {!user_chose, std::nullopt};
     // No X server: a Wayland session runs natively, unless X11 was asked for.
     if (!user_chose && !wayland_display.empty()) return {};
-    if (x.empty()) return {false, "cannot open X display (DISPLAY is not set)"};
-    return {false, "cannot open X display \"" + x + "\""};
+    if (x.empty()) return {false, words::say(words::kNoDisplaySet)};
+    return {false, words::say(words::kDisplayWillNotOpen, {x})};
 }
 
 std::optional<std::string> display_problem() { return choice_from_environment().problem; }

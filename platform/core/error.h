@@ -3,6 +3,10 @@
 // failure.
 #include <stdexcept>
 #include <string>
+#include <utility>
+#include <vector>
+
+#include "words/text.h"
 
 namespace platform {
 
@@ -56,18 +60,26 @@ inline Reason reason_of_number(int number) {
 }
 
 // A failing platform operation: its number, its typed reason, and the
-// platform's own sentence about it for a person (shown by the guard).
+// catalogue's entry with the values that go in it (a path, the system's own
+// words about the failure). what() is the whole sentence for a person, as
+// the guard shows it.
 class Error : public std::runtime_error {
 public:
-    Error(int number, const std::string& text) : Error(number, reason_of_number(number), text) {}
-    Error(int number, Reason reason, const std::string& text)
-        : std::runtime_error(text), number_(number), reason_(reason) {}
+    Error(int number, const words::Text& text, std::vector<std::string> values = {})
+        : Error(number, reason_of_number(number), text, std::move(values)) {}
+    Error(int number, Reason reason, const words::Text& text, std::vector<std::string> values = {})
+        : std::runtime_error(words::say(text, values)), number_(number), reason_(reason), text_(&text),
+          values_(std::move(values)) {}
     int number() const { return number_; }
     Reason reason() const { return reason_; }
+    const words::Text& text() const { return *text_; }
+    const std::vector<std::string>& values() const { return values_; }
 
 private:
     int number_;
     Reason reason_;
+    const words::Text* text_;
+    std::vector<std::string> values_;
 };
 
 // Runs one step of a handler whose steps are skipped on failure: a

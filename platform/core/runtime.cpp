@@ -12,6 +12,7 @@
 
 #include "platform/core/error.h"
 #include "platform/core/types.h"
+#include "words/catalogue.h"
 
 namespace platform {
 
@@ -50,7 +51,7 @@ int show_message_box(const MessageBoxRequest& r) {
     // Texts carry file names and typed text: never markup.
     box.setTextFormat(Qt::PlainText);
     box.setText(QString::fromUtf8(r.text.c_str()));
-    box.setWindowTitle(QString::fromUtf8(r.title.empty() ? "Glimmerbox" : r.title.c_str()));
+    box.setWindowTitle(QString::fromUtf8(r.title.empty() ? words::translated(words::kAppTitle) : r.title.c_str()));
     switch (r.icon) {
         case MsgIcon::None: box.setIcon(QMessageBox::NoIcon); break;
         case MsgIcon::Critical: box.setIcon(QMessageBox::Critical); break;

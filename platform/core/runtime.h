@@ -98,7 +98,5 @@ void post(std::function<void()> fn);
 // would stay resident for the rest of the run.
 void release_free_memory();
 
-// The application's title for message boxes without one of their own.
-inline constexpr const char* kAppTitle = "Glimmerbox";
 
 }  // namespace platform

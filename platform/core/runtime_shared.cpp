@@ -7,6 +7,7 @@
 #include "platform/core/error.h"
 #include "platform/core/runtime.h"
 #include "platform/core/types.h"
+#include "words/catalogue.h"
 
 namespace platform {
 
@@ -25,11 +26,11 @@ void guarded(const std::function<void()>& event) {
     try {
         event();
     } catch (const Error& e) {
-        msg_box(std::string("Glimmerbox could not finish that.\n\n") + e.what(), MsgIcon::Exclamation);
+        msg_box(words::say(words::kCouldNotFinish, {e.what()}), MsgIcon::Exclamation);
     } catch (const std::exception& e) {
-        msg_box(std::string("Glimmerbox met an unexpected problem.\n\n") + e.what(), MsgIcon::Critical);
+        msg_box(words::say(words::kUnexpectedProblemWith, {e.what()}), MsgIcon::Critical);
     } catch (...) {
-        msg_box("Glimmerbox met an unexpected problem.", MsgIcon::Critical);
+        msg_box(words::say(words::kUnexpectedProblem), MsgIcon::Critical);
     }
 }
 

@@ -8,6 +8,7 @@
 #include "platform/files/drives.h"
 #include "platform/files/files.h"
 #include "platform/files/start_folder.h"
+#include "words/catalogue.h"
 
 namespace platform {
 namespace {
@@ -43,7 +44,7 @@ std::string current_folder_of_drive(const Drive& drive) {
     const std::string start = start_folder();
     if (detail::drive_holds(drive, start)) return start;
     if (const std::string why = detail::unlistable_reason(drive.mount_point); !why.empty()) {
-        throw Error(err::kDeviceUnavailable, "The drive " + display_text(drive.spelled()) + " cannot be read: " + why);
+        throw Error(err::kDeviceUnavailable, words::kDriveCannotBeRead, {display_text(drive.spelled()), why});
     }
     return drive.mount_point;
 }

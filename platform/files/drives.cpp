@@ -17,6 +17,7 @@
 #include "platform/files/files.h"
 #include "platform/core/services.h"
 #include "platform/files/start_folder.h"
+#include "words/catalogue.h"
 
 namespace platform {
 namespace {
@@ -67,7 +68,7 @@ std::string decode_octal(const std::string& field) {
 }
 
 std::string label_for(const std::string& mount_point) {
-    return mount_point == "/" ? "system" : base_name(mount_point);
+    return mount_point == "/" ? words::say(words::kSystemDrive) : base_name(mount_point);
 }
 
 constexpr std::array<std::string_view, 8> kNetworkFilesystems = {
@@ -124,7 +125,7 @@ std::vector<Drive> read_drives(const std::string& mount_table_path) {
     }
     // The root is always there, even when the table cannot be read.
     if (std::none_of(drives.begin(), drives.end(), [](const Drive& d) { return d.mount_point == "/"; })) {
-        drives.push_back(Drive{"/", "system"});
+        drives.push_back(Drive{"/", words::say(words::kSystemDrive)});
     }
     std::sort(drives.begin(), drives.end(), [](const Drive& a, const Drive& b) {
         if ((a.mount_point == "/") != (b.mount_point == "/")) return a.mount_point == "/";
@@ -153,7 +154,7 @@ Drive drive_of(const std::vector<Drive>& drives, const std::string& path) {
     for (const Drive& d : drives) {
         if (is_under(path, d.mount_point) && (!best || d.mount_point.size() > best->mount_point.size())) best = &d;
     }
-    return best ? *best : Drive{"/", "system"};
+    return best ? *best : Drive{"/", words::say(words::kSystemDrive)};
 }
 
 }  // namespace platform

@@ -18,6 +18,7 @@
 #include "platform/core/leaving.h"
 #include "platform/files/name_rules.h"
 #include "platform/files/start_folder.h"
+#include "words/catalogue.h"
 
 #ifndef RENAME_NOREPLACE
 #define RENAME_NOREPLACE (1 << 0)
@@ -27,7 +28,6 @@ namespace platform {
 namespace {
 
 using name_rules::name_less;
-using name_rules::quoted_name;
 using name_rules::refuse_name;
 
 std::string reason(int error_number) { return std::strerror(error_number); }
@@ -56,8 +56,7 @@ std::vector<std::string> list_entries(const std::string& folder, EntryKind kind,
     DIR* dir = ::opendir(folder.c_str());
     if (!dir) {
         const int e = errno;
-        throw Error(err::kPathNotFound,
-                    "The folder " + display_text(folder) + " cannot be read: " + reason(e));
+        throw Error(err::kPathNotFound, words::kFolderCannotBeRead, {display_text(folder), reason(e)});
     }
     std::vector<std::string> names;
     for (;;) {
@@ -67,8 +66,7 @@ std::vector<std::string> list_entries(const std::string& folder, EntryKind kind,
             const int e = errno;
             ::closedir(dir);
             if (e != 0) {
-                throw Error(err::kPathNotFound,
-                            "The folder " + display_text(folder) + " cannot be read: " + reason(e));
+                throw Error(err::kPathNotFound, words::kFolderCannotBeRead, {display_text(folder), reason(e)});
             }
             break;
         }
@@ -100,10 +98,9 @@ std::string last_part(const std::string& path) {
     const std::string folder = slash == std::string::npos || slash == 0 ? "/" : new_path.substr(0, slash);
     const long most = ::pathconf(folder.c_str(), _PC_NAME_MAX);
     if (most > 0 && name.size() > static_cast<std::size_t>(most)) {
-        refuse_name(name, "it is " + std::to_string(name.size()) +
-                              " bytes long, and a name on this drive may hold at most " + std::to_string(most));
+        refuse_name(name, words::say(words::kNameTooLong, {std::to_string(name.size()), std::to_string(most)}));
     }
-    refuse_name(name, "the path it makes is longer than the system allows");
+    refuse_name(name, words::say(words::kPathTooLong));
 }
 
 void check_new_name(const std::string& new_path) { name_rules::check_new_name(last_part(new_path)); }
@@ -114,24 +111,26 @@ bool exists_no_follow(const std::string& path) {
 }
 
 [[noreturn]] void throw_rename_error(int e, const std::string& old_path, const std::string& new_path) {
-    const std::string what = display_text(old_path) + " cannot be renamed to " + display_text(new_path);
+    const auto refused = [&](int number, const std::string& why) {
+        return Error(number, words::kCannotRename, {display_text(old_path), display_text(new_path), why});
+    };
     switch (e) {
         case EEXIST:
         case ENOTEMPTY:
-            throw Error(err::kFileExists, what + ": a file of that name already exists");
+            throw refused(err::kFileExists, words::say(words::kNameTaken));
         case ENOENT:
         case ENOTDIR:
-            if (!exists_no_follow(old_path)) throw Error(err::kFileNotFound, what + ": " + reason(e));
-            throw Error(err::kPathNotFound, what + ": the new folder does not exist");
+            if (!exists_no_follow(old_path)) throw refused(err::kFileNotFound, reason(e));
+            throw refused(err::kPathNotFound, words::say(words::kNewFolderMissing));
         case EACCES:
         case EPERM:
-            throw Error(err::kPermissionDenied, what + ": " + reason(e));
+            throw refused(err::kPermissionDenied, reason(e));
         case EXDEV:
-            throw Error(err::kRenameAcrossDrives, what + ": a file cannot be moved to another drive");
+            throw refused(err::kRenameAcrossDrives, words::say(words::kAcrossDrives));
         case ENAMETOOLONG:
             refuse_long_name(new_path);
         default:
-            throw Error(err::kPathFileAccess, what + ": " + reason(e));
+            throw refused(err::kPathFileAccess, reason(e));
     }
 }
 
@@ -141,9 +140,8 @@ void rename_by_link(const std::string& old_path, const std::string& new_path) {
     if (::link(old_path.c_str(), new_path.c_str()) != 0) {
         const int e = errno;
         if (e == EPERM || e == EOPNOTSUPP) {
-            throw Error(err::kPathFileAccess,
-                        display_text(old_path) + " cannot be renamed to " + display_text(new_path) +
-                            ": this drive cannot rename without the risk of replacing another file");
+            throw Error(err::kPathFileAccess, words::kCannotRename,
+                        {display_text(old_path), display_text(new_path), words::say(words::kRenameWouldRisk)});
         }
         throw_rename_error(e, old_path, new_path);
     }
@@ -262,27 +260,30 @@ std::string base_name(const std::string& path) {
 }
 
 void delete_file(const std::string& path) {
-    const std::string what = "The file " + display_text(path) + " cannot be deleted: ";
+    const auto refused = [&](int number, Reason why_kind, const std::string& why) {
+        return Error(number, why_kind, words::kCannotDelete, {display_text(path), why});
+    };
+    const auto failed = [&](int number, int e) { return refused(number, reason_of_number(number), reason(e)); };
     struct stat st {};
     if (::lstat(path.c_str(), &st) != 0) {
         const int e = errno;
-        if (e == ENOENT) throw Error(err::kFileNotFound, what + reason(e));
-        if (e == ENOTDIR) throw Error(err::kPathNotFound, what + reason(e));
-        throw Error(err::kPathFileAccess, what + reason(e));
+        if (e == ENOENT) throw failed(err::kFileNotFound, e);
+        if (e == ENOTDIR) throw failed(err::kPathNotFound, e);
+        throw failed(err::kPathFileAccess, e);
     }
-    if (S_ISDIR(st.st_mode)) throw Error(err::kPathFileAccess, Reason::NotAFile, what + "it is a folder");
+    if (S_ISDIR(st.st_mode)) throw refused(err::kPathFileAccess, Reason::NotAFile, words::say(words::kIsFolder));
     if (!S_ISREG(st.st_mode) && !S_ISLNK(st.st_mode)) {
-        throw Error(err::kPathFileAccess, Reason::NotAFile, what + "it is not a file");
+        throw refused(err::kPathFileAccess, Reason::NotAFile, words::say(words::kIsNotFile));
     }
     // A symbolic link's own mode bits say nothing; removing it leaves its target alone.
     if (S_ISREG(st.st_mode) && (st.st_mode & 0222) == 0) {
-        throw Error(err::kPathFileAccess, Reason::ReadOnly, what + "it is read-only");
+        throw refused(err::kPathFileAccess, Reason::ReadOnly, words::say(words::kIsReadOnly));
     }
     if (::unlink(path.c_str()) != 0) {
         const int e = errno;
-        if (e == ENOENT) throw Error(err::kFileNotFound, what + reason(e));
-        if (e == EACCES || e == EPERM) throw Error(err::kPermissionDenied, what + reason(e));
-        throw Error(err::kPathFileAccess, what + reason(e));
+        if (e == ENOENT) throw failed(err::kFileNotFound, e);
+        if (e == EACCES || e == EPERM) throw failed(err::kPermissionDenied, e);
+        throw failed(err::kPathFileAccess, e);
     }
 }
 
@@ -291,9 +292,8 @@ void rename_file_no_replace(const std::string& old_path, const std::string& new_
     // The file may have been replaced by a folder since it was chosen.
     struct stat st {};
     if (::lstat(old_path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
-        throw Error(err::kPathFileAccess, Reason::NotAFile,
-                    "The file " + quoted_name(last_part(old_path)) +
-                        " cannot be renamed: it is now a folder, not a file.");
+        throw Error(err::kPathFileAccess, Reason::NotAFile, words::kRenamedNowFolder,
+                    {shortened_display_text(last_part(old_path))});
     }
     if (::syscall(SYS_renameat2, AT_FDCWD, old_path.c_str(), AT_FDCWD, new_path.c_str(), RENAME_NOREPLACE) == 0) {
         return;
@@ -317,16 +317,16 @@ int try_write_file_atomically(const std::string& path, const std::string& bytes,
     // stays: its target is replaced, in the target's own folder.
     const std::string target = link_target(path);
     const std::string folder = parent_of_path(target);
-    const auto fail = [&](int e, const char* text = nullptr) {
-        if (why) *why = text ? text : reason(e);
+    const auto fail = [&](int e, const words::Text* text = nullptr) {
+        if (why) *why = text ? words::say(*text) : reason(e);
         return e;
     };
     struct stat st {};
     if (::stat(target.c_str(), &st) == 0) {
-        if (!S_ISREG(st.st_mode)) return fail(EINVAL, "it is not a regular file");
+        if (!S_ISREG(st.st_mode)) return fail(EINVAL, &words::kIsNotRegularFile);
         // As for delete: no write bit for anyone means read-only, even for root.
         if ((st.st_mode & 0222) == 0 || ::access(target.c_str(), W_OK) != 0)
-            return fail(EACCES, "it is read-only");
+            return fail(EACCES, &words::kIsReadOnly);
     }
     make_folders(folder);
     // Recorded while it lives, so that ending the program removes it.
@@ -355,7 +355,7 @@ void sweep_stale_temp_files_beside(const std::string& path) {
 void write_file_atomically(const std::string& path, const std::string& bytes) {
     std::string why;
     if (try_write_file_atomically(path, bytes, &why) != 0)
-        throw Error(err::kPathFileAccess, "The file " + display_text(path) + " cannot be written: " + why);
+        throw Error(err::kPathFileAccess, words::kCannotWrite, {display_text(path), why});
 }
 
 }  // namespace platform

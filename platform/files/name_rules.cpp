@@ -8,6 +8,7 @@
 #include "platform/core/ascii.h"
 #include "platform/core/error.h"
 #include "platform/files/files.h"
+#include "words/catalogue.h"
 
 namespace platform {
 namespace {
@@ -67,20 +68,18 @@ bool name_less(const std::string& a, const std::string& b) {
     return a < b;
 }
 
-std::string quoted_name(const std::string& name) { return "\"" + shortened_display_text(name) + "\""; }
-
 void refuse_name(const std::string& name, const std::string& why) {
-    throw Error(err::kBadFileName, "The name " + quoted_name(name) + " cannot be used: " + why + ".");
+    throw Error(err::kBadFileName, words::kNameCannotBeUsed, {shortened_display_text(name), why});
 }
 
 void check_new_name(const std::string& name) {
     const auto refuse = [&](const std::string& why) { refuse_name(name, why); };
-    if (name.empty()) refuse("the name is empty");
-    if (name == "." || name == "..") refuse("it names a folder, not a file");
+    if (name.empty()) refuse(words::say(words::kNameEmpty));
+    if (name == "." || name == "..") refuse(words::say(words::kNameIsFolder));
     for (const char c : name) {
         const unsigned char u = static_cast<unsigned char>(c);
-        if (c == '*' || c == '?') refuse("it holds the wildcard character '" + std::string(1, c) + "'");
-        if (u < 0x20 || u == 0x7f) refuse("it holds a control character");
+        if (c == '*' || c == '?') refuse(words::say(words::kNameHasWildcard, {std::string(1, c)}));
+        if (u < 0x20 || u == 0x7f) refuse(words::say(words::kNameHasControl));
     }
 }
 

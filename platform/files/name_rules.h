@@ -1,6 +1,6 @@
 #pragma once
-// Rules about names that both builds share: the order of listed names, how a
-// name is quoted in a message, and the names a rename refuses everywhere.
+// Rules about names that both builds share: the order of listed names and
+// the names a rename refuses everywhere.
 #include <string>
 
 namespace platform::name_rules {
@@ -8,11 +8,8 @@ namespace platform::name_rules {
 // Case-insensitive order, ties broken by the bytes so the order is stable.
 bool name_less(const std::string& a, const std::string& b);
 
-// A name as a message shows it: quoted, and shortened in the middle when it
-// is too long to read.
-std::string quoted_name(const std::string& name);
-
-// Throws 52 (NameRefused): "The name "…" cannot be used: why."
+// Throws 52 (NameRefused) with the name, shortened as a message shows it,
+// and why (words::kNameCannotBeUsed).
 [[noreturn]] void refuse_name(const std::string& name, const std::string& why);
 
 // Refuses (52) an empty name, "." and "..", '*', '?' and control characters.

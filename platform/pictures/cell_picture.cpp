@@ -14,6 +14,7 @@
 #include "platform/pictures/thumbnail_cache.h"
 #include "platform/core/runtime.h"
 #include "platform/core/types.h"
+#include "words/catalogue.h"
 
 namespace platform {
 namespace {
@@ -85,8 +86,8 @@ Picture load_cell_picture(const std::string& path, int box_width_px, int box_hei
             cache, *key, [&](QSize size, int folder_px) { return serves_cell(size, folder_px, bw, bh); }, &cached);
         if (!thumbnail.isNull()) return cell_from(thumbnail, bw, bh);
         if (has_failed_before(cache, *key)) {
-            throw Error(err::kInvalidPicture, "The file " + display_text(path) +
-                                                  " is not a picture that can be shown: it failed to decode before");
+            throw Error(err::kInvalidPicture, words::kNotAPicture,
+                        {display_text(path), words::say(words::kFailedBefore)});
         }
     }
     // A camera's own small copy is enough for a cell and ten times faster

@@ -26,6 +26,7 @@
 #include "platform/files/files.h"
 #include "platform/pictures/picture_data.h"
 #include "platform/pictures/worker_pool.h"
+#include "words/catalogue.h"
 
 namespace platform {
 namespace {
@@ -92,8 +93,13 @@ private:
     bool refused_ = false;
 };
 
+// "W x H pixels", as the reasons a picture is refused tell a size.
+std::string pixel_size(long long width, long long height) {
+    return words::say(words::kPixelSize, {std::to_string(width), std::to_string(height)});
+}
+
 [[noreturn]] void not_a_picture(const std::string& path, const std::string& why) {
-    throw Error(err::kInvalidPicture, "The file " + display_text(path) + " is not a picture that can be shown: " + why);
+    throw Error(err::kInvalidPicture, words::kNotAPicture, {display_text(path), why});
 }
 
 // One picture file opened for decoding: the file is opened by its bytes and
@@ -107,18 +113,18 @@ public:
         const int fd = fd_.fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
         if (fd < 0) {
             const int e = errno;
-            throw Error(err::kFileNotFound, "The file " + display_text(path) + " cannot be opened: " + std::strerror(e));
+            throw Error(err::kFileNotFound, words::kCannotOpen, {display_text(path), std::strerror(e)});
         }
         struct stat st {};
         if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
             if (S_ISDIR(st.st_mode))
-                throw Error(err::kFileNotFound, "The file " + display_text(path) + " cannot be opened: it is a folder");
-            not_a_picture(path, "it is not a regular file");
+                throw Error(err::kFileNotFound, words::kCannotOpen, {display_text(path), words::say(words::kIsFolder)});
+            not_a_picture(path, words::say(words::kIsNotRegularFile));
         }
         // Non-blocking was only for the open (a FIFO must not hang us).
         ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
         if (!file_.open(fd, QIODevice::ReadOnly, QFileDevice::DontCloseHandle)) {
-            throw Error(err::kFileNotFound, "The file " + display_text(path) + " cannot be opened");
+            throw Error(err::kFileNotFound, words::kCannotOpenPlain, {display_text(path)});
         }
         reader_.setDevice(&file_);
         reader_.setDecideFormatFromContent(true);
@@ -133,9 +139,8 @@ public:
         // about 1,032 bytes to one, 8 one-bit pixels a byte).
         const qint64 pixels = pixels_of(stored_size_);
         if (pixels > kBombCheckPixels && qint64(st.st_size) * 10000 < pixels) {
-            not_a_picture(path, "its header claims " + std::to_string(stored_size_.width()) + " x " +
-                                    std::to_string(stored_size_.height()) + " pixels in a file of " +
-                                    std::to_string(st.st_size) + " bytes");
+            not_a_picture(path, words::say(words::kHeaderClaims, {pixel_size(stored_size_.width(), stored_size_.height()),
+                                                                  std::to_string(st.st_size)}));
         }
     }
 
@@ -221,8 +226,8 @@ public:
 
 private:
     [[noreturn]] void too_large_for_budget() const {
-        not_a_picture(path_, "it is too large (" + std::to_string(stored_size_.width()) + " x " +
-                                 std::to_string(stored_size_.height()) + " pixels) to decode in the memory set aside");
+        not_a_picture(path_, words::say(words::kTooLargeForMemory,
+                                        {pixel_size(stored_size_.width(), stored_size_.height())}));
     }
 
     // The stored size the header tells, checked: the memory a decode reserves
@@ -233,8 +238,8 @@ private:
         const qint64 told_w = std::llabs(told.width()), told_h = std::llabs(told.height());
         if (told_w == 0 || told_h == 0 || told.width() == -1 || told_w * told_h > kMaxPixels) {
             not_a_picture(path_, told_w * told_h > kMaxPixels
-                                     ? "it is too large (" + std::to_string(told_w) + " x " + std::to_string(told_h) + " pixels)"
-                                     : std::string("its size cannot be read"));
+                                     ? words::say(words::kTooLarge, {pixel_size(told_w, told_h)})
+                                     : words::say(words::kSizeUnreadable));
         }
         return QSize(int(told_w), int(told_h));
     }
@@ -420,12 +425,12 @@ Picture load_picture_fitting(const std::string& path, int box_width_px, int box_
 
 void save_picture_bmp(const Picture& picture, const std::string& path) {
     if (picture.empty() || picture.data()->image.isNull()) {
-        throw Error(err::kInvalidPicture, "There is no picture to save as " + display_text(path));
+        throw Error(err::kInvalidPicture, words::kNoPictureToSaveAs, {display_text(path)});
     }
     // A picture whose file changed into one that cannot be decoded before its
     // rest was: nothing is written.
     const QImage whole = picture.data()->whole();
-    if (whole.isNull()) throw Error(err::kInvalidPicture, "The picture to save as " + display_text(path) + " cannot be decoded");
+    if (whole.isNull()) throw Error(err::kInvalidPicture, words::kPictureToSaveUndecodable, {display_text(path)});
     // RGB32 makes Qt write a plain 24-bit bitmap; transparency is dropped.
     // Made in one buffer of its exact size and written with one call.
     write_file_atomically(path, bmp_file_bytes(whole.convertToFormat(QImage::Format_RGB32)));

@@ -1,4 +1,5 @@
 #include "platform/pictures/picture_header.h"
+#include "words/catalogue.h"
 
 #include <algorithm>
 #include <cstring>
@@ -74,26 +75,25 @@ private:
     std::vector<unsigned char> window_;
 };
 
-bool refuse(std::string& why, std::string text) {
-    why = std::move(text);
+bool refuse(std::string& why, const words::Text& text, std::initializer_list<std::string> values = {}) {
+    why = words::say(text, values);
     return false;
 }
 
-bool truncated(std::string& why) { return refuse(why, "it is truncated"); }
+bool truncated(std::string& why) { return refuse(why, words::kTruncated); }
 
 std::string size_text(std::uint64_t w, std::uint64_t h) {
-    return std::to_string(w) + " x " + std::to_string(h) + " pixels";
+    return words::say(words::kPixelSize, {std::to_string(w), std::to_string(h)});
 }
 
 // A size a decode may be given: not empty, not beyond the limit, and not far
 // beyond what `bytes` of the file can hold.
 bool sane_size(std::uint64_t w, std::uint64_t h, std::uint64_t bytes, std::string& why) {
-    if (w == 0 || h == 0) return refuse(why, "its size cannot be read");
+    if (w == 0 || h == 0) return refuse(why, words::kSizeUnreadable);
     if (w > kMaxHeaderPixels || h > kMaxHeaderPixels || w * h > kMaxHeaderPixels)
-        return refuse(why, "it is too large (" + size_text(w, h) + ")");
+        return refuse(why, words::kTooLarge, {size_text(w, h)});
     if (w * h > kBombCheckPixels && w * h / kPixelsPerByte > bytes)
-        return refuse(
-            why, "its header claims " + size_text(w, h) + " in a file of " + std::to_string(bytes) + " bytes");
+        return refuse(why, words::kHeaderClaims, {size_text(w, h), std::to_string(bytes)});
     return true;
 }
 
@@ -121,14 +121,14 @@ bool read_bmp(Source& s, PictureHeader& out, std::string& why) {
         if (!w32 || !h32 || !b || !c) return truncated(why);
         w = std::int32_t(*w32), h = std::int32_t(*h32), bits = *b, compression = *c;
     } else {
-        return refuse(why, "its bitmap header is of no known kind");
+        return refuse(why, words::kBitmapHeaderUnknown);
     }
-    if (w < 0) return refuse(why, "its size cannot be read");
+    if (w < 0) return refuse(why, words::kSizeUnreadable);
     h = h < 0 ? -h : h;  // a top-down bitmap tells a negative height
     if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32)
-        return refuse(why, "it has " + std::to_string(bits) + " bits a pixel");
+        return refuse(why, words::kBitsPerPixel, {std::to_string(bits)});
     const bool plain = compression == 0 || compression == 3 || compression == 6;  // RGB or bit fields
-    if (!plain && compression != 1 && compression != 2) return refuse(why, "its compression is of no known kind");
+    if (!plain && compression != 1 && compression != 2) return refuse(why, words::kCompressionUnknown);
     if (!set_size(out, std::uint64_t(w), std::uint64_t(h), s.size(), why)) return false;
     // Uncompressed rows are padded to four bytes; every row must be there.
     const std::uint64_t row_bytes = (std::uint64_t(w) * bits + 31) / 32 * 4;
@@ -171,7 +171,7 @@ bool read_gif(Source& s, PictureHeader& out, std::string& why) {
             const auto image_flags = s.u8(at + 9);
             if (!left || !top || !w || !h || !image_flags) break;
             if (std::uint64_t(*w) * *h > kMaxHeaderPixels)
-                return refuse(why, "it is too large (" + size_text(*w, *h) + ")");
+                return refuse(why, words::kTooLarge, {size_text(*w, *h)});
             if (first) out.frame_left = int(*left), out.frame_top = int(*top), fw = *w, fh = *h;
             first = false;
             frame_pixels += std::uint64_t(*w) * *h;
@@ -184,8 +184,7 @@ bool read_gif(Source& s, PictureHeader& out, std::string& why) {
     }
     if (first) return truncated(why);
     if (frame_pixels > kBombCheckPixels && frame_pixels / kPixelsPerByte > s.size())
-        return refuse(why, "its frames claim " + std::to_string(frame_pixels) + " pixels in a file of " +
-                               std::to_string(s.size()) + " bytes");
+        return refuse(why, words::kFramesClaim, {std::to_string(frame_pixels), std::to_string(s.size())});
     // A screen of no size is the first frame's.
     const std::uint64_t w = *sw ? *sw : std::uint64_t(out.frame_left) + fw;
     const std::uint64_t h = *sh ? *sh : std::uint64_t(out.frame_top) + fh;
@@ -233,7 +232,7 @@ bool read_jpeg(Source& s, PictureHeader& out, std::string& why) {
     for (;;) {
         const auto ff = s.u8(at), marker = s.u8(at + 1);
         if (!ff || !marker) return truncated(why);
-        if (*ff != 0xFF) return refuse(why, "its header is damaged");
+        if (*ff != 0xFF) return refuse(why, words::kHeaderDamaged);
         if (*marker == 0xFF) {  // a fill byte
             ++at;
             continue;
@@ -242,10 +241,10 @@ bool read_jpeg(Source& s, PictureHeader& out, std::string& why) {
             at += 2;
             continue;
         }
-        if (*marker == 0xDA || *marker == 0xD9) return refuse(why, "it has no frame header");
+        if (*marker == 0xDA || *marker == 0xD9) return refuse(why, words::kNoFrameHeader);
         const auto length = s.be16(at + 2);
         if (!length) return truncated(why);
-        if (*length < 2) return refuse(why, "its header is damaged");
+        if (*length < 2) return refuse(why, words::kHeaderDamaged);
         const std::uint64_t body = at + 4, body_bytes = *length - 2;
         if (!s.has(body, body_bytes)) return truncated(why);
         if (*marker == 0xE1 && !exif_seen && body_bytes >= 8) {
@@ -257,7 +256,7 @@ bool read_jpeg(Source& s, PictureHeader& out, std::string& why) {
         }
         if (is_frame_marker(*marker)) {
             const auto h = s.be16(body + 1), w = s.be16(body + 3), components = s.u8(body + 5);
-            if (body_bytes < 6 || !h || !w || !components) return refuse(why, "its frame header is damaged");
+            if (body_bytes < 6 || !h || !w || !components) return refuse(why, words::kFrameHeaderDamaged);
             if (!set_size(out, *w, *h, s.size(), why)) return false;
             out.kind = PictureKind::Jpeg;
             // The decoded samples, and a progressive picture's coefficients
@@ -298,7 +297,7 @@ bool read_png(Source& s, PictureHeader& out, std::string& why) {
 // one-byte sizes may lie): a PNG's, or a bitmap's, whose height counts its mask too.
 bool read_ico(Source& s, PictureHeader& out, std::string& why) {
     const auto count = s.le16(4);
-    if (!count || *count == 0) return refuse(why, "it holds no image");
+    if (!count || *count == 0) return refuse(why, words::kHoldsNoImage);
     if (!s.has(6, 16 * std::uint64_t(*count))) return truncated(why);
     std::uint64_t best_w = 0, best_h = 0, best_bytes = 0;
     int best = -1;
@@ -324,7 +323,7 @@ bool read_ico(Source& s, PictureHeader& out, std::string& why) {
             best = int(i), best_w = std::uint64_t(w), best_h = std::uint64_t(h), best_bytes = *bytes;
         }
     }
-    if (best < 0) return refuse(why, "it holds no image that can be read");
+    if (best < 0) return refuse(why, words::kNoReadableImage);
     if (!set_size(out, best_w, best_h, best_bytes, why)) return false;
     out.kind = PictureKind::Ico;
     out.image_index = best;
@@ -338,14 +337,14 @@ bool read_picture_header(const ReadAt& read, std::uint64_t file_size, PictureHea
     Source s(read, file_size);
     out = PictureHeader{};
     const unsigned char* magic = s.bytes(0, 6);
-    if (!magic) return refuse(why, file_size == 0 ? "it is empty" : "it is too short to be a picture");
+    if (!magic) return refuse(why, file_size == 0 ? words::kEmpty : words::kTooShort);
     if (magic[0] == 'B' && magic[1] == 'M') return read_bmp(s, out, why);
     if (std::memcmp(magic, "GIF87a", 6) == 0 || std::memcmp(magic, "GIF89a", 6) == 0) return read_gif(s, out, why);
     if (magic[0] == 0xFF && magic[1] == 0xD8) return read_jpeg(s, out, why);
     if (is_png_at(s, 0)) return read_png(s, out, why);
     if (magic[0] == 0 && magic[1] == 0 && (magic[2] == 1 || magic[2] == 2) && magic[3] == 0)
         return read_ico(s, out, why);
-    return refuse(why, "it is not a BMP, GIF, JPEG, PNG or icon file");
+    return refuse(why, words::kUnknownKind);
 }
 
 }  // namespace platform

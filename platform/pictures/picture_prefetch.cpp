@@ -12,6 +12,7 @@
 #include "platform/pictures/cell_picture.h"
 #include "platform/core/error.h"
 #include "platform/pictures/worker_pool.h"
+#include "words/catalogue.h"
 
 namespace platform {
 namespace {
@@ -39,7 +40,7 @@ Outcome decode(const PicturePrefetch::Decoder& decoder, const std::string& path,
     try {
         out.picture = decoder(path, box_w, box_h);
     } catch (const std::bad_alloc&) {
-        out.error = std::make_exception_ptr(Error(err::kOutOfMemory, "Out of memory"));
+        out.error = std::make_exception_ptr(Error(err::kOutOfMemory, words::kOutOfMemory));
     } catch (...) {
         out.error = std::current_exception();
     }

@@ -19,6 +19,7 @@
 #include "platform/desktop/wallpaper_handoff.h"
 #include "support/app_env.h"
 #include "support/pictures.h"
+#include "words/catalogue.h"
 
 using namespace test_support;
 using platform::WallpaperStyle;
@@ -143,7 +144,7 @@ TEST_F(SelectorTest, SlideShowWhereMinimisingGoesUnreportedStopsOnlyOnceTheFrame
     QApplication::setActiveWindow(frame().form().window());
     tick(b);
     EXPECT_EQ(b.Timer1.interval(), 0);
-    EXPECT_EQ(frame().form().caption(), windows::kFrameCaption);
+    EXPECT_EQ(frame().form().caption(), words::say(words::kFrameCaption));
     EXPECT_EQ(wallpaper_paths().size(), 2u);
 }
 

@@ -10,6 +10,7 @@
 #include "registry/registry_routines.h"
 #include "registry/wallpaper_style.h"
 #include "support/wallpaper_fixture.h"
+#include "words/catalogue.h"
 
 using platform::MsgIcon;
 using platform::SystemParametersInfoA;
@@ -102,7 +103,7 @@ TEST_F(RegistryRoutines, WallpaperCallReadsTheStyleAndRecordsThePicture) {
     EXPECT_TRUE(SystemParametersInfoA(20, 0, a, 3));
     EXPECT_EQ(recorded.wallpapers.size(), 4u);
     services.desktop_wallpaper = [](const std::string&, WallpaperStyle) -> bool {
-        throw platform::Error(platform::err::kPathFileAccess, "no");
+        throw platform::Error(platform::err::kPathFileAccess, words::kCannotWrite, {"no", "no"});
     };
     install();
     EXPECT_FALSE(SystemParametersInfoA(20, 0, c, 3));

@@ -12,6 +12,7 @@
 #include "platform/core/types.h"
 #include "platform/files/drives.h"
 #include "platform/files/files.h"
+#include "words/catalogue.h"
 
 using namespace platform;
 using Strings = std::vector<std::string>;
@@ -58,7 +59,7 @@ TEST_F(Controls, ScrollEventsComeOnceOnRealChangesAndTheirErrorsReachTheSetter) 
     Strings seen;
     bar.on_change = [&] {
         seen.push_back(std::to_string(bar.value()));
-        if (bar.value() == 7) throw Error(err::kFileNotFound, "gone");
+        if (bar.value() == 7) throw Error(err::kFileNotFound, words::kCannotOpenPlain, {"gone"});
     };
     bar.set_value(3);
     bar.set_value(3);

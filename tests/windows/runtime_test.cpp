@@ -9,6 +9,7 @@
 #include "gui_env.h"
 #include "platform/controls/form.h"
 #include "platform/core/error.h"
+#include "words/catalogue.h"
 
 using namespace platform;
 
@@ -25,7 +26,7 @@ TEST_F(Runtime, PostRunsOnTheWindowThreadOnceTheCurrentEventIsDone) {
     ASSERT_TRUE(eventually([&] { return ran_on.load() != 0; }));
     EXPECT_EQ(ran_on.load(), window_thread);
     // What a posted function leaves is shown, and the loop goes on.
-    post([] { throw Error(err::kFileNotFound, "gone"); });
+    post([] { throw Error(err::kFileNotFound, words::kCannotOpenPlain, {"gone"}); });
     ASSERT_TRUE(eventually([&] { return !boxes.empty(); }));
     EXPECT_EQ(boxes[0].icon, MsgIcon::Exclamation);
 }

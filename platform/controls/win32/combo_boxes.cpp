@@ -11,6 +11,7 @@
 #include "platform/core/runtime.h"
 #include "platform/files/drives.h"
 #include "platform/files/files.h"
+#include "words/catalogue.h"
 
 namespace platform {
 namespace {
@@ -120,7 +121,7 @@ void ComboBox::add_item(const std::string& text) {
 int ComboBox::list_count() const { return static_cast<int>(SendMessageA(widget_, CB_GETCOUNT, 0, 0)); }
 
 std::string ComboBox::list(int index) const {
-    if (index < 0 || index >= list_count()) throw Error(err::kInvalidPropertyValue, "Invalid property value");
+    if (index < 0 || index >= list_count()) throw Error(err::kInvalidPropertyValue, words::kInvalidPropertyValue);
     std::string text(static_cast<size_t>(SendMessageA(widget_, CB_GETLBTEXTLEN, index, 0)) + 1, '\0');
     text.resize(static_cast<size_t>(
         SendMessageA(widget_, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(text.data()))));
@@ -128,7 +129,7 @@ std::string ComboBox::list(int index) const {
 }
 
 void ComboBox::set_list_index(int index) {
-    if (index < -1 || index >= list_count()) throw Error(err::kInvalidPropertyValue, "Invalid property value");
+    if (index < -1 || index >= list_count()) throw Error(err::kInvalidPropertyValue, words::kInvalidPropertyValue);
     index_ = index;
     SendMessageA(widget_, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
     if (on_click) on_click();

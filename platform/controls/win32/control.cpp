@@ -10,6 +10,7 @@
 #include "platform/core/error.h"
 #include "platform/core/runtime.h"
 #include "platform/core/types.h"
+#include "words/catalogue.h"
 
 namespace platform {
 
@@ -212,7 +213,7 @@ Timer::Timer() : impl_(std::make_unique<Impl>()) {}
 Timer::~Timer() { impl_->stop(); }
 
 void Timer::set_interval(int ms) {
-    if (ms < 0) throw Error(err::kInvalidPropertyValue, "Invalid property value");
+    if (ms < 0) throw Error(err::kInvalidPropertyValue, words::kInvalidPropertyValue);
     if (ms == interval_ && (ms == 0 || impl_->id)) return;
     interval_ = ms;
     impl_->stop();

@@ -11,6 +11,7 @@
 #include "platform/core/runtime.h"
 #include "platform/core/types.h"
 #include "platform/core/win32/message_loop.h"
+#include "words/catalogue.h"
 
 namespace platform {
 namespace {
@@ -201,7 +202,7 @@ Form::Form(FormKind kind, Form* frame) : impl_(std::make_unique<Impl>()), kind_(
                                         CW_USEDEFAULT, nullptr, nullptr, instance, nullptr);
         impl_->client = impl_->window;
     }
-    if (!impl_->window || !impl_->client) throw Error(err::kOutOfMemory, "Out of memory: no window could be made.");
+    if (!impl_->window || !impl_->client) throw Error(err::kOutOfMemory, words::kNoWindowMade);
     SetWindowLongPtrA(impl_->window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     impl_->tooltip = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP,
                                      CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, impl_->window,
@@ -373,7 +374,7 @@ HWND FormAccess::create_child(Form& form, const char* window_class, DWORD style,
     const int id = impl.next_id++;
     HWND w = CreateWindowExA(ex_style, window_class, "", WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0, impl.client,
                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleA(nullptr), nullptr);
-    if (!w) throw Error(err::kOutOfMemory, "Out of memory: no control could be made.");
+    if (!w) throw Error(err::kOutOfMemory, words::kNoControlMade);
     SendMessageA(w, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), FALSE);
     return w;
 }

@@ -9,6 +9,7 @@
 #include "platform/core/leaving.h"
 #include "platform/core/runtime.h"
 #include "platform/core/win32/message_loop.h"
+#include "words/catalogue.h"
 
 namespace platform {
 namespace {
@@ -140,7 +141,7 @@ int show_message_box(const MessageBoxRequest& r) {
         case MsgButtons::OkCancel: flags |= MB_OKCANCEL; break;
         case MsgButtons::YesNo: flags |= MB_YESNO; break;
     }
-    const std::string& title = r.title.empty() ? std::string(kAppTitle) : r.title;
+    const std::string& title = r.title.empty() ? words::say(words::kAppTitle) : r.title;
     switch (MessageBoxA(nullptr, r.text.c_str(), title.c_str(), flags)) {
         case IDCANCEL: return kAnswerCancel;
         case IDYES: return kAnswerYes;

@@ -1,4 +1,5 @@
 #include "platform/core/win32/system_error.h"
+#include "words/catalogue.h"
 
 #include <windows.h>
 
@@ -11,7 +12,7 @@ std::string system_message(unsigned long code) {
     const DWORD n = ::FormatMessageA(
         FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code,
         0, reinterpret_cast<char*>(&text), 0, nullptr);
-    std::string message = n > 0 && text ? std::string(text, n) : "error " + std::to_string(code);
+    std::string message = n > 0 && text ? std::string(text, n) : words::say(words::kSystemErrorNumber, {std::to_string(code)});
     if (text) ::LocalFree(text);
     while (!message.empty() && (message.back() == '\n' || message.back() == '\r' || message.back() == ' ' ||
                                 message.back() == '.'))

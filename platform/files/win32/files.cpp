@@ -14,6 +14,7 @@
 #include "platform/core/win32/system_error.h"
 #include "platform/files/name_rules.h"
 #include "platform/files/start_folder.h"
+#include "words/catalogue.h"
 
 namespace platform {
 namespace {
@@ -74,7 +75,7 @@ std::vector<std::string> list_entries(const std::string& folder, bool folders, K
         const DWORD e = ::GetLastError();
         // An empty drive root has not even "." and "..".
         if (e == ERROR_FILE_NOT_FOUND) return names;
-        throw Error(err::kPathNotFound, "The folder " + display_text(folder) + " cannot be read: " + reason(e));
+        throw Error(err::kPathNotFound, words::kFolderCannotBeRead, {display_text(folder), reason(e)});
     }
     do {
         const std::string name = found.cFileName;
@@ -86,7 +87,7 @@ std::vector<std::string> list_entries(const std::string& folder, bool folders, K
     const DWORD e = ::GetLastError();
     ::FindClose(find);
     if (e != ERROR_NO_MORE_FILES)
-        throw Error(err::kPathNotFound, "The folder " + display_text(folder) + " cannot be read: " + reason(e));
+        throw Error(err::kPathNotFound, words::kFolderCannotBeRead, {display_text(folder), reason(e)});
     std::sort(names.begin(), names.end(), name_rules::name_less);
     return names;
 }
@@ -107,38 +108,40 @@ void check_new_name(const std::string& new_path) {
     name_rules::check_new_name(name);
     for (const char c : std::string_view(":\"<>|")) {
         if (name.find(c) != std::string::npos)
-            refuse_name(name, "Windows does not allow the character '" + std::string(1, c) + "' in a name");
+            refuse_name(name, words::say(words::kNameHasWindowsCharacter, {std::string(1, c)}));
     }
     if (name.back() == '.' || name.back() == ' ')
-        refuse_name(name, "Windows would drop the dot or space at its end");
-    if (is_device_name(name)) refuse_name(name, "Windows keeps that name for a device");
+        refuse_name(name, words::say(words::kNameEndsInDotOrSpace));
+    if (is_device_name(name)) refuse_name(name, words::say(words::kNameIsDevice));
 }
 
 [[noreturn]] void throw_rename_error(DWORD e, const std::string& old_path, const std::string& new_path) {
-    const std::string what = display_text(old_path) + " cannot be renamed to " + display_text(new_path);
+    const auto refused = [&](int number, const std::string& why) {
+        return Error(number, words::kCannotRename, {display_text(old_path), display_text(new_path), why});
+    };
     switch (e) {
         case ERROR_ALREADY_EXISTS:
         case ERROR_FILE_EXISTS:
-            throw Error(err::kFileExists, what + ": a file of that name already exists");
+            throw refused(err::kFileExists, words::say(words::kNameTaken));
         case ERROR_FILE_NOT_FOUND:
         case ERROR_PATH_NOT_FOUND:
             if (::GetFileAttributesA(old_path.c_str()) == INVALID_FILE_ATTRIBUTES)
-                throw Error(err::kFileNotFound, what + ": " + reason(e));
-            throw Error(err::kPathNotFound, what + ": the new folder does not exist");
+                throw refused(err::kFileNotFound, reason(e));
+            throw refused(err::kPathNotFound, words::say(words::kNewFolderMissing));
         case ERROR_ACCESS_DENIED:
         case ERROR_SHARING_VIOLATION:
         case ERROR_LOCK_VIOLATION:
         case ERROR_WRITE_PROTECT:
-            throw Error(err::kPermissionDenied, what + ": " + reason(e));
+            throw refused(err::kPermissionDenied, reason(e));
         case ERROR_NOT_SAME_DEVICE:
-            throw Error(err::kRenameAcrossDrives, what + ": a file cannot be moved to another drive");
+            throw refused(err::kRenameAcrossDrives, words::say(words::kAcrossDrives));
         case ERROR_FILENAME_EXCED_RANGE:
-            refuse_name(last_part(new_path), "the path it makes is longer than the system allows");
+            refuse_name(last_part(new_path), words::say(words::kPathTooLong));
         case ERROR_INVALID_NAME:
         case ERROR_BAD_PATHNAME:
-            refuse_name(last_part(new_path), "the system does not accept it as a file name");
+            refuse_name(last_part(new_path), words::say(words::kNameNotAccepted));
         default:
-            throw Error(err::kPathFileAccess, what + ": " + reason(e));
+            throw refused(err::kPathFileAccess, reason(e));
     }
 }
 
@@ -214,22 +217,26 @@ std::string base_name(const std::string& path) {
 }
 
 void delete_file(const std::string& path) {
-    const std::string what = "The file " + display_text(path) + " cannot be deleted: ";
+    const auto refused = [&](int number, Reason why_kind, const std::string& why) {
+        return Error(number, why_kind, words::kCannotDelete, {display_text(path), why});
+    };
+    const auto failed = [&](int number, DWORD e) { return refused(number, reason_of_number(number), reason(e)); };
     const DWORD a = ::GetFileAttributesA(path.c_str());
     if (a == INVALID_FILE_ATTRIBUTES) {
         const DWORD e = ::GetLastError();
-        if (e == ERROR_FILE_NOT_FOUND) throw Error(err::kFileNotFound, what + reason(e));
-        if (e == ERROR_PATH_NOT_FOUND) throw Error(err::kPathNotFound, what + reason(e));
-        throw Error(err::kPathFileAccess, what + reason(e));
+        if (e == ERROR_FILE_NOT_FOUND) throw failed(err::kFileNotFound, e);
+        if (e == ERROR_PATH_NOT_FOUND) throw failed(err::kPathNotFound, e);
+        throw failed(err::kPathFileAccess, e);
     }
-    if (a & FILE_ATTRIBUTE_DIRECTORY) throw Error(err::kPathFileAccess, Reason::NotAFile, what + "it is a folder");
-    if (a & FILE_ATTRIBUTE_READONLY) throw Error(err::kPathFileAccess, Reason::ReadOnly, what + "it is read-only");
+    if (a & FILE_ATTRIBUTE_DIRECTORY)
+        throw refused(err::kPathFileAccess, Reason::NotAFile, words::say(words::kIsFolder));
+    if (a & FILE_ATTRIBUTE_READONLY)
+        throw refused(err::kPathFileAccess, Reason::ReadOnly, words::say(words::kIsReadOnly));
     if (!::DeleteFileA(path.c_str())) {
         const DWORD e = ::GetLastError();
-        if (e == ERROR_FILE_NOT_FOUND) throw Error(err::kFileNotFound, what + reason(e));
-        if (e == ERROR_ACCESS_DENIED || e == ERROR_SHARING_VIOLATION)
-            throw Error(err::kPermissionDenied, what + reason(e));
-        throw Error(err::kPathFileAccess, what + reason(e));
+        if (e == ERROR_FILE_NOT_FOUND) throw failed(err::kFileNotFound, e);
+        if (e == ERROR_ACCESS_DENIED || e == ERROR_SHARING_VIOLATION) throw failed(err::kPermissionDenied, e);
+        throw failed(err::kPathFileAccess, e);
     }
 }
 
@@ -238,9 +245,8 @@ void rename_file_no_replace(const std::string& old_path, const std::string& new_
     // The file may have been replaced by a folder since it was chosen.
     const DWORD a = ::GetFileAttributesA(old_path.c_str());
     if (a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY)) {
-        throw Error(err::kPathFileAccess, Reason::NotAFile,
-                    "The file " + name_rules::quoted_name(last_part(old_path)) +
-                        " cannot be renamed: it is now a folder, not a file.");
+        throw Error(err::kPathFileAccess, Reason::NotAFile, words::kRenamedNowFolder,
+                    {shortened_display_text(last_part(old_path))});
     }
     // Without MOVEFILE_REPLACE_EXISTING a taken name fails, and without
     // MOVEFILE_COPY_ALLOWED so does another drive.
@@ -263,22 +269,22 @@ int try_write_file_atomically(const std::string& path, const std::string& bytes,
     };
     const DWORD a = ::GetFileAttributesA(path.c_str());
     if (a != INVALID_FILE_ATTRIBUTES) {
-        if (a & FILE_ATTRIBUTE_DIRECTORY) return fail(EINVAL, "it is not a regular file");
-        if (a & FILE_ATTRIBUTE_READONLY) return fail(EACCES, "it is read-only");
+        if (a & FILE_ATTRIBUTE_DIRECTORY) return fail(EINVAL, words::say(words::kIsNotRegularFile));
+        if (a & FILE_ATTRIBUTE_READONLY) return fail(EACCES, words::say(words::kIsReadOnly));
     }
     make_folders(folder);
     // Recorded while it lives, so that ending the program removes it.
     TempFile temp = create_temp_file(join_path(folder, "." + base_name(path)));
     if (!temp.handle) {
         const int e = errno;
-        return fail(e, e == ECANCELED ? "the program is ending" : reason(::GetLastError()));
+        return fail(e, e == ECANCELED ? words::say(words::kProgramEnding) : reason(::GetLastError()));
     }
     if (const DWORD e = fill_file(temp.handle, bytes); e != 0) {
         drop_temp_file(temp);
         return fail(win32::errno_of(e), reason(e));
     }
     if (const int e = place_temp_file(temp, path); e != 0)
-        return fail(e, e == ECANCELED ? "the program is ending" : reason(::GetLastError()));
+        return fail(e, e == ECANCELED ? words::say(words::kProgramEnding) : reason(::GetLastError()));
     return 0;
 }
 
@@ -287,7 +293,7 @@ void sweep_stale_temp_files_beside(const std::string& path) { sweep_temp_files(p
 void write_file_atomically(const std::string& path, const std::string& bytes) {
     std::string why;
     if (try_write_file_atomically(path, bytes, &why) != 0)
-        throw Error(err::kPathFileAccess, "The file " + display_text(path) + " cannot be written: " + why);
+        throw Error(err::kPathFileAccess, words::kCannotWrite, {display_text(path), why});
 }
 
 }  // namespace platform

@@ -11,6 +11,7 @@
 #include "platform/pictures/decode_budget.h"
 #include "platform/pictures/win32/picture_decode.h"
 #include "platform/pictures/win32/picture_file.h"
+#include "words/catalogue.h"
 
 namespace platform {
 namespace {
@@ -83,7 +84,7 @@ Picture load_picture_fitting(const std::string& path, int box_width_px, int box_
 
 void save_picture_bmp(const Picture& picture, const std::string& path) {
     if (picture.empty() || picture.data()->pixels.empty()) {
-        throw Error(err::kInvalidPicture, "There is no picture to save as " + display_text(path));
+        throw Error(err::kInvalidPicture, words::kNoPictureToSaveAs, {display_text(path)});
     }
     const PictureData& data = *picture.data();
     // Transparency is dropped: each row is made whole again (not

@@ -3,6 +3,7 @@
 #include "platform/pictures/decode_budget.h"
 #include "platform/pictures/win32/upright.h"
 #include "platform/pictures/win32/wic_decode.h"
+#include "words/catalogue.h"
 
 namespace platform::win32 {
 
@@ -13,8 +14,9 @@ std::uint64_t decode_bytes(const PictureFile& file, std::uint64_t target_pixels)
 std::shared_ptr<const PictureData> decode_upright(const PictureFile& file, int width, int height) {
     DecodeBudget::Reservation reservation;
     if (!decode_budget().reserve(decode_bytes(file, std::uint64_t(width) * std::uint64_t(height)), reservation)) {
-        file.refuse("it is too large (" + std::to_string(file.header().width) + " x " +
-                    std::to_string(file.header().height) + " pixels) to decode in the memory set aside");
+        file.refuse(words::say(words::kTooLargeForMemory,
+                               {words::say(words::kPixelSize, {std::to_string(file.header().width),
+                                                               std::to_string(file.header().height)})}));
     }
     const bool turned = file.quarter_turned();
     PictureData stored = decode_pixels(file, turned ? height : width, turned ? width : height);

@@ -6,6 +6,7 @@
 
 #include "platform/core/error.h"
 #include "platform/files/files.h"
+#include "words/catalogue.h"
 
 namespace platform::win32 {
 namespace {
@@ -114,7 +115,7 @@ private:
 };
 
 [[noreturn]] void cannot_open(const std::string& path, const std::string& why) {
-    throw Error(err::kFileNotFound, "The file " + display_text(path) + " cannot be opened: " + why);
+    throw Error(err::kFileNotFound, words::kCannotOpen, {display_text(path), why});
 }
 
 }  // namespace
@@ -124,7 +125,7 @@ std::string system_text(DWORD code) {
     const DWORD n = ::FormatMessageA(
         FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code,
         0, reinterpret_cast<char*>(&text), 0, nullptr);
-    std::string out = n && text ? std::string(text, n) : "error " + std::to_string(code);
+    std::string out = n && text ? std::string(text, n) : words::say(words::kSystemErrorNumber, {std::to_string(code)});
     if (text) ::LocalFree(text);
     while (!out.empty() && (out.back() == '\n' || out.back() == '\r' || out.back() == ' ' || out.back() == '.'))
         out.pop_back();
@@ -153,13 +154,13 @@ PictureFile::PictureFile(const std::string& path, StopFlag stop) : path_(path), 
         const DWORD code = ::GetLastError();
         const DWORD attributes = ::GetFileAttributesA(path.c_str());
         if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
-            cannot_open(path, "it is a folder");
+            cannot_open(path, words::say(words::kIsFolder));
         cannot_open(path, system_text(code));
     }
     // Devices, pipes and consoles have names too.
     if (::GetFileType(file) != FILE_TYPE_DISK) {
         ::CloseHandle(file);
-        refuse("it is not a regular file");
+        refuse(words::say(words::kIsNotRegularFile));
     }
     if (!stamp_of_handle(file, stamp_)) {
         const DWORD code = ::GetLastError();
@@ -176,8 +177,7 @@ PictureFile::PictureFile(const std::string& path, StopFlag stop) : path_(path), 
 }
 
 void PictureFile::refuse(const std::string& why) const {
-    throw Error(err::kInvalidPicture,
-                "The file " + display_text(path_) + " is not a picture that can be shown: " + why);
+    throw Error(err::kInvalidPicture, words::kNotAPicture, {display_text(path_), why});
 }
 
 }  // namespace platform::win32

@@ -1,4 +1,5 @@
 #include "platform/pictures/win32/wic_decode.h"
+#include "words/catalogue.h"
 
 #include <wincodec.h>
 
@@ -20,11 +21,11 @@ public:
     explicit Decode(const PictureFile& file) : file_(file) {}
 
     // Fails the decode unless the call succeeded.
-    void check(HRESULT hr, const char* step) const {
+    void check(HRESULT hr, const words::Text& step_failed) const {
         if (SUCCEEDED(hr)) return;
         char code[16];
         std::snprintf(code, sizeof code, "%08lx", static_cast<unsigned long>(hr));
-        file_.refuse(std::string("the decoder could not ") + step + " it (0x" + code + ")");
+        file_.refuse(words::say(step_failed, {code}));
     }
 
     // Copies the source's rect (its whole width) into rows of `stride` pixels at `to`.
@@ -36,7 +37,7 @@ public:
             const UINT bytes = UINT(stride) * 4 * UINT(rows - 1) + UINT(width) * 4;
             check(source->CopyPixels(&rect, UINT(stride) * 4, bytes,
                                      reinterpret_cast<BYTE*>(to + std::size_t(y) * std::size_t(stride))),
-                  "read");
+                  words::kDecoderCannotRead);
         }
     }
 
@@ -53,28 +54,28 @@ PictureData decode_pixels(const PictureFile& file, int width, int height) {
     Com<IWICImagingFactory> factory;
     d.check(::CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
                                factory.put_void()),
-            "be started for");
+            words::kDecoderCannotStart);
     Com<IWICBitmapDecoder> decoder;
     d.check(
         factory->CreateDecoderFromStream(file.stream(), nullptr, WICDecodeMetadataCacheOnDemand, decoder.put()),
-        "open");
+        words::kDecoderCannotOpen);
     UINT frames = 0;
-    d.check(decoder->GetFrameCount(&frames), "count the images of");
-    if (UINT(header.image_index) >= frames) file.refuse("its header and its images disagree");
+    d.check(decoder->GetFrameCount(&frames), words::kDecoderCannotCount);
+    if (UINT(header.image_index) >= frames) file.refuse(words::say(words::kHeaderAndImagesDisagree));
     Com<IWICBitmapFrameDecode> frame;
-    d.check(decoder->GetFrame(UINT(header.image_index), frame.put()), "open the image of");
+    d.check(decoder->GetFrame(UINT(header.image_index), frame.put()), words::kDecoderCannotOpenImage);
     // The decoder must find the size our own reading reserved for.
     UINT fw = 0, fh = 0;
-    d.check(frame->GetSize(&fw, &fh), "size");
+    d.check(frame->GetSize(&fw, &fh), words::kDecoderCannotSize);
     if (int(fw) != header.frame_width || int(fh) != header.frame_height)
-        file.refuse("its header tells " + std::to_string(header.frame_width) + " x " +
-                    std::to_string(header.frame_height) + " pixels, its image " + std::to_string(fw) + " x " +
-                    std::to_string(fh));
+        file.refuse(words::say(words::kHeaderTellsOtherSize,
+                               {std::to_string(header.frame_width), std::to_string(header.frame_height),
+                                std::to_string(fw), std::to_string(fh)}));
     Com<IWICFormatConverter> converter;
-    d.check(factory->CreateFormatConverter(converter.put()), "convert");
+    d.check(factory->CreateFormatConverter(converter.put()), words::kDecoderCannotConvert);
     d.check(converter->Initialize(frame.get(), GUID_WICPixelFormat32bppPBGRA, WICBitmapDitherTypeNone, nullptr,
                                   0.0, WICBitmapPaletteTypeCustom),
-            "convert");
+            words::kDecoderCannotConvert);
     IWICBitmapSource* source = converter.get();
 
     // A GIF frame smaller than its screen, or placed off its corner, is put
@@ -101,14 +102,14 @@ PictureData decode_pixels(const PictureFile& file, int width, int height) {
         d.check(factory->CreateBitmapFromMemory(
                     UINT(screen.width), UINT(screen.height), GUID_WICPixelFormat32bppPBGRA, UINT(screen.width) * 4,
                     UINT(screen.pixels.size() * 4), reinterpret_cast<BYTE*>(screen.pixels.data()), placed.put()),
-                "place");
+                words::kDecoderCannotPlace);
         source = placed.get();
     }
 
     Com<IWICBitmapScaler> scaler;
     if (width != header.width || height != header.height) {
-        d.check(factory->CreateBitmapScaler(scaler.put()), "scale");
-        d.check(scaler->Initialize(source, UINT(width), UINT(height), WICBitmapInterpolationModeFant), "scale");
+        d.check(factory->CreateBitmapScaler(scaler.put()), words::kDecoderCannotScale);
+        d.check(scaler->Initialize(source, UINT(width), UINT(height), WICBitmapInterpolationModeFant), words::kDecoderCannotScale);
         source = scaler.get();
     }
     PictureData out;

@@ -22,6 +22,7 @@
 #include "support/checks.h"
 #include "support/pictures.h"
 #include "support/temp_dir.h"
+#include "words/catalogue.h"
 
 using namespace platform;
 using Strings = std::vector<std::string>;
@@ -61,7 +62,7 @@ TEST_F(ControlsTest, EventsOnRealChangesNestInOrderAndErrorsReachTheSetter) {
     };
     inner.on_change = [&] {
         order.push_back("inner");
-        if (inner.value() == 7) throw Error(err::kFileNotFound, "gone");
+        if (inner.value() == 7) throw Error(err::kFileNotFound, words::kCannotOpenPlain, {"gone"});
     };
     outer.set_value(3);
     outer.set_value(3);  // no change, no event
