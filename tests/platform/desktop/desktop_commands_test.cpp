@@ -292,13 +292,20 @@ TEST(RunProgram, LeavingKillsTheToolsGroup) {
     platform::leave_now(0);
     tool.join();
     EXPECT_TRUE(result.started && !result.timed_out && result.exit_code == -1);
-    // Killed: gone, or a zombie waiting for the init process to reap it.
+    // Killed: soon gone, or a zombie waiting for the init process to reap it.
+    // The signal reaches the helper a moment after kill() returns, so poll.
+    const auto dead = [&helper](std::string& stat_line) {
+        try {
+            stat_line = wallpaper_test::read_file_bytes("/proc/" + std::to_string(helper) + "/stat");
+        } catch (const std::exception&) {
+            stat_line.clear();
+        }
+        return stat_line.empty() || stat_line.substr(stat_line.rfind(')') + 2, 1) == "Z";
+    };
     std::string stat_line;
-    try {
-        stat_line = wallpaper_test::read_file_bytes("/proc/" + std::to_string(helper) + "/stat");
-    } catch (const std::exception&) {
-    }
-    EXPECT_TRUE(stat_line.empty() || stat_line.substr(stat_line.rfind(')') + 2, 1) == "Z") << stat_line;
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (!dead(stat_line) && std::chrono::steady_clock::now() < until) std::this_thread::yield();
+    EXPECT_TRUE(dead(stat_line)) << stat_line;
     EXPECT_FALSE(run_program({"true"}, 5000).started);
     platform::set_leave_end_for_tests(nullptr);
     platform::reset_leaving_for_tests();
