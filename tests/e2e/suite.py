@@ -339,7 +339,14 @@ class Suite:
         bar_x, bar_bottom = t.scroll_bar()
         self.x.click(bar_x, bar_bottom - 8)
         poll("one row down", lambda: t.index_at(0, 0) == t.cols)
-        rows = next(r for r in range(1, 40) if t.index_at(0, r) is None)
+
+        def rows_shown():  # the rows of pictures down the first column, once all are drawn
+            r = next(r for r in range(1, 40) if t.index_at(0, r) is None)
+            return r if all(t.index_at(0, k) == t.cols * (1 + k) for k in range(r)) else None
+        seen = []
+        rows = poll("the page drawn", lambda: seen.append(rows_shown()) or (len(seen) > 2 and seen[-1] is not None
+                                                                           and seen[-1] == seen[-2] == seen[-3]
+                                                                           and seen[-1]))
         # A click in the track below the thumb moves a page.
         self.x.click(bar_x, bar_bottom - 22)
         poll("one page down", lambda: t.index_at(0, 0) == t.cols * (1 + rows))
@@ -350,8 +357,12 @@ class Suite:
         corner = t.past_box(0, 0)  # inside the picture at its own size, outside the cell's box
         poll("the enlarged picture", lambda: colour_index(p.px.pixel(*corner)) == first)
         self.shot("thumbnail-enlarged")
-        self.x.click(sx, sy)
-        poll("the thumbnail put back", lambda: colour_index(p.px.pixel(*corner)) is None)
+        # A few pixels off the first click, so that the two are not taken for
+        # a double-click; the second cell, covered while the first was
+        # enlarged, shows again.
+        self.x.click(sx + 6, sy + 6)
+        poll("the thumbnail put back", lambda: colour_index(p.px.pixel(*corner)) is None
+             and t.index_at(1, 0) == first + 1)
         # Closing goes back to a browser window on the saved folder.
         self.close_window(wid)
         poll("the thumbnail window closed", lambda: self.x.find_window("^Thumbnails$") is None)
