@@ -64,6 +64,19 @@ std::string detail::folder_row_text(std::size_t depth, bool open, const std::str
     return std::string(depth * 2, ' ') + (open ? "- " : "+ ") + display_text(label);
 }
 
+namespace {
+
+// Hands a list's own window messages and its notifications to its bridge.
+template <class Bridge, class List>
+void attach_bridge(List& list, HWND widget) {
+    SetWindowSubclass(widget, Bridge::proc, 1, reinterpret_cast<DWORD_PTR>(&list));
+    win32::on_notification(widget, [&list](UINT message, WPARAM wp, LPARAM) {
+        if (message == WM_COMMAND) Bridge::notified(list, wp);
+    });
+}
+
+}  // namespace
+
 // --- FileList -----------------------------------------------------------------
 
 class FileListBridge {
@@ -120,10 +133,7 @@ public:
 
 FileList::FileList(Form& form, std::string name)
     : Control(form, FormAccess::create_child(form, "LISTBOX", kListStyle, WS_EX_CLIENTEDGE), std::move(name)) {
-    SetWindowSubclass(widget_, FileListBridge::proc, 1, reinterpret_cast<DWORD_PTR>(this));
-    win32::on_notification(widget_, [this](UINT message, WPARAM wp, LPARAM) {
-        if (message == WM_COMMAND) FileListBridge::notified(*this, wp);
-    });
+    attach_bridge<FileListBridge>(*this, widget_);
     // Read when its window sets the pattern or the folder, as every window
     // does in its load step.
     path_ = start_folder();
@@ -188,10 +198,7 @@ public:
 
 DirList::DirList(Form& form, std::string name)
     : Control(form, FormAccess::create_child(form, "LISTBOX", kListStyle, WS_EX_CLIENTEDGE), std::move(name)) {
-    SetWindowSubclass(widget_, DirListBridge::proc, 1, reinterpret_cast<DWORD_PTR>(this));
-    win32::on_notification(widget_, [this](UINT message, WPARAM wp, LPARAM) {
-        if (message == WM_COMMAND) DirListBridge::notified(*this, wp);
-    });
+    attach_bridge<DirListBridge>(*this, widget_);
     path_ = start_folder();
     skip_on_error([this] { rebuild(); });
 }
