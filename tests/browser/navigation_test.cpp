@@ -104,6 +104,29 @@ TEST_F(NavigationTest, EveryPictureKindIsListedInEitherCaseAndNothingElse) {
     EXPECT_EQ(listed(start_browser()), want);
 }
 
+// A drive mounted on its own holds the folders under it; each drive opens where it was left.
+TEST_F(NavigationTest, EachDriveOpensWhereItWasLeftAndTheListsFollow) {
+    const std::string data = home.make_folder("data"), photos = home.make_folder("data/photos");
+    const std::string data_drive = data + " [data]";
+    set_mounts({data});
+    start_program(data);
+    frmBMPView& b = start_browser();
+    EXPECT_EQ(b.Drive1.drive(), data_drive);
+    auto* combo = static_cast<QComboBox*>(b.Drive1.widget());
+    const auto choose_drive = [&](const std::string& spelled) {
+        emit combo->activated(combo->findText(QString::fromStdString(spelled)));
+        EXPECT_EQ(combo->currentText().toStdString(), spelled);
+        EXPECT_EQ(b.File1.path(), b.Dir1.path());
+        return b.Dir1.path();
+    };
+    b.Dir1.set_path(photos);
+    EXPECT_EQ(choose_drive("/ [system]"), "/");  // the start folder is on the other drive
+    b.Dir1.set_path(pictures);
+    EXPECT_EQ(choose_drive(data_drive), photos);
+    EXPECT_EQ(choose_drive("/ [system]"), pictures);
+    EXPECT_TRUE(recorded.boxes.empty());
+}
+
 TEST_F(NavigationTest, RestoringAVanishedFolderStaysSilently) {
     start_program(pictures);
     frmBMPView& b = start_browser();

@@ -207,6 +207,8 @@ TEST_F(ThumbsTest, FiftyThousandPicturesOpenAndPagePastSixteenBitIndices) {
     t.Image1_Click(9999);
     EXPECT_TRUE(t.Image1[9999]->stretch());
     EXPECT_EQ(t.zoom_index, frmThumbnails::kNoZoom);
+    EXPECT_TRUE(t.Image1[9998]->visible());  // put back: this page's cells, no earlier one
+    EXPECT_FALSE(t.Image1[9991]->visible());
     t.VScroll1.set_value(4100);
     EXPECT_EQ(t.first_index, 32800);
     ASSERT_EQ(t.Image1.size(), 4107u * 8);
