@@ -30,9 +30,8 @@ namespace {
 
 std::string loading(int number) { return "Loading image  " + std::to_string(number); }
 
-// A browser size that holds exactly this many columns, or rows, of cells.
-constexpr int width_for(int cols) { return thumbs::kFirstLeft + 3 * thumbs::kBarWidth + cols * thumbs::kColumnPitch; }
-constexpr int height_for(int rows) { return thumbs::kFirstTop + rows * thumbs::kRowPitch; }
+// Browser sizes, in twips, that hold exactly 8 columns (and the bar's room) and 7 rows of cells.
+constexpr int kWidth8 = 11445, kHeight7 = 8640;
 
 // What a text shows: itself in plain format, or what it renders to as markup.
 std::string as_shown(const QString& text, Qt::TextFormat format) {
@@ -76,7 +75,7 @@ protected:
     }
 
     // By default a page of 7 rows of 8.
-    frmThumbnails& open(int view_width = width_for(8), float view_height = height_for(7)) {
+    frmThumbnails& open(int view_width = kWidth8, float view_height = kHeight7) {
         Module1::cur_dir = Module1::cur_drive = pictures;
         Module1::view_width = view_width;
         Module1::view_height = view_height;
@@ -105,7 +104,7 @@ TEST_F(ThumbsTest, PagesFillTheRoomExactlyAndTheBarOnlyWhenAPageIsNotEnough) {
         settle();
         for (const auto& name : entries_of(pictures)) ::unlink((pictures + "/" + name).c_str());
     };
-    const int w8 = width_for(8), h7 = height_for(7);
+    const int w8 = kWidth8, h7 = kHeight7;
     struct Grid { int files, view_w, view_h, rows, cols, max; };
     const Grid grids[] = {
         {100, w8, h7, 7, 8, 6},            // 12.5 rows: 6.5 rows of scrolling, halved to even
