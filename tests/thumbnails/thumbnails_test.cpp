@@ -169,13 +169,12 @@ TEST_F(ThumbsTest, CellsHoldCopiesNoLargerThanTheirBoxOrNothing) {
     home.write_file("pictures/icon.ico", ico_bytes({pattern_image(16, 16), pattern_image(64, 64)}));
     home.write_file("pictures/tall.jpg", jpeg_bytes(600, 1800));
     home.write_file("pictures/tiny.bmp", bmp_bytes(12, 10));
-    make_pictures(300, jpeg_bytes(800, 600));
+    make_pictures(60, jpeg_bytes(800, 600));
     frmThumbnails& t = open();
-    for (int row = 7; row <= t.VScroll1.max(); row += 7) t.VScroll1.set_value(row);
     t.VScroll1.set_value(t.VScroll1.max());
     EXPECT_EQ(Module1::cancel_flag, 0);
-    // b.jpg, c.jpg, icon.ico, p00000.jpg ... p00299.jpg, tall.jpg, tiny.bmp
-    ASSERT_EQ(t.Image1.size(), 305u);
+    // b.jpg, c.jpg, icon.ico, p00000.jpg ... p00059.jpg, tall.jpg, tiny.bmp
+    ASSERT_EQ(t.Image1.size(), 65u);
     const int box_w = platform::twips_to_device_px_x(thumbs::kImageSize);
     const int box_h = platform::twips_to_device_px_y(thumbs::kImageSize);
     for (size_t i = 0; i < t.Image1.size(); ++i) {
@@ -188,14 +187,14 @@ TEST_F(ThumbsTest, CellsHoldCopiesNoLargerThanTheirBoxOrNothing) {
     EXPECT_EQ(t.lb_txt[0]->caption(), "b.jpg");
     EXPECT_EQ(t.lb_txt[1]->caption(), "c.jpg");
     EXPECT_EQ(t.Image1[2]->picture().width_px(), box_w);  // the icon's 64 px image
-    EXPECT_EQ(t.Image1[303]->picture().height_px(), box_h);
-    EXPECT_EQ(t.Image1[304]->picture().width_px(), 12);
+    EXPECT_EQ(t.Image1[63]->picture().height_px(), box_h);
+    EXPECT_EQ(t.Image1[64]->picture().width_px(), 12);
 }
 
-TEST_F(ThumbsTest, FiftyThousandPicturesOpenAndPagePastSixteenBitIndices) {
-    make_pictures(50000, bmp_bytes(2, 2), "bmp");
+TEST_F(ThumbsTest, ThirtyThreeThousandPicturesOpenAndPagePastSixteenBitIndices) {
+    make_pictures(33000, bmp_bytes(2, 2), "bmp");
     frmThumbnails& t = open();
-    ASSERT_EQ(t.File1.list_count(), 50000);
+    ASSERT_EQ(t.File1.list_count(), 33000);
     // Row 4100 starts at cell 32800, past 16-bit indices; while cell 9999 is enlarged no other is.
     t.VScroll1.set_value(1249);  // cells 9992 to 10047
     ASSERT_GE(t.Image1.size(), 10048u);
