@@ -8,6 +8,7 @@
 #include "app/state/module1.h"
 #include "browser/frm_bmp_view.h"
 #include "platform/core/runtime.h"
+#include "platform/pictures/picture_data.h"
 #include "support/app_env.h"
 #include "support/pictures.h"
 
@@ -76,11 +77,14 @@ TEST_F(ImageDisplayTest, OwnSizeAtHomeAndUnreadableFilesLeaveThePreviousPictureS
     EXPECT_TRUE(recorded.boxes.empty());
 }
 
-TEST_F(ImageDisplayTest, TheBarsFollowTheSelectorInTheTabOrderAndTheirKeysScroll) {
-    home.write_file("pictures/big.bmp", bmp_bytes(beyond_w(100), beyond_h(100)));
+// A large picture comes part first; scrolled to its far corner, that corner shows the picture.
+TEST_F(ImageDisplayTest, TheBarsFollowTheSelectorInTheTabOrderAndScrollToPaintBeyondThePartShownFirst) {
+    home.write_file("pictures/big.jpg", encode_with_qt(solid_image(beyond_w(100), beyond_h(100), Qt::red), "JPEG"));
+    platform::set_visible_part(200, 150);
     start_program(pictures);
     frmBMPView& b = start_browser();
-    select_file(b, "big.bmp");
+    select_file(b, "big.jpg");
+    ASSERT_TRUE(b.Image1.picture().data()->rest);
     ASSERT_TRUE(b.VScroll1.visible() && b.HScroll1.visible());
     QApplication::setActiveWindow(frame().form().window());
     b.Filter1.set_focus();
@@ -91,6 +95,13 @@ TEST_F(ImageDisplayTest, TheBarsFollowTheSelectorInTheTabOrderAndTheirKeysScroll
     QTest::keyClick(b.HScroll1.widget(), Qt::Key_Right);
     EXPECT_EQ(b.HScroll1.value(), 2140);
     EXPECT_EQ(b.Image1.left(), -10);
+    b.HScroll1.set_value(b.HScroll1.max());
+    b.VScroll1.set_value(b.VScroll1.max());
+    QWidget* w = b.Image1.widget();
+    const QColor corner = w->grab(QRect(w->width() - 4, w->height() - 4, 4, 4)).toImage().pixelColor(1, 1);
+    platform::set_visible_part(0, 0);
+    EXPECT_GT(corner.red(), 200);
+    EXPECT_LT(corner.green(), 60);
 }
 
 TEST_F(ImageDisplayTest, NeighboursDecodedAheadAreNeverShownStaleAndGoWithTheirFolder) {

@@ -4,11 +4,11 @@
 #include <QTest>
 
 #include <algorithm>
+#include <cctype>
 #include <filesystem>
 
 #include "app/state/module1.h"
 #include "browser/frm_bmp_view.h"
-#include "platform/core/ascii.h"
 #include "platform/pictures/picture_kinds.h"
 #include "support/app_env.h"
 #include "support/pictures.h"
@@ -34,7 +34,7 @@ protected:
     }
 };
 
-TEST_F(NavigationTest, AVanishedFolderGivesAMessageAndOpeningOneResetsTheWindow) {
+TEST_F(NavigationTest, AVanishedFolderGivesAMessageOrWhenRestoredNoneAndOpeningOneResetsTheWindow) {
     start_program(pictures);
     frmBMPView& b = start_browser();
     auto* list = static_cast<QListWidget*>(b.Dir1.widget());
@@ -52,22 +52,13 @@ TEST_F(NavigationTest, AVanishedFolderGivesAMessageAndOpeningOneResetsTheWindow)
     EXPECT_EQ(listed(b), (Names{"sand.gif", "sea.jpg"}));
     EXPECT_EQ(b.Timer1.interval(), 0);
     EXPECT_EQ(b.Filter1.list_index(), 0);
-}
-
-TEST_F(NavigationTest, AnUnreadableDriveGivesAMessageAndTheListGoesBack) {
-    const std::string gone = home.file("media/GONE");  // mounted but not there
-    set_mounts({gone});
-    start_program(pictures);
-    frmBMPView& b = start_browser();
-    auto* combo = static_cast<QComboBox*>(b.Drive1.widget());
-    const int row = combo->findText(QString::fromStdString(gone + " [GONE]"));
-    ASSERT_GE(row, 0);
-    emit combo->activated(row);
-    ASSERT_EQ(recorded.boxes.size(), 1u);
-    EXPECT_NE(recorded.boxes[0].text.find(gone + " [GONE]"), std::string::npos);
-    EXPECT_EQ(b.Drive1.drive(), "/ [system]");
-    EXPECT_EQ(combo->currentText().toStdString(), "/ [system]");
-    EXPECT_EQ(b.Dir1.path(), pictures);
+    // A saved folder that has gone leaves the lists where they are, silently.
+    recorded.boxes.clear();
+    Module1::cur_drive = "/ [system]";
+    Module1::cur_dir = pictures + "/vanished";
+    b.Restore_Dir();
+    EXPECT_EQ(b.Dir1.path(), pictures + "/holiday");
+    EXPECT_TRUE(recorded.boxes.empty());
 }
 
 TEST_F(NavigationTest, TheSelectorsFirstEntryAndKeysInTheFolderListReadTheFolderAgain) {
@@ -86,11 +77,16 @@ TEST_F(NavigationTest, TheSelectorsFirstEntryAndKeysInTheFolderListReadTheFolder
     EXPECT_EQ(b.Dir1.path(), pictures);
 }
 
+// Listed by name with every letter's case folded: "young" before "ZED".
 TEST_F(NavigationTest, EveryPictureKindIsListedInEitherCaseAndNothingElse) {
+    const auto folded = [](std::string s) {
+        for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        return s;
+    };
     Names want;
     for (const auto& kind : platform::kPictureKinds) {
         const std::string ext(kind.extension);
-        for (const std::string& name : {"lower." + platform::lower_ascii(ext), "UPPER." + ext}) {
+        for (const std::string& name : {"young." + folded(ext), "ZED." + ext}) {
             home.write_file("pictures/other/" + name, "x");
             want.push_back(name);
         }
@@ -98,20 +94,36 @@ TEST_F(NavigationTest, EveryPictureKindIsListedInEitherCaseAndNothingElse) {
     for (const std::string name : {"drawing.wmf", "notes.txt", "x.jpeg"})
         home.write_file("pictures/other/" + name, "x");
     start_program(pictures + "/other");
-    std::sort(want.begin(), want.end(), [](const std::string& a, const std::string& b) {
-        return platform::lower_ascii(a) < platform::lower_ascii(b);
-    });
+    std::sort(want.begin(), want.end(), [&](const std::string& a, const std::string& b) { return folded(a) < folded(b); });
     EXPECT_EQ(listed(start_browser()), want);
 }
 
-TEST_F(NavigationTest, RestoringAVanishedFolderStaysSilently) {
-    start_program(pictures);
+// A drive mounted on its own holds the folders under it; each drive opens where it was left, and one
+// that cannot be read gives a message and leaves both lists as they were.
+TEST_F(NavigationTest, EachDriveOpensWhereItWasLeftAndTheListsFollow) {
+    const std::string data = home.make_folder("data"), photos = home.make_folder("data/photos");
+    const std::string data_drive = data + " [data]", gone = home.file("media/GONE") + " [GONE]";
+    set_mounts({data, home.file("media/GONE")});  // the last mounted but not there
+    start_program(data);
     frmBMPView& b = start_browser();
-    Module1::cur_drive = "/ [system]";
-    Module1::cur_dir = pictures + "/vanished";
-    b.Restore_Dir();
-    EXPECT_EQ(b.Dir1.path(), pictures);
+    EXPECT_EQ(b.Drive1.drive(), data_drive);
+    auto* combo = static_cast<QComboBox*>(b.Drive1.widget());
+    const auto choose_drive = [&](const std::string& spelled, const std::string& shown) {
+        emit combo->activated(combo->findText(QString::fromStdString(spelled)));
+        EXPECT_EQ(combo->currentText().toStdString(), shown);
+        EXPECT_EQ(b.File1.path(), b.Dir1.path());
+        return b.Dir1.path();
+    };
+    b.Dir1.set_path(photos);
+    EXPECT_EQ(choose_drive("/ [system]", "/ [system]"), "/");  // the start folder is on the other drive
+    b.Dir1.set_path(pictures);
+    EXPECT_EQ(choose_drive(data_drive, data_drive), photos);
     EXPECT_TRUE(recorded.boxes.empty());
+    EXPECT_EQ(choose_drive(gone, data_drive), photos);
+    ASSERT_EQ(recorded.boxes.size(), 1u);
+    EXPECT_NE(recorded.boxes[0].text.find(gone), std::string::npos);
+    EXPECT_EQ(b.Drive1.drive(), data_drive);
+    EXPECT_EQ(choose_drive("/ [system]", "/ [system]"), pictures);
 }
 
 // Delete in the file list: the entry taking the deleted one's place, the last entry, no selection.

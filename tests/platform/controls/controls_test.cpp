@@ -326,10 +326,6 @@ TEST_F(ControlsTest, ComboRunsEveryChosenEntryButNeverTypedTextAndListsEntriesWh
     box->hidePopup();
 }
 
-}  // namespace
-
-namespace {
-
 // Counts the paints a widget gets.
 class PaintCounter : public QObject {
 public:
@@ -341,8 +337,6 @@ protected:
         return false;
     }
 };
-
-}  // namespace
 
 // A picture shown part first whose file is rewritten before its rest is decoded: the rest brings
 // the new picture whole, and the box is painted again from it, never left showing the old part.
@@ -374,3 +368,5 @@ TEST_F(ControlsTest, APictureRewrittenBeforeItsRestIsPaintedAgainFromTheNewFile)
     }));
     platform::configure_picture_decoding();
 }
+
+}  // namespace
