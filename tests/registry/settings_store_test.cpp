@@ -11,6 +11,7 @@
 
 #include "platform/desktop/real_services.h"
 #include "platform/store/registry.h"
+#include "support/file_faults.h"
 #include "support/wallpaper_fixture.h"
 
 using namespace platform;
@@ -133,6 +134,43 @@ TEST_F(SettingsStore, StoreThatIsNoStoreOrCannotBeWrittenIsRefusedAndKept) {
     write_file(store_path, "");
     EXPECT_EQ(set("WallpaperStyle", "0"), 0);
     EXPECT_EQ(read_string_value(kDesktop, "WallpaperStyle"), "0");
+}
+
+// Whatever call fails, the store ends either changed as asked or byte for byte as it was, with no
+// temporary file beside it; the user's other values are never lost.
+TEST_F(SettingsStore, EveryFailingFileCallLeavesTheStoreWholeOrChangedAsAsked) {
+    using Call = platform::file_calls::Call;
+    using test_support::FileFault;
+    constexpr int kShort = platform::file_calls::kShort;
+    // Read in chunks, the first cut inside the comment: a store read only in part still parses.
+    const std::string old = "REGEDIT4\n\n[" + kDesktop + "]\n\"WallpaperStyle\"=\"0\"\n; " +
+                            std::string(10000, 'x') + "\n\"Keep\"=\"this\"\n";
+    struct Row {
+        Call call;
+        int error, nth;
+        long code;
+    };
+    const Row rows[] = {
+        {Call::Open, EACCES, 0, 5},   {Call::Open, EIO, 2, 1013},    {Call::Read, EIO, 2, 1013},
+        {Call::Read, EIO, 5, 1013},   {Call::Read, EACCES, 1, 5},    {Call::Read, EINTR, 2, 0},
+        {Call::Read, kShort, 0, 0},   {Call::Write, ENOSPC, 1, 1013}, {Call::Write, EIO, 0, 1013},
+        {Call::Write, EINTR, 1, 0},   {Call::Write, kShort, 0, 0},   {Call::Fsync, EIO, 0, 1013},
+        {Call::Fsync, ENOSPC, 0, 1013}, {Call::Rename, EIO, 0, 1013}, {Call::Rename, EACCES, 0, 5},
+    };
+    const std::string folder = std::filesystem::path(store_path).parent_path().string();
+    for (const Row& r : rows) {
+        const std::string what = std::to_string(static_cast<int>(r.call)) + "/" + std::to_string(r.error) + "/" +
+                                 std::to_string(r.nth);
+        write_file(store_path, old);
+        {
+            FileFault fault(r.call, r.error, r.nth);
+            EXPECT_EQ(set("WallpaperStyle", "1"), r.code) << what;
+        }
+        EXPECT_EQ(read_string_value(kDesktop, "Keep"), "this") << what;
+        EXPECT_EQ(read_string_value(kDesktop, "WallpaperStyle"), r.code ? "0" : "1") << what;
+        EXPECT_TRUE(!r.code || store() == old) << what;
+        EXPECT_EQ(test_support::entries_of(folder), std::vector<std::string>{"registry.reg"}) << what;
+    }
 }
 
 TEST_F(SettingsStore, WriteThatWouldTakeTheStorePastItsLimitFailsAndKeepsItReadable) {
