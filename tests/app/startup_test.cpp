@@ -7,12 +7,17 @@
 
 #include <memory>
 
+#include <QImageReader>
+
+#include "app/frame/startup.h"
 #include "app/state/windows.h"
 #include "browser/frm_bmp_view.h"
 #include "platform/core/runtime.h"
 #include "platform/files/start_folder.h"
+#include "platform/pictures/picture.h"
 #include "rename/frm_new_name.h"
 #include "support/app_env.h"
+#include "support/checks.h"
 #include "support/pictures.h"
 #include "thumbnails/frm_thumbnails.h"
 
@@ -97,6 +102,15 @@ TEST_F(StartupTest, AStartFolderDeletedWhileRunningBreaksNeitherRenameNorThumbna
     choose(b, 4);  // "Thumbnail View"
     EXPECT_TRUE(windows::thumbnails().loaded() && windows::thumbnails()().form().is_shown());
     EXPECT_TRUE(recorded.boxes.empty());
+}
+
+// Decoding is set up for the whole process at start: a picture over the toolkit's own memory limit opens.
+TEST_F(StartupTest, APictureOverTheToolkitsDefaultLimitOpensAfterStartUp) {
+    QImageReader::setAllocationLimit(128);  // as before start-up
+    prepare_glimmerbox();
+    // 6000 x 6000 needs 144 MB decoded.
+    const std::string large = home.write_file("large.png", encode_with_qt(solid_image(6000, 6000, Qt::gray), "PNG", 0));
+    EXPECT_EQ(error_of([&] { platform::load_picture(large); }), 0);
 }
 
 TEST(DisplayCheck, OnlyAnX11DisplayThatCannotBeOpenedIsAProblem) {

@@ -58,13 +58,13 @@ TEST_F(SettingsStore, WritesFromTwoThreadsAtOnceAllSurvive) {
 }
 
 TEST_F(SettingsStore, HandEditedStoreKeepsForeignLinesAndTheirLineEnds) {
-    // Edited by other tools: both line ends, a comment ending in a stray CR, wrapped values, no final EOL.
+    // Edited by other tools: both line ends, a comment ending in a stray CR, wrapped values, a lone CR at the end.
     const std::string head =
         "REGEDIT4\n; my notes\r\r\n\r\n"
         "[HKEY_CURRENT_USER\\Software\\Other]\r\n\"Blob\"=hex:01,02,\\\r\n  03\n@=\"default\"\r\n\r\n"
         "[HKEY_CURRENT_USER\\Control Panel\\Desktop]\r\n";
     write_file(store_path, head + "\"TileWallpaper\"=hex:01,\\\r\n  02,\\\n  03\r\n"
-                                  "  \"WallpaperStyle\" = \"2\"  \r\n\"Keep\"=\"this\"");
+                                  "  \"WallpaperStyle\" = \"2\"  \r\n\"Keep\"=\"this\"\r");
     EXPECT_EQ(read_string_value(kDesktop, "TileWallpaper"), std::nullopt) << "not a string";
     EXPECT_EQ(read_string_value(kDesktop, "WallpaperStyle"), "2");
     EXPECT_EQ(read_string_value("HKEY_CURRENT_USER\\Software\\Other", ""), "default");
