@@ -4,11 +4,9 @@
 
 #include <algorithm>
 #include <atomic>
-#include <csignal>
 #include <filesystem>
 #include <thread>
 
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <fcntl.h>
 #include <unistd.h>
@@ -124,17 +122,12 @@ TEST(AtomicWrite, ReplacesContentKeepsModeAndSurvivesAFailedWrite) {
     const std::string path = dir.file("deep/er/store.reg");
     platform::write_file_atomically(path, "old content");
     ASSERT_EQ(::chmod(path.c_str(), 0600), 0);
-    // A file size limit makes the next write fail after its first bytes.
-    rlimit saved{};
-    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
-    const rlimit small{4096, saved.rlim_max};
-    const auto old_handler = std::signal(SIGXFSZ, SIG_IGN);
-    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
-    const int number = error_of([&] { platform::write_file_atomically(path, std::string(100'000, 'z')); });
-    ::setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, old_handler);
-    EXPECT_EQ(number, err::kPathFileAccess);
-    EXPECT_EQ(read_file_bytes(path), "old content");
+    {
+        FileFault full(Call::Write, ENOSPC);
+        EXPECT_EQ(error_of([&] { platform::write_file_atomically(path, std::string(100'000, 'z')); }),
+                  err::kPathFileAccess);
+    }
+    EXPECT_TRUE(read_file_bytes(path) == "old content");
 
     platform::write_file_atomically(path, "new");
     EXPECT_EQ(read_file_bytes(path), "new");
