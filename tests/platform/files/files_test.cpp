@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <filesystem>
 #include <thread>
 
@@ -157,7 +158,9 @@ TEST(AtomicWrite, LeavingMidWriteLeavesNoTemporaryFile) {
             if (name.starts_with(".preview.bmp.")) return true;
         return false;
     };
-    while (!writing()) std::this_thread::yield();
+    // Bounded, so that a writer that never starts fails the checks below instead of hanging the test.
+    const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (!done && !writing() && std::chrono::steady_clock::now() < give_up) std::this_thread::yield();
     platform::leave_now(0);
     done = true;
     writer.join();
