@@ -13,30 +13,23 @@ public:
     // error: an errno or kShort; nth: only the nth call of that kind, 0 every one.
     struct Rule {
         Call call;
-        int error, nth = 0;
+        int error, nth = 0, seen = 0;
     };
     FileFault(std::initializer_list<Rule> rules) {
-        plan().clear();
-        for (const Rule& r : rules) plan().push_back({r, 0});
+        plan().assign(rules);
         platform::file_calls::set_fault_for_tests(&fire);
     }
     FileFault(Call call, int error, int nth = 0) : FileFault({Rule{call, error, nth}}) {}
     ~FileFault() { platform::file_calls::set_fault_for_tests(nullptr); }
-    FileFault(const FileFault&) = delete;
-    FileFault& operator=(const FileFault&) = delete;
 
 private:
-    struct Armed {
-        Rule rule;
-        int seen;
-    };
-    static std::vector<Armed>& plan() {
-        static std::vector<Armed> p;
-        return p;
+    static std::vector<Rule>& plan() {
+        static std::vector<Rule> rules;
+        return rules;
     }
     static int fire(Call call) {
-        for (Armed& a : plan())
-            if (a.rule.call == call && (++a.seen == a.rule.nth || a.rule.nth == 0)) return a.rule.error;
+        for (Rule& r : plan())
+            if (r.call == call && (++r.seen == r.nth || r.nth == 0)) return r.error;
         return 0;
     }
 };
