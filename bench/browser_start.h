@@ -20,7 +20,7 @@ namespace bench {
 inline frmBMPView* start_browser_in(const std::string& folder) {
     if (::chdir(folder.c_str()) != 0) return nullptr;
     platform::settle_start_folder();
-    wire_windows();
+    prepare_glimmerbox();
     windows::frame().MDIForm_Load();
     QCoreApplication::processEvents();
     frmBMPView* b = windows::frame().start_browser();

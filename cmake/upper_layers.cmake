@@ -3,7 +3,7 @@
 # cmake/windows.cmake). The shared state and the window references; a
 # reference is defined with its window, and the procedures that reach a
 # window further up (the frame's form, main_browser's Restore_Dir) are set
-# by wire_windows at start.
+# by prepare_glimmerbox at start.
 glimmerbox_layer(glimmerbox_app_state app/state
   SOURCES wired_calls.cpp LINKS glimmerbox_platform_runtime)
 # The registry routines (a string value written by its key path in text,

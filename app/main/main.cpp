@@ -7,7 +7,6 @@
 #include "platform/desktop/real_services.h"
 #include "platform/files/files.h"
 #include "platform/files/start_folder.h"
-#include "platform/pictures/picture.h"
 
 int main(int argc, char** argv) {
     // Recorded before anything else, while the current folder is the one the
@@ -19,13 +18,12 @@ int main(int argc, char** argv) {
     }
     platform::leave_cleanly_when_display_goes();
     platform::Application app(argc > 0 ? argv[0] : nullptr);
-    platform::configure_picture_decoding();
     platform::install_services(platform::real_services());
     // Temporary files of an earlier run that ended mid-write; the thumbnail
     // cache's folders are swept on their first write, off this thread.
     platform::sweep_stale_temp_files_beside(platform::services().preview_bmp_path);
     platform::sweep_stale_temp_files_beside(platform::services().settings_store_path);
-    wire_windows();
+    prepare_glimmerbox();
     start_glimmerbox();
     return app.run();
 }

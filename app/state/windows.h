@@ -38,7 +38,7 @@ void reset_all();
 void reset_main_browser();
 
 // The frame's form and Restore_Dir on main_browser, for the windows that the
-// build places below the frame and the browser; wire_windows
+// build places below the frame and the browser; prepare_glimmerbox
 // (app/frame/startup.h) sets them at start.
 platform::Form& frame_form();
 void main_browser_Restore_Dir();

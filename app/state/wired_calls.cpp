@@ -1,5 +1,5 @@
 // The calls from the lower windows up to the frame and main_browser
-// (app/state/windows.h), set at start by wire_windows.
+// (app/state/windows.h), set at start by prepare_glimmerbox.
 #include "app/state/windows.h"
 
 #include <utility>

@@ -102,10 +102,9 @@ int main(int argc, char** argv) {
     }
     platform::settle_start_folder();
     platform::Application app(argv[0]);
-    platform::configure_picture_decoding();
     platform::Services s = bench::unattended_services();
     platform::install_services(s);
-    wire_windows();
+    prepare_glimmerbox();
     start_glimmerbox();
     frmBMPView& b = *windows::frame().start_browser();
     settle();

@@ -13,6 +13,7 @@
 #include <set>
 #include <utility>
 
+#include "platform/core/file_calls.h"
 #include "platform/core/temp_file_record.h"
 
 namespace platform {
@@ -58,7 +59,7 @@ bool detail::open_new_temp_file(const std::string& prefix, TempFile& out) {
 
 // Renamed while still locked, so no sweep can take it first.
 int detail::rename_temp_file(const TempFile& temp, const std::string& target) {
-    return ::rename(temp.path.c_str(), target.c_str()) == 0 ? 0 : errno;
+    return file_calls::rename(temp.path.c_str(), target.c_str()) == 0 ? 0 : errno;
 }
 
 void detail::remove_temp_file(const std::string& path) { ::unlink(path.c_str()); }

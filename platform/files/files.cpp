@@ -11,18 +11,14 @@
 #include <fcntl.h>
 #include <stdio.h>
 #include <sys/stat.h>
-#include <sys/syscall.h>
 #include <unistd.h>
 
 #include "platform/core/error.h"
+#include "platform/core/file_calls.h"
 #include "platform/core/leaving.h"
 #include "platform/files/name_rules.h"
 #include "platform/files/start_folder.h"
 #include "words/catalogue.h"
-
-#ifndef RENAME_NOREPLACE
-#define RENAME_NOREPLACE (1 << 0)
-#endif
 
 namespace platform {
 namespace {
@@ -137,7 +133,7 @@ bool exists_no_follow(const std::string& path) {
 // For filesystems that refuse RENAME_NOREPLACE: a hard link fails when the
 // new name is taken, so no file is ever replaced.
 void rename_by_link(const std::string& old_path, const std::string& new_path) {
-    if (::link(old_path.c_str(), new_path.c_str()) != 0) {
+    if (file_calls::link(old_path.c_str(), new_path.c_str()) != 0) {
         const int e = errno;
         if (e == EPERM || e == EOPNOTSUPP) {
             throw Error(err::kPathFileAccess, words::kCannotRename,
@@ -145,7 +141,7 @@ void rename_by_link(const std::string& old_path, const std::string& new_path) {
         }
         throw_rename_error(e, old_path, new_path);
     }
-    if (::unlink(old_path.c_str()) != 0) {
+    if (file_calls::unlink(old_path.c_str()) != 0) {
         const int e = errno;
         ::unlink(new_path.c_str());  // undo: the file keeps its old name only
         throw_rename_error(e, old_path, new_path);
@@ -173,14 +169,14 @@ int fill_file(int fd, const std::string& replaced_path, const std::string& bytes
     if (::fchmod(fd, mode) != 0) return errno;
     std::size_t done = 0;
     while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        const long n = file_calls::write(fd, bytes.data() + done, bytes.size() - done);
         if (n < 0) {
             if (errno == EINTR) continue;
             return errno;
         }
         done += static_cast<std::size_t>(n);
     }
-    if (::fsync(fd) != 0) return errno;
+    if (file_calls::fsync(fd) != 0) return errno;
     return 0;
 }
 
@@ -279,7 +275,7 @@ void delete_file(const std::string& path) {
     if (S_ISREG(st.st_mode) && (st.st_mode & 0222) == 0) {
         throw refused(err::kPathFileAccess, Reason::ReadOnly, words::say(words::kIsReadOnly));
     }
-    if (::unlink(path.c_str()) != 0) {
+    if (file_calls::unlink(path.c_str()) != 0) {
         const int e = errno;
         if (e == ENOENT) throw failed(err::kFileNotFound, e);
         if (e == EACCES || e == EPERM) throw failed(err::kPermissionDenied, e);
@@ -295,9 +291,7 @@ void rename_file_no_replace(const std::string& old_path, const std::string& new_
         throw Error(err::kPathFileAccess, Reason::NotAFile, words::kRenamedNowFolder,
                     {shortened_display_text(last_part(old_path))});
     }
-    if (::syscall(SYS_renameat2, AT_FDCWD, old_path.c_str(), AT_FDCWD, new_path.c_str(), RENAME_NOREPLACE) == 0) {
-        return;
-    }
+    if (file_calls::rename(old_path.c_str(), new_path.c_str(), true) == 0) return;
     const int e = errno;
     if (e == EINVAL || e == ENOSYS) {
         rename_by_link(old_path, new_path);

@@ -13,6 +13,7 @@
 #include <map>
 #include <mutex>
 
+#include "platform/core/file_calls.h"
 #include "platform/core/registry_keys.h"
 #include "platform/core/services.h"
 #include "platform/files/files.h"
@@ -60,7 +61,7 @@ long load_store(Store& store) {
     store = Store{};
     const std::string& path = services().settings_store_path;
     // Without blocking, so that a FIFO in its place cannot hang the program.
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    const int fd = file_calls::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
         // A missing file, or a folder on the way that is missing or is no
         // folder: an empty store, which is written on the first change.
@@ -78,7 +79,7 @@ long load_store(Store& store) {
         // Bounded even when the file grows while it is read.
         char buf[8192];
         for (;;) {
-            const ssize_t n = ::read(fd, buf, sizeof buf);
+            const long n = file_calls::read(fd, buf, sizeof buf);
             if (n < 0 && errno == EINTR) continue;
             if (n < 0) rc = code_of(errno);
             if (n <= 0) break;

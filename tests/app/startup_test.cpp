@@ -1,4 +1,4 @@
-// Start-up with a start folder deleted, unreadable or gone while running, and no display.
+// Start-up with a start folder deleted, unreadable or gone while running, and its set-up of decoding.
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
@@ -7,12 +7,17 @@
 
 #include <memory>
 
+#include <QImageReader>
+
+#include "app/frame/startup.h"
 #include "app/state/windows.h"
 #include "browser/frm_bmp_view.h"
 #include "platform/core/runtime.h"
 #include "platform/files/start_folder.h"
+#include "platform/pictures/picture.h"
 #include "rename/frm_new_name.h"
 #include "support/app_env.h"
+#include "support/checks.h"
 #include "support/pictures.h"
 #include "thumbnails/frm_thumbnails.h"
 
@@ -99,22 +104,13 @@ TEST_F(StartupTest, AStartFolderDeletedWhileRunningBreaksNeitherRenameNorThumbna
     EXPECT_TRUE(recorded.boxes.empty());
 }
 
-TEST(DisplayCheck, OnlyAnX11DisplayThatCannotBeOpenedIsAProblem) {
-    struct Case {
-        const char* platform;
-        const char* wayland;
-        const char* display;
-        std::optional<std::string> problem;
-    };
-    const Case cases[] = {
-        {"offscreen", nullptr, nullptr, std::nullopt},
-        {nullptr, "wayland-0", nullptr, std::nullopt},  // the toolkit picks in a Wayland session
-        {"xcb", "wayland-0", ":bogus", "cannot open X display \":bogus\""},
-    };
-    for (const Case& c : cases) {
-        ScopedEnv p("QT_QPA_PLATFORM", c.platform), w("WAYLAND_DISPLAY", c.wayland), d("DISPLAY", c.display);
-        EXPECT_EQ(platform::display_problem(), c.problem) << (c.display ? c.display : "-");
-    }
+// Decoding is set up for the whole process at start: a picture over the toolkit's own memory limit opens.
+TEST_F(StartupTest, APictureOverTheToolkitsDefaultLimitOpensAfterStartUp) {
+    QImageReader::setAllocationLimit(128);  // as before start-up
+    prepare_glimmerbox();
+    // 6000 x 6000 needs 144 MB decoded.
+    const std::string large = home.write_file("large.png", encode_with_qt(solid_image(6000, 6000, Qt::gray), "PNG", 0));
+    EXPECT_EQ(error_of([&] { platform::load_picture(large); }), 0);
 }
 
 }  // namespace

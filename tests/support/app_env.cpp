@@ -19,7 +19,7 @@
 namespace test_support {
 
 AppTest::AppTest() : pictures(home.make_folder("pictures")) {
-    wire_windows();
+    prepare_glimmerbox();
     char buf[4096];
     old_cwd_ = ::getcwd(buf, sizeof buf) ? buf : "/";
 }

@@ -2,6 +2,7 @@
 // The platform seams recorded, their files in a temporary home, the former services put back after.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <functional>
 #include <map>
@@ -61,10 +62,18 @@ protected:
             platform::CommandResult r{true, false, 0, ""};
             if (argv[0] == "gsettings" && argv[1] == "set") gsettings[argv[2] + argv[3]] = argv.at(4);
             if (argv[0] == "gsettings" && argv[1] == "get") r.output = gsettings[argv[2] + argv[3]] + "\n";
-            if (argv[0] == "xfconf-query" && argv.size() == 10) xfconf[argv[4]] = argv[9];
-            if (argv[0] == "xfconf-query" && argv.size() == 5) r.output = xfconf[argv[4]] + "\n";
-            if (argv[0] == "xfconf-query" && argv.back() == "-l")
-                for (const auto& [property, value] : xfconf) r.output += property + "\n";
+            if (argv[0] == "xfconf-query") {
+                // By its options, in whatever order they come.
+                const auto after = [&](const char* flag) {
+                    const auto it = std::find(argv.begin(), argv.end(), flag);
+                    return it + 1 < argv.end() ? std::optional(*(it + 1)) : std::nullopt;
+                };
+                const auto property = after("-p"), value = after("-s");
+                if (std::find(argv.begin(), argv.end(), "-l") != argv.end())
+                    for (const auto& [listed, v] : xfconf) r.output += listed + "\n";
+                else if (property && value) xfconf[*property] = *value;
+                else if (property) r.output = xfconf[*property] + "\n";
+            }
             return r;
         };
         services.end_program = [] {};

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/core/runtime.h"
+#include "support/recording.h"
 
 namespace {
 
@@ -44,6 +45,12 @@ TEST(DisplayChoice, XServerWhenOneOpensUnlessTheUserChose) {
             EXPECT_EQ(asked, row.display) << trace;
         }
     }
+}
+
+// The real opener, from the environment: a display that cannot be opened is one clear line.
+TEST(DisplayChoice, AnX11DisplayThatCannotBeOpenedIsAProblem) {
+    test_support::ScopedEnv p("QT_QPA_PLATFORM", "xcb"), w("WAYLAND_DISPLAY", "wayland-0"), d("DISPLAY", ":bogus");
+    EXPECT_EQ(platform::display_problem(), "cannot open X display \":bogus\"");
 }
 
 }  // namespace

@@ -4,16 +4,10 @@
 
 #include <algorithm>
 #include <atomic>
-#include <csignal>
+#include <chrono>
 #include <filesystem>
 #include <thread>
 
-#include <linux/filter.h>
-#include <linux/seccomp.h>
-#include <sys/prctl.h>
-#include <sys/resource.h>
-#include <sys/syscall.h>
-#include <sys/wait.h>
 #include <sys/stat.h>
 #include <fcntl.h>
 #include <unistd.h>
@@ -22,12 +16,17 @@
 #include "platform/core/leaving.h"
 #include "platform/files/drives.h"
 #include "platform/files/files.h"
+#include "platform/files/start_folder.h"
+#include "platform/core/services.h"
 #include "support/checks.h"
+#include "support/file_faults.h"
 #include "support/temp_dir.h"
 
 using platform::Drive;
 using test_support::entries_of;
 using test_support::error_of;
+using test_support::FileFault;
+using Call = platform::file_calls::Call;
 using test_support::read_file_bytes;
 using test_support::TempDir;
 namespace err = platform::err;
@@ -35,32 +34,12 @@ using Names = std::vector<std::string>;
 
 namespace {
 
-// A call's error number (0 when none) in a child where renameat2 refuses RENAME_NOREPLACE (EINVAL).
-template <class F>
-int with_renameat2_refused(F&& f) {
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        sock_filter filter[] = {
-            BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, nr)),
-            BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, SYS_renameat2, 0, 1),
-            BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ERRNO | EINVAL),
-            BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW)};
-        sock_fprog program{static_cast<unsigned short>(std::size(filter)), filter};
-        if (::prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) != 0 ||
-            ::prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &program) != 0)
-            ::_exit(255);
-        ::_exit(error_of(f));
-    }
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : 254;
-}
-
 TEST(Patterns, MasksMatchWithoutRegardToCase) {
     const std::tuple<const char*, const char*, bool> cases[] = {
         {"LOGO.Ico", "*.GIF;*.ICO", true}, {"drawing.wmf", "*.GIF;*.ICO", false}, {"x.jpeg", "*.JPG", false},
         {"x.jpg.txt", "*.JPG", false}, {"img1.bmp", "img?.bmp", true},   {"img.bmp", "img?.bmp", false},
         {"README", "*.*", true},       {"x.jpg", "", false},             {"x.jpg", ";;*.jpg;", true},
+        {"ZOO.JPG", "z*.jpg", true},   {"zoo.jpg", "Z*.JPG", true},
     };
     for (const auto& [name, masks, matches] : cases)
         EXPECT_EQ(platform::matches_pattern(name, masks), matches) << name << " ~ " << masks;
@@ -113,12 +92,26 @@ TEST(Rename, RenamesIntoASubfolderAndRefusalsLeaveTheFilesAlone) {
     for (const char* bad : {"*.jpg", "wh?t.jpg", "tab\there.jpg", "new\nline.jpg", "", ".", ".."})
         EXPECT_EQ(rename_to(dir.file(bad)), err::kBadFileName) << bad;
     EXPECT_EQ(rename_to(dir.file("nope/x.jpg")), err::kPathNotFound);
-    // Where the flag is refused, a taken name is still never replaced.
-    EXPECT_EQ(with_renameat2_refused([&] { platform::rename_file_no_replace(a, dir.file("b.jpg")); }),
-              err::kFileExists);
-    EXPECT_EQ(read_file_bytes(a) + read_file_bytes(dir.file("b.jpg")), "firstsecond");
-    EXPECT_EQ(with_renameat2_refused([&] { platform::rename_file_no_replace(a, dir.file("c.jpg")); }), 0);
+    // Where the flag is refused, a taken name is still never replaced, and a failing step of the
+    // fallback leaves the file under its old name only.
+    for (const auto& [call, error] : {std::pair(Call::Link, EIO), std::pair(Call::Link, ENOSPC),
+                                      std::pair(Call::Unlink, EIO), std::pair(Call::Unlink, EACCES)}) {
+        FileFault failing{{Call::Rename, EINVAL}, {call, error, 1}};
+        EXPECT_NE(rename_to(dir.file("c.jpg")), 0) << static_cast<int>(call) << "/" << error;
+        EXPECT_EQ(rename_to(dir.file("b.jpg")), err::kFileExists);
+        EXPECT_EQ(entries_of(dir.path()), (Names{"a.jpg", "b.jpg"})) << static_cast<int>(call) << "/" << error;
+        EXPECT_EQ(read_file_bytes(a) + read_file_bytes(dir.file("b.jpg")), "firstsecond");
+    }
+    {
+        FileFault refused(Call::Rename, EINVAL);
+        EXPECT_EQ(rename_to(dir.file("c.jpg")), 0);
+    }
     EXPECT_EQ(entries_of(dir.path()), (std::vector<std::string>{"b.jpg", "c.jpg"}));
+    {
+        FileFault failing(Call::Unlink, EIO);
+        EXPECT_EQ(error_of([&] { platform::delete_file(dir.file("b.jpg")); }), err::kPathFileAccess);
+    }
+    EXPECT_EQ(read_file_bytes(dir.file("b.jpg")), "second");
     dir.make_folder("sub");
     platform::rename_file_no_replace(dir.file("c.jpg"), dir.file("sub/\xe9t\xe9 #1.jpg"));
     EXPECT_EQ(entries_of(dir.path()), (std::vector<std::string>{"b.jpg", "sub"}));
@@ -130,17 +123,12 @@ TEST(AtomicWrite, ReplacesContentKeepsModeAndSurvivesAFailedWrite) {
     const std::string path = dir.file("deep/er/store.reg");
     platform::write_file_atomically(path, "old content");
     ASSERT_EQ(::chmod(path.c_str(), 0600), 0);
-    // A file size limit makes the next write fail after its first bytes.
-    rlimit saved{};
-    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
-    const rlimit small{4096, saved.rlim_max};
-    const auto old_handler = std::signal(SIGXFSZ, SIG_IGN);
-    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
-    const int number = error_of([&] { platform::write_file_atomically(path, std::string(100'000, 'z')); });
-    ::setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, old_handler);
-    EXPECT_EQ(number, err::kPathFileAccess);
-    EXPECT_EQ(read_file_bytes(path), "old content");
+    {
+        FileFault full(Call::Write, ENOSPC);
+        EXPECT_EQ(error_of([&] { platform::write_file_atomically(path, std::string(100'000, 'z')); }),
+                  err::kPathFileAccess);
+    }
+    EXPECT_TRUE(read_file_bytes(path) == "old content");
 
     platform::write_file_atomically(path, "new");
     EXPECT_EQ(read_file_bytes(path), "new");
@@ -170,7 +158,9 @@ TEST(AtomicWrite, LeavingMidWriteLeavesNoTemporaryFile) {
             if (name.starts_with(".preview.bmp.")) return true;
         return false;
     };
-    while (!writing()) std::this_thread::yield();
+    // Bounded, so that a writer that never starts fails the checks below instead of hanging the test.
+    const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (!done && !writing() && std::chrono::steady_clock::now() < give_up) std::this_thread::yield();
     platform::leave_now(0);
     done = true;
     writer.join();
@@ -248,16 +238,42 @@ TEST(Drives, PseudoFilesystemsLeftOutRootFirstEscapesDecoded) {
 
 TEST(Drives, CurrentFolderIsTheLastShownElseTheMountPointAndAnUnreadableDriveThrows68) {
     TempDir dir;
-    const Drive drive{dir.make_folder("mnt"), "mnt"};
+    const Drive drive{dir.make_folder("mnt"), "mnt"}, other{dir.make_folder("other"), "other"};
     const std::string sub = dir.make_folder("mnt/sub/deeper");
     platform::remember_folder_on_drive(drive, sub);
+    platform::remember_folder_on_drive(other, dir.make_folder("other/x"));
     EXPECT_EQ(platform::current_folder_of_drive(drive), sub);
+    EXPECT_EQ(platform::current_folder_of_drive(other), dir.file("other/x"));
     ASSERT_EQ(::rmdir(sub.c_str()), 0);
     EXPECT_EQ(platform::current_folder_of_drive(drive), drive.mount_point);
 
     const Drive gone{dir.file("media-gone"), "media-gone"};
     platform::remember_folder_on_drive(gone, dir.file("media-gone/dcim"));
     EXPECT_EQ(error_of([&] { platform::current_folder_of_drive(gone); }), err::kDeviceUnavailable);
+
+    // The start folder opens on the drive that holds it by the mount table, not on every drive above it.
+    const std::string start = platform::start_folder();
+    const platform::Services saved = platform::services();
+    platform::Services s = saved;
+    s.mount_table_path = dir.write_file("mounts", "/dev/sda1 / ext4 rw 0 0\n/dev/sdb1 " + start + " ext4 rw 0 0\n");
+    platform::install_services(s);
+    const Drive root{"/", "system"};
+    EXPECT_EQ(platform::current_folder_of_drive(root), "/");
+    EXPECT_EQ(platform::current_folder_of_drive(Drive{start, "start"}), start);
+    platform::install_services(saved);
+}
+
+TEST(Folders, NormalizedPathsAndTheirParts) {
+    const std::tuple<std::string, std::string, std::string, std::string> cases[] = {
+        // path, normalized, its parent, its last part
+        {"//pics", "/pics", "/", "pics"},        {"/a//b/./c/../", "/a/b", "/a", "b"},
+        {"/..", "/", "/", "/"},                  {"/x/y/..//z", "/x/z", "/x", "z"},
+    };
+    for (const auto& [path, normal, parent, last] : cases) {
+        EXPECT_EQ(platform::normalize_folder(path), normal) << path;
+        EXPECT_EQ(platform::parent_folder(normal), parent) << path;
+        EXPECT_EQ(platform::base_name(normal), last) << path;
+    }
 }
 
 }  // namespace
