@@ -6,6 +6,7 @@
 #include <wordexp.h>
 
 #include <chrono>
+#include <fstream>
 #include <thread>
 
 #include "platform/core/leaving.h"
@@ -14,6 +15,7 @@
 #include "platform/desktop/desktop_wallpaper_alias.h"
 #include "platform/desktop/tool_quoting.h"
 #include "platform/files/file_uri.h"
+#include "support/checks.h"
 #include "support/wallpaper_fixture.h"
 
 using namespace platform;
@@ -302,18 +304,11 @@ TEST(RunProgram, LeavingKillsTheToolsGroup) {
     EXPECT_TRUE(result.started && !result.timed_out && result.exit_code == -1);
     // Killed: soon gone, or a zombie waiting for the init process to reap it.
     // The signal reaches the helper a moment after kill() returns, so poll.
-    const auto dead = [&helper](std::string& stat_line) {
-        try {
-            stat_line = wallpaper_test::read_file_bytes("/proc/" + std::to_string(helper) + "/stat");
-        } catch (const std::exception&) {
-            stat_line.clear();
-        }
-        return stat_line.empty() || stat_line.substr(stat_line.rfind(')') + 2, 1) == "Z";
-    };
-    std::string stat_line;
-    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (!dead(stat_line) && std::chrono::steady_clock::now() < until) std::this_thread::yield();
-    EXPECT_TRUE(dead(stat_line)) << stat_line;
+    EXPECT_TRUE(test_support::eventually([stat = "/proc/" + std::to_string(helper) + "/stat"] {
+        std::string line;
+        std::getline(std::ifstream(stat), line);
+        return line.empty() || line.substr(line.rfind(')') + 2, 1) == "Z";
+    }, std::chrono::seconds(10)));
     EXPECT_FALSE(run_program({"true"}, 5000).started);
     platform::set_leave_end_for_tests(nullptr);
     platform::reset_leaving_for_tests();
