@@ -268,6 +268,7 @@ TEST_F(DesktopCommands, CopiesArePrivateBoundedAndWhole) {
     }
     const struct { const char* what; CopyLimits limits; bool made; } rows[] = {
         {"within the limits", {}, true},
+        {"as large as the limit", {30'000, 0}, true},
         {"larger than the limit", {29'999, 0}, false},
         {"too little room", {CopyLimits{}.max_bytes, std::uint64_t(1) << 62}, false}};
     for (const auto& row : rows) {
