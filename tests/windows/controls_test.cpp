@@ -2,8 +2,6 @@
 // a change, the user's notifications, 16-bit scroll values, lists as listed,
 // the read-only attribute, window states, dialog keys.
 #include <cctype>
-#include <filesystem>
-#include <fstream>
 #include <string>
 
 #include "gui_env.h"
@@ -12,6 +10,7 @@
 #include "platform/core/types.h"
 #include "platform/files/drives.h"
 #include "platform/files/files.h"
+#include "temp_folder.h"
 #include "words/catalogue.h"
 
 using namespace platform;
@@ -32,24 +31,6 @@ protected:
         char text[MAX_PATH] = {};
         SendMessageA(list, LB_GETTEXT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(text));
         return text;
-    }
-};
-
-// A folder of its own, removed afterwards.
-struct Folder {
-    std::filesystem::path path;
-    explicit Folder(const Strings& files) {
-        char tmp[MAX_PATH];
-        GetTempPathA(MAX_PATH, tmp);
-        path = std::filesystem::path(tmp) / ("glimmerbox-gui-" + std::to_string(GetCurrentProcessId()));
-        std::filesystem::create_directories(path);
-        for (const auto& f : files) std::ofstream(path / f) << "x";
-    }
-    ~Folder() {
-        for (const auto& e : std::filesystem::directory_iterator(path)) {
-            SetFileAttributesA(e.path().string().c_str(), FILE_ATTRIBUTE_NORMAL);
-        }
-        std::filesystem::remove_all(path);
     }
 };
 
@@ -111,11 +92,12 @@ TEST_F(Controls, TheUsersScrollingMovesTowardTheMaximumAlsoWhenItIsTheSmaller) {
 }
 
 TEST_F(Controls, AFileListShowsTheFilesInTheOrderItListsThemAndClicksOnChange) {
-    Folder folder({"b.JPG", "_a.gif", "C.bmp", "notes.txt", "A.jpg"});
+    wintest::TempFolder folder;
+    for (const char* name : {"b.JPG", "_a.gif", "C.bmp", "notes.txt", "A.jpg"}) folder.file(name);
     auto& list = form.add<FileList>("File1");
     list.move(60, 135, 1935, 3405);
     list.set_pattern("*.GIF;*.JPG;*.BMP");
-    list.set_path(folder.path.string());
+    list.set_path(folder.path());
     ASSERT_EQ(list.list_count(), 4);
     for (int i = 0; i < list.list_count(); ++i) EXPECT_EQ(list_text(list.widget(), i), list.list(i));
 
@@ -151,9 +133,10 @@ TEST_F(Controls, AFileListShowsTheFilesInTheOrderItListsThemAndClicksOnChange) {
 }
 
 TEST_F(Controls, DriveAndFolderListsFollowAPathAndChangeOnlyWhenItChanges) {
-    Folder folder({"a.jpg"});
-    CreateDirectoryA((folder.path / "sub").string().c_str(), nullptr);
-    const std::string path = folder.path.string();
+    wintest::TempFolder folder;
+    folder.file("a.jpg");
+    folder.folder("sub");
+    const std::string path = folder.path();
     auto& drives = form.add<DriveList>("Drive1");
     auto& dirs = form.add<DirList>("Dir1");
     int drive_changes = 0, dir_changes = 0;
@@ -196,11 +179,12 @@ TEST_F(Controls, DriveAndFolderListsFollowAPathAndChangeOnlyWhenItChanges) {
 }
 
 TEST_F(Controls, TheReadOnlyAttributeHidesAFileOnlyWhenReadOnlyFilesAreLeftOut) {
-    Folder folder({"a.jpg", "b.jpg"});
-    SetFileAttributesA((folder.path / "b.jpg").string().c_str(), FILE_ATTRIBUTE_READONLY);
+    wintest::TempFolder folder;
+    folder.file("a.jpg");
+    folder.file("b.jpg", "x", FILE_ATTRIBUTE_READONLY);
     auto& list = form.add<FileList>("File1");
     list.set_pattern("*.jpg");
-    list.set_path(folder.path.string());
+    list.set_path(folder.path());
     EXPECT_EQ(list.list_count(), 2);
     list.set_show_read_only(false);
     ASSERT_EQ(list.list_count(), 1);

@@ -20,6 +20,7 @@
 #include "platform/pictures/picture.h"
 #include "platform/pictures/picture_prefetch.h"
 #include "platform/pictures/win32/picture_pixels.h"
+#include "temp_folder.h"
 
 using platform::Picture;
 
@@ -88,33 +89,9 @@ std::string ico_claiming(unsigned w, unsigned h) {
 
 class WinPictures : public ::testing::Test {
 protected:
-    void SetUp() override {
-        char base[MAX_PATH];
-        ASSERT_GT(::GetTempPathA(MAX_PATH, base), 0u);
-        dir_ = std::string(base) + "glimmerbox-pictures-" + std::to_string(::GetCurrentProcessId()) + "-" +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name();
-        ASSERT_TRUE(::CreateDirectoryA(dir_.c_str(), nullptr));
-    }
-    void TearDown() override {
-        WIN32_FIND_DATAA found;
-        const HANDLE h = ::FindFirstFileA((dir_ + "\\*").c_str(), &found);
-        if (h != INVALID_HANDLE_VALUE) {
-            do {
-                const std::string p = dir_ + "\\" + found.cFileName;
-                ::SetFileAttributesA(p.c_str(), FILE_ATTRIBUTE_NORMAL);
-                if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ::RemoveDirectoryA(p.c_str());
-                else ::DeleteFileA(p.c_str());
-            } while (::FindNextFileA(h, &found));
-            ::FindClose(h);
-        }
-        ::RemoveDirectoryA(dir_.c_str());
-    }
-    std::string file(const std::string& name) const { return dir_ + "\\" + name; }
-    std::string write(const std::string& name, const std::string& bytes) const {
-        std::ofstream(file(name), std::ios::binary) << bytes;
-        return file(name);
-    }
-    std::string dir_;
+    std::string file(const std::string& name) const { return dir_.at(name); }
+    std::string write(const std::string& name, const std::string& bytes) const { return dir_.file(name, bytes); }
+    wintest::TempFolder dir_;
 };
 
 std::pair<int, int> size_of(const Picture& p) { return {p.width_px(), p.height_px()}; }
@@ -234,7 +211,7 @@ TEST_F(WinPictures, DecodingAheadKeepsToItsLimitStopFlagAndStamp) {
     write("b.jpg", fixture("red.bmp"));
     ASSERT_TRUE(platform::file_stamp(path, now));
     EXPECT_NE(opened, now);
-    EXPECT_FALSE(platform::file_stamp(dir_, now));
+    EXPECT_FALSE(platform::file_stamp(dir_.path(), now));
 }
 
 TEST_F(WinPictures, ReducedCopiesFitTheirBoxAndStayUpright) {

@@ -13,67 +13,11 @@
 #include "platform/core/win32/preview_place.h"
 #include "platform/files/drives.h"
 #include "platform/files/files.h"
+#include "temp_folder.h"
 
 namespace {
 
-// A fresh folder under the user's temporary folder, removed afterwards.
-class Folder {
-public:
-    Folder() {
-        char temp[MAX_PATH + 1] = {};
-        ::GetTempPathA(sizeof temp, temp);
-        path_ = std::string(temp) + "glimmerbox-test-" + std::to_string(::GetCurrentProcessId()) + "-" +
-                std::to_string(counter_++);
-        ::CreateDirectoryA(path_.c_str(), nullptr);
-    }
-    ~Folder() { remove_tree(path_); }
-    const std::string& path() const { return path_; }
-    std::string file(const std::string& name, const std::string& bytes = "x", DWORD attributes = 0) const {
-        const std::string p = path_ + "\\" + name;
-        std::ofstream(p, std::ios::binary) << bytes;
-        if (attributes) ::SetFileAttributesA(p.c_str(), attributes);
-        return p;
-    }
-    std::string folder(const std::string& name, DWORD attributes = 0) const {
-        const std::string p = path_ + "\\" + name;
-        ::CreateDirectoryA(p.c_str(), nullptr);
-        if (attributes) ::SetFileAttributesA(p.c_str(), attributes);
-        return p;
-    }
-    // Every entry, hidden ones too.
-    std::vector<std::string> entries() const {
-        std::vector<std::string> names;
-        WIN32_FIND_DATAA found;
-        const HANDLE h = ::FindFirstFileA((path_ + "\\*").c_str(), &found);
-        if (h == INVALID_HANDLE_VALUE) return names;
-        do {
-            if (std::string(found.cFileName) != "." && std::string(found.cFileName) != "..")
-                names.push_back(found.cFileName);
-        } while (::FindNextFileA(h, &found));
-        ::FindClose(h);
-        return names;
-    }
-
-private:
-    static void remove_tree(const std::string& path) {
-        WIN32_FIND_DATAA found;
-        const HANDLE h = ::FindFirstFileA((path + "\\*").c_str(), &found);
-        if (h != INVALID_HANDLE_VALUE) {
-            do {
-                const std::string name = found.cFileName;
-                if (name == "." || name == "..") continue;
-                const std::string p = path + "\\" + name;
-                ::SetFileAttributesA(p.c_str(), FILE_ATTRIBUTE_NORMAL);
-                if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) remove_tree(p);
-                else ::DeleteFileA(p.c_str());
-            } while (::FindNextFileA(h, &found));
-            ::FindClose(h);
-        }
-        ::RemoveDirectoryA(path.c_str());
-    }
-    static inline int counter_ = 0;
-    std::string path_;
-};
+using Folder = wintest::TempFolder;
 
 std::string contents(const std::string& path) {
     std::ifstream in(path, std::ios::binary);

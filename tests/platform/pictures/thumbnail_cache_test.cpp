@@ -117,9 +117,11 @@ TEST(ThumbnailCache, KeysOnlyForAbsolutePathsOutsideTheCache) {
     struct stat st {};
     ASSERT_EQ(::stat(picture.c_str(), &st), 0);
     EXPECT_EQ(key->mtime, std::to_string(st.st_mtime));
+    // The cache's own files, also through a link to its folder, are no pictures of the user's.
+    ASSERT_EQ(::symlink(cache.c_str(), dir.file("linked").c_str()), 0);
     const std::string no_key[][2] = {
         {cache, inner}, {cache, dir.path() + "/cache//thumbnails/normal/x.png"}, {cache, "a b\xE9.png"},
-        {"", picture},  {cache, dir.path()},
+        {"", picture},  {cache, dir.path()}, {cache, dir.path() + "/linked/normal/x.png"},
     };
     for (const auto& [folder, path] : no_key) EXPECT_FALSE(platform::thumbnail_key(folder, path)) << path;
 }
@@ -141,6 +143,7 @@ TEST(ThumbnailCache, AValidEntryIsUsedAndOthersAreReplacedByTheDecodedPicture) {
         const char* what;
         std::string bytes;  // of the entry before the visit
         bool used;
+        bool linked = false;  // the entry a link to a file holding the bytes
     };
     const Row rows[] = {
         {"valid", valid, true},
@@ -157,9 +160,15 @@ TEST(ThumbnailCache, AValidEntryIsUsedAndOthersAreReplacedByTheDecodedPicture) {
         {"poisoned before the pixels", with_chunks(valid, "IDAT", bombs(4)), false},
         {"poisoned after the pixels", with_chunks(valid, "IEND", bombs(4)), true},
         {"too large", png_entry(test_support::solid_image(129, 96, Qt::green), key->uri, key->mtime), false},
+        {"a link to a valid entry", valid, false, true},
     };
     for (const auto& row : rows) {
-        dir.write_file("cache/thumbnails/normal/" + key->name, row.bytes);
+        if (row.linked) {
+            ::unlink(entry.c_str());
+            ASSERT_EQ(::symlink(dir.write_file("elsewhere.png", row.bytes).c_str(), entry.c_str()), 0);
+        } else {
+            dir.write_file("cache/thumbnails/normal/" + key->name, row.bytes);
+        }
         const QImage cell = load_cell_picture(picture, 49, 49).data()->image;
         ASSERT_EQ(cell.size(), QSize(49, 49)) << row.what;
         EXPECT_EQ(cell.pixelColor(40, 24) == QColor(Qt::green), row.used) << row.what;
