@@ -1,13 +1,14 @@
 #pragma once
-// The fixture of the Windows GUI tests: message boxes recorded through the
-// services (no real box), the end of the program recorded, and a wait that
-// serves the message loop until an effect shows.
+// The fixture of the Windows GUI tests: a form, message boxes recorded through
+// the services (no real box), the end of the program recorded, and a wait
+// that serves the message loop until an effect shows.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
 #include <vector>
 
+#include "platform/controls/form.h"
 #include "platform/core/runtime.h"
 #include "platform/core/services.h"
 
@@ -36,7 +37,13 @@ protected:
         }
         return true;
     }
+    // The notification the system's control sends its form.
+    void notify(platform::Control& c, WORD code) {
+        HWND w = c.widget();
+        SendMessageA(form.client(), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(w), code), reinterpret_cast<LPARAM>(w));
+    }
 
+    platform::Form form{platform::FormKind::TopLevel};
     std::vector<platform::MessageBoxRequest> boxes;
     int ended = 0;
 };

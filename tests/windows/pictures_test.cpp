@@ -7,13 +7,9 @@
 #include <psapi.h>
 
 #include <atomic>
-#include <fstream>
-#include <functional>
-#include <iterator>
 #include <memory>
 #include <string>
 
-#include "platform/core/error.h"
 #include "platform/pictures/cell_picture.h"
 #include "platform/pictures/decode_budget.h"
 #include "platform/pictures/neighbour_pictures.h"
@@ -23,13 +19,11 @@
 #include "temp_folder.h"
 
 using platform::Picture;
+using platform::err::kInvalidPicture;
+using wintest::error_number;
+using wintest::read_bytes;
 
 namespace {
-
-std::string read_bytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 // The pictures made by ImageMagick when the tests were built.
 std::string fixture(const char* name) { return read_bytes(std::string(GLIMMERBOX_PICTURE_FIXTURES) + "/" + name); }
@@ -109,15 +103,6 @@ unsigned colour_at(const Picture& p, int x, int y) {
     return out;
 }
 
-int error_of(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const platform::Error& e) {
-        return e.number();
-    }
-    return 0;
-}
-
 std::size_t peak_memory() {
     PROCESS_MEMORY_COUNTERS counters{};
     counters.cb = sizeof counters;
@@ -129,32 +114,25 @@ constexpr unsigned kRed = 0xFF0000, kGreen = 0x00FF00, kBlue = 0x0000FF;
 
 TEST_F(WinPictures, EachKindDecodesUprightToItsSizeAndColours) {
     const std::string halves = fixture("halves.jpg");  // 40 x 20, left red, right blue
-    const struct {
-        const char* name;
-        std::string bytes;
-        int width, height;
-        int x1, y1;
-        unsigned colour1;
-        int x2, y2;
-        unsigned colour2;
-    } cases[] = {
-        {"r.bmp", fixture("red.bmp"), 33, 17, 0, 0, kRed, 32, 16, kRed},
-        {"g.gif", fixture("green-then-blue.gif"), 25, 20, 0, 0, kGreen, 24, 19, kGreen},  // the first frame
-        {"placed.gif", fixture("placed.gif"), 8, 6, 3, 3, kBlue, 1, 1, 0},  // a frame placed on its screen
-        {"b.jpg", fixture("blue.jpg"), 40, 30, 2, 2, kBlue, 37, 27, kBlue},
-        {"multi.ico", fixture("red16-green48-blue32.ico"), 48, 48, 0, 0, kGreen, 47, 47, kGreen},  // the largest
-        {"png.jpg", fixture("red.png"), 12, 9, 0, 0, kRed, 11, 8, kRed},  // by content, not name
-        {"grey.jpg", grey_jpeg(64, 48), 64, 48, 0, 0, 0x808080, 63, 47, 0x808080},
-        {"o1.jpg", halves, 40, 20, 5, 10, kRed, 35, 10, kBlue},
-        {"o6.jpg", with_orientation(halves, 6), 20, 40, 10, 5, kRed, 10, 35, kBlue},  // a quarter clockwise
-        {"o8.jpg", with_orientation(halves, 8), 20, 40, 10, 5, kBlue, 10, 35, kRed},
-        {"o3.jpg", with_orientation(halves, 3), 40, 20, 5, 10, kBlue, 35, 10, kRed},
+    struct Spot { int x, y; unsigned colour; };
+    const struct { const char* name; std::string bytes; std::pair<int, int> size; Spot a, b; } cases[] = {
+        {"r.bmp", fixture("red.bmp"), {33, 17}, {0, 0, kRed}, {32, 16, kRed}},
+        {"g.gif", fixture("green-then-blue.gif"), {25, 20}, {0, 0, kGreen}, {24, 19, kGreen}},  // the first frame
+        {"placed.gif", fixture("placed.gif"), {8, 6}, {3, 3, kBlue}, {1, 1, 0}},  // a frame placed on its screen
+        {"b.jpg", fixture("blue.jpg"), {40, 30}, {2, 2, kBlue}, {37, 27, kBlue}},
+        // An icon gives its largest picture.
+        {"multi.ico", fixture("red16-green48-blue32.ico"), {48, 48}, {0, 0, kGreen}, {47, 47, kGreen}},
+        {"png.jpg", fixture("red.png"), {12, 9}, {0, 0, kRed}, {11, 8, kRed}},  // by content, not name
+        {"grey.jpg", grey_jpeg(64, 48), {64, 48}, {0, 0, 0x808080}, {63, 47, 0x808080}},
+        {"o1.jpg", halves, {40, 20}, {5, 10, kRed}, {35, 10, kBlue}},
+        {"o6.jpg", with_orientation(halves, 6), {20, 40}, {10, 5, kRed}, {10, 35, kBlue}},  // a quarter clockwise
+        {"o8.jpg", with_orientation(halves, 8), {20, 40}, {10, 5, kBlue}, {10, 35, kRed}},
+        {"o3.jpg", with_orientation(halves, 3), {40, 20}, {5, 10, kBlue}, {35, 10, kRed}},
     };
     for (const auto& c : cases) {
         const Picture p = platform::load_picture(write(c.name, c.bytes));
-        ASSERT_EQ(size_of(p), std::pair(c.width, c.height)) << c.name;
-        EXPECT_EQ(colour_at(p, c.x1, c.y1), c.colour1) << c.name;
-        EXPECT_EQ(colour_at(p, c.x2, c.y2), c.colour2) << c.name;
+        ASSERT_EQ(size_of(p), c.size) << c.name;
+        for (const Spot& spot : {c.a, c.b}) EXPECT_EQ(colour_at(p, spot.x, spot.y), spot.colour) << c.name;
     }
     EXPECT_EQ(platform::decode_budget().in_use(), 0u) << "every decode gives its memory back";
 }
@@ -181,20 +159,19 @@ TEST_F(WinPictures, LyingTruncatedAndMissingFilesAreRefusedBeforeAnythingIsAlloc
              {"empty.jpg", ""},
              {"text.jpg", "not a picture at all"}}) {
         const std::string path = write(name, bytes);
-        EXPECT_EQ(error_of([&] { platform::load_picture(path); }), platform::err::kInvalidPicture) << name;
-        EXPECT_EQ(error_of([&] { platform::load_cell_picture(path, 40, 40); }), platform::err::kInvalidPicture)
-            << name;
+        EXPECT_EQ(error_number([&] { platform::load_picture(path); }), kInvalidPicture) << name;
+        EXPECT_EQ(error_number([&] { platform::load_cell_picture(path, 40, 40); }), kInvalidPicture) << name;
     }
     // 144 million pixels in 560 KB, honestly: at its own size only the budget refuses it.
     const std::string large = write("large.jpg", grey_jpeg(12000, 12000));
-    EXPECT_EQ(error_of([&] { platform::load_picture(large); }), platform::err::kInvalidPicture);
+    EXPECT_EQ(error_number([&] { platform::load_picture(large); }), kInvalidPicture);
     EXPECT_EQ(budget.peak(), 0u) << "nothing was reserved for a refused file";
     EXPECT_LT(peak_memory() - peak_before, std::size_t(64) << 20) << "nor allocated by a decoder";
     // Its cell fits: the decoder's own copy and a few pixels of ours.
     EXPECT_EQ(colour_at(platform::load_cell_picture(large, 40, 40), 20, 20), 0x808080u);
-    EXPECT_EQ(error_of([&] { platform::load_picture(file("missing.jpg")); }), platform::err::kFileNotFound);
+    EXPECT_EQ(error_number([&] { platform::load_picture(file("missing.jpg")); }), platform::err::kFileNotFound);
     ASSERT_TRUE(::CreateDirectoryA(file("folder.jpg").c_str(), nullptr));
-    EXPECT_EQ(error_of([&] { platform::load_picture(file("folder.jpg")); }), platform::err::kFileNotFound);
+    EXPECT_EQ(error_number([&] { platform::load_picture(file("folder.jpg")); }), platform::err::kFileNotFound);
 }
 
 TEST_F(WinPictures, DecodingAheadKeepsToItsLimitStopFlagAndStamp) {
@@ -229,7 +206,8 @@ TEST_F(WinPictures, ReducedCopiesFitTheirBoxAndStayUpright) {
     EXPECT_EQ(colour_at(cell, 4, 13), kBlue);
     EXPECT_EQ(colour_at(platform::load_cell_picture(gif, 5, 4), 2, 2), kGreen);
     const std::string placed = write("placed.gif", fixture("placed.gif"));
-    EXPECT_EQ(colour_at(platform::load_cell_picture(placed, 4, 3), 2, 1), kBlue) << "the frame placed, then reduced";
+    // The frame placed, then reduced.
+    EXPECT_EQ(colour_at(platform::load_cell_picture(placed, 4, 3), 2, 1), kBlue);
     EXPECT_EQ(platform::twips_to_device_px_x(1440), 96) << "an inch at Wine's logical 96 DPI";
 }
 
@@ -237,9 +215,7 @@ TEST_F(WinPictures, SavedBitmapRoundTripsAndNeverReplacesAReadOnlyFile) {
     const Picture turned = platform::load_picture(write("o6.jpg", with_orientation(fixture("halves.jpg"), 6)));
     const std::string out = file("out.bmp");
     platform::save_picture_bmp(turned, out);
-    const std::string bytes = read_bytes(out);
-    ASSERT_EQ(bytes.size(), 54u + 40u * (20u * 3u)) << "24 bits a pixel, rows padded to four bytes";
-    EXPECT_EQ(bytes.substr(28, 2), le16(24));
+    EXPECT_EQ(read_bytes(out).substr(28, 2), le16(24)) << "24 bits a pixel";
     const Picture again = platform::load_picture(out);
     ASSERT_EQ(size_of(again), std::pair(20, 40));
     EXPECT_EQ(colour_at(again, 10, 5), kRed);
@@ -247,10 +223,10 @@ TEST_F(WinPictures, SavedBitmapRoundTripsAndNeverReplacesAReadOnlyFile) {
 
     const std::string kept = write("kept.bmp", "mine");
     ASSERT_TRUE(::SetFileAttributesA(kept.c_str(), FILE_ATTRIBUTE_READONLY));
-    EXPECT_EQ(error_of([&] { platform::save_picture_bmp(turned, kept); }), platform::err::kPathFileAccess);
+    EXPECT_EQ(error_number([&] { platform::save_picture_bmp(turned, kept); }), platform::err::kPathFileAccess);
     EXPECT_TRUE(read_bytes(kept) == "mine") << "the read-only file was replaced";
     // Beneath a file, no folder can be made.
-    EXPECT_EQ(error_of([&] { platform::save_picture_bmp(turned, kept + "\\x.bmp"); }),
+    EXPECT_EQ(error_number([&] { platform::save_picture_bmp(turned, kept + "\\x.bmp"); }),
               platform::err::kPathFileAccess);
 }
 
@@ -262,7 +238,7 @@ TEST_F(WinPictures, PoolsDecodeAheadOnTheirThreads) {
     prefetch.enqueue({{0, blue}, {1, red}, {2, broken}});
     EXPECT_EQ(size_of(prefetch.take(0, blue)), std::pair(10, 10));
     EXPECT_EQ(size_of(prefetch.take(1, red)), std::pair(10, 10));
-    EXPECT_EQ(error_of([&] { prefetch.take(2, broken); }), platform::err::kInvalidPicture);
+    EXPECT_EQ(error_number([&] { prefetch.take(2, broken); }), kInvalidPicture);
     EXPECT_EQ(prefetch.held(), 0);
 
     platform::NeighbourPictures neighbours;

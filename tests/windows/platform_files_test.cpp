@@ -1,14 +1,12 @@
-// The Win32 files layer against the real system calls (under Wine in the
-// test command): listing, delete, rename, atomic writes, drives, temporary
-// files and where preview.bmp goes.
+// The Win32 files layer against the real system calls (under Wine in the test
+// command): listing, delete, rename, atomic writes, drives, temporary files
+// and where preview.bmp goes.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
+#include <algorithm>
 
-#include "platform/core/error.h"
 #include "platform/core/leaving.h"
 #include "platform/core/win32/preview_place.h"
 #include "platform/files/drives.h"
@@ -17,28 +15,14 @@
 
 namespace {
 
-using Folder = wintest::TempFolder;
-
-std::string contents(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
-
-bool exists(const std::string& path) { return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
-// The error a call throws: its number and reason; 0 when it throws none.
-template <class Call>
-std::pair<int, platform::Reason> error_of(Call call) {
-    try {
-        call();
-    } catch (const platform::Error& e) {
-        return {e.number(), e.reason()};
-    }
-    return {0, platform::Reason::Other};
-}
+using platform::Reason;
+using wintest::error_number;
+using wintest::error_of;
+using wintest::exists;
+using wintest::read_bytes;
 
 TEST(Win32Files, ListsPicturesAndFoldersApartLeavingOutHiddenAndSystemOnes) {
-    Folder dir;
+    wintest::TempFolder dir;
     for (const char* name : {"b.JPG", "a.gif", "C.bmp", "note.txt", "d.Ico"}) dir.file(name);
     dir.file("hidden.jpg", "x", FILE_ATTRIBUTE_HIDDEN);
     dir.file("system.bmp", "x", FILE_ATTRIBUTE_SYSTEM);
@@ -48,7 +32,7 @@ TEST(Win32Files, ListsPicturesAndFoldersApartLeavingOutHiddenAndSystemOnes) {
     EXPECT_EQ(platform::list_files(dir.path(), "*.ICO;*.BMP;*.JPG;*.GIF"),
               (std::vector<std::string>{"a.gif", "b.JPG", "C.bmp", "d.Ico"}));
     EXPECT_EQ(platform::list_subfolders(dir.path()), (std::vector<std::string>{"pics.jpg", "Sub"}));
-    EXPECT_EQ(error_of([&] { platform::list_files(dir.path() + "\\gone", "*.*"); }).first, 76);
+    EXPECT_EQ(error_number([&] { platform::list_files(dir.at("gone"), "*.*"); }), 76);
 }
 
 TEST(Win32Files, PathsJoinWithBackslashesAndNormalizeToTheDriveRoot) {
@@ -66,62 +50,56 @@ TEST(Win32Files, PathsJoinWithBackslashesAndNormalizeToTheDriveRoot) {
         {platform::base_name("C:\\"), "C:\\"},
     };
     for (const auto& c : cases) EXPECT_EQ(c.got, c.want);
-    // A doubled separator in a drive root is accepted by the system.
-    Folder dir;
-    const std::string doubled = dir.path() + "\\\\x.gif";
+    // The system takes a doubled separator, as a join to a drive root makes.
+    wintest::TempFolder dir;
     dir.file("x.gif");
-    EXPECT_TRUE(exists(doubled));
+    EXPECT_TRUE(exists(dir.path() + "\\\\x.gif"));
 }
 
 TEST(Win32Files, DeleteRefusesReadOnlyFilesAndFolders) {
-    Folder dir;
+    wintest::TempFolder dir;
     const std::string plain = dir.file("plain.jpg");
     const std::string locked = dir.file("locked.jpg", "x", FILE_ATTRIBUTE_READONLY);
-    const std::string sub = dir.folder("sub");
-    EXPECT_EQ(error_of([&] { platform::delete_file(locked); }),
-              std::make_pair(75, platform::Reason::ReadOnly));
-    EXPECT_TRUE(exists(locked));
-    EXPECT_EQ(error_of([&] { platform::delete_file(sub); }), std::make_pair(75, platform::Reason::NotAFile));
-    EXPECT_EQ(error_of([&] { platform::delete_file(plain); }).first, 0);
-    EXPECT_FALSE(exists(plain));
-    EXPECT_EQ(error_of([&] { platform::delete_file(plain); }).first, 53);
+    EXPECT_EQ(error_of([&] { platform::delete_file(locked); }), std::make_pair(75, Reason::ReadOnly));
+    EXPECT_EQ(error_of([&] { platform::delete_file(dir.folder("sub")); }), std::make_pair(75, Reason::NotAFile));
+    EXPECT_EQ(error_number([&] { platform::delete_file(plain); }), 0);
+    EXPECT_EQ(error_number([&] { platform::delete_file(plain); }), 53);
+    EXPECT_TRUE(exists(locked) && !exists(plain));
 }
 
 TEST(Win32Files, RenameNeverReplacesAndRefusesNamesWindowsCannotKeep) {
-    Folder dir;
+    wintest::TempFolder dir;
     const std::string a = dir.file("a.jpg", "first");
-    const std::string b = dir.file("b.jpg", "second");
-    EXPECT_EQ(error_of([&] { platform::rename_file_no_replace(a, b); }).first, 58);
-    EXPECT_EQ(contents(a), "first");
-    EXPECT_EQ(contents(b), "second");
-    EXPECT_EQ(error_of([&] { platform::rename_file_no_replace(a, dir.path() + "\\gone\\a.jpg"); }).first, 76);
+    EXPECT_EQ(error_number([&] { platform::rename_file_no_replace(a, dir.file("b.jpg", "second")); }), 58);
+    EXPECT_EQ(read_bytes(a) + read_bytes(dir.at("b.jpg")), "firstsecond");
+    EXPECT_EQ(error_number([&] { platform::rename_file_no_replace(a, dir.at("gone\\a.jpg")); }), 76);
     for (const char* name : {"a:b.jpg", "a\"b.jpg", "a<b.jpg", "a>b.jpg", "a|b.jpg", "a*b.jpg", "a?b.jpg", "x.jpg.",
                              "x.jpg ", "CON", "nul.jpg", "com1.gif", "", ".", ".."}) {
-        EXPECT_EQ(error_of([&] { platform::rename_file_no_replace(a, dir.path() + "\\" + name); }),
-                  std::make_pair(52, platform::Reason::NameRefused))
+        EXPECT_EQ(error_of([&] { platform::rename_file_no_replace(a, dir.at(name)); }),
+                  std::make_pair(52, Reason::NameRefused))
             << name;
     }
-    EXPECT_EQ(error_of([&] { platform::rename_file_no_replace(a, dir.path() + "\\con1 A.jpg"); }).first, 0);
-    EXPECT_EQ(contents(dir.path() + "\\con1 A.jpg"), "first");
+    EXPECT_EQ(error_number([&] { platform::rename_file_no_replace(a, dir.at("con1 A.jpg")); }), 0);
+    EXPECT_EQ(read_bytes(dir.at("con1 A.jpg")), "first");
     EXPECT_FALSE(exists(a));
 }
 
 TEST(Win32Files, AtomicWritesReplaceWholeAndLeaveNoTemporaryFile) {
-    Folder dir;
-    const std::string target = dir.path() + "\\new\\preview.bmp";
+    wintest::TempFolder dir;
+    const std::string target = dir.at("new\\preview.bmp");
     platform::write_file_atomically(target, "old bitmap");
     platform::write_file_atomically(target, "new bitmap");
-    EXPECT_EQ(contents(target), "new bitmap");
+    EXPECT_EQ(read_bytes(target), "new bitmap");
     EXPECT_EQ(dir.entries(), std::vector<std::string>{"new"});
-    EXPECT_EQ(platform::list_files(dir.path() + "\\new", "*.*"), std::vector<std::string>{"preview.bmp"});
+    EXPECT_EQ(platform::list_files(dir.at("new"), "*.*"), std::vector<std::string>{"preview.bmp"});
     const std::string locked = dir.file("locked.bmp", "kept", FILE_ATTRIBUTE_READONLY);
-    EXPECT_EQ(error_of([&] { platform::write_file_atomically(locked, "lost"); }).first, 75);
-    EXPECT_EQ(contents(locked), "kept");
+    EXPECT_EQ(error_number([&] { platform::write_file_atomically(locked, "lost"); }), 75);
+    EXPECT_EQ(read_bytes(locked), "kept");
 }
 
 TEST(Win32Files, TemporaryFilesGoWhenLeavingOrAbandonedButNotWhileWritten) {
-    Folder dir;
-    platform::TempFile live = platform::create_temp_file(dir.path() + "\\.live");
+    wintest::TempFolder dir;
+    platform::TempFile live = platform::create_temp_file(dir.at(".live"));
     ASSERT_NE(live.handle, nullptr);
     const std::string abandoned = dir.file(".old.glimmerbox-tmp.AbCd12");
     platform::sweep_temp_files(dir.path());
@@ -129,45 +107,43 @@ TEST(Win32Files, TemporaryFilesGoWhenLeavingOrAbandonedButNotWhileWritten) {
     // The one still being written was left alone: it outlives its handle.
     ::CloseHandle(live.handle);
     EXPECT_TRUE(exists(live.path));
-    platform::TempFile pending = platform::create_temp_file(dir.path() + "\\.pending");
+    platform::TempFile pending = platform::create_temp_file(dir.at(".pending"));
     ASSERT_NE(pending.handle, nullptr);
     platform::set_leave_end_for_tests([](int) {});
     platform::leave_now(0);
     ::CloseHandle(pending.handle);  // as the end of the process closes it
     EXPECT_EQ(dir.entries(), std::vector<std::string>{});
-    EXPECT_EQ(platform::create_temp_file(dir.path() + "\\.late").handle, nullptr);
+    EXPECT_EQ(platform::create_temp_file(dir.at(".late")).handle, nullptr);
     platform::set_leave_end_for_tests(nullptr);
     platform::reset_leaving_for_tests();
 }
 
 TEST(Win32Files, DrivesAreLettersWithTheirFolderRemembered) {
     const auto drives = platform::read_drives("");
-    const auto c = std::find_if(drives.begin(), drives.end(), [](const auto& d) { return d.mount_point == "C:\\"; });
+    const auto c = std::ranges::find(drives, std::string("C:\\"), &platform::Drive::mount_point);
     ASSERT_NE(c, drives.end());
     EXPECT_EQ(c->spelled().substr(0, 2), "c:");
-    EXPECT_EQ(c->spelled().size() == 2 || c->spelled().substr(2, 2) == " [", true) << c->spelled();
-    ASSERT_TRUE(platform::parse_drive(c->spelled()));
-    EXPECT_EQ(platform::parse_drive(c->spelled())->mount_point, "C:\\");
+    EXPECT_TRUE(c->spelled().size() == 2 || c->spelled().substr(2, 2) == " [") << c->spelled();
+    EXPECT_EQ(platform::parse_drive(c->spelled()).value_or(platform::Drive{}).mount_point, "C:\\");
     EXPECT_FALSE(platform::parse_drive("c:\\pics"));
-    Folder dir;
+    wintest::TempFolder dir;
     const platform::Drive on = platform::drive_of(drives, dir.path());
     platform::remember_folder_on_drive(on, dir.path());
     EXPECT_EQ(platform::current_folder_of_drive(on), dir.path());
     // A letter no drive has cannot be read.
-    const DWORD used = ::GetLogicalDrives();
     char free_letter = 'Z';
-    while (free_letter > 'D' && (used & (1u << (free_letter - 'A')))) --free_letter;
+    while (free_letter > 'D' && (::GetLogicalDrives() & (1u << (free_letter - 'A')))) --free_letter;
     const platform::Drive gone{std::string(1, free_letter) + ":\\", ""};
-    EXPECT_EQ(error_of([&] { platform::current_folder_of_drive(gone); }).first, 68);
+    EXPECT_EQ(error_number([&] { platform::current_folder_of_drive(gone); }), 68);
 }
 
 TEST(Win32Files, PreviewGoesToTheRootWhereWritableElseLocalAppData) {
     EXPECT_EQ(platform::win32::choose_preview_bmp_path("C:\\", "C:\\unused"), "C:\\preview.bmp");
     EXPECT_FALSE(exists("C:\\glimmerbox-probe-" + std::to_string(::GetCurrentProcessId()) + ".tmp"));
-    Folder dir;
-    EXPECT_EQ(platform::win32::choose_preview_bmp_path(dir.path() + "\\no-such-root\\", dir.path()),
-              dir.path() + "\\Glimmerbox\\preview.bmp");
-    EXPECT_TRUE(platform::is_folder(dir.path() + "\\Glimmerbox"));
+    wintest::TempFolder dir;
+    EXPECT_EQ(platform::win32::choose_preview_bmp_path(dir.at("no-such-root\\"), dir.path()),
+              dir.at("Glimmerbox\\preview.bmp"));
+    EXPECT_TRUE(platform::is_folder(dir.at("Glimmerbox")));
 }
 
 }  // namespace

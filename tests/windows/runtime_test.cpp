@@ -1,27 +1,26 @@
 // The run time under Wine: post from any thread runs on the window thread
-// once the current event is done; the screen and twips; the guard behind a
-// real notification.
+// once the current event is done; the screen and twips; the manifest; the
+// guard behind a real notification.
 #include <atomic>
-#include <string>
 #include <stdexcept>
+#include <string>
 #include <thread>
 
 #include "gui_env.h"
-#include "platform/controls/form.h"
 #include "platform/core/error.h"
+#include "temp_folder.h"
 #include "words/catalogue.h"
 
 using namespace platform;
 
 namespace {
 
-class Runtime : public wintest::GuiTest {};
+using Runtime = wintest::GuiTest;
 
 TEST_F(Runtime, PostRunsOnTheWindowThreadOnceTheCurrentEventIsDone) {
     const DWORD window_thread = GetCurrentThreadId();
     std::atomic<DWORD> ran_on{0};
-    std::thread worker([&] { post([&] { ran_on = GetCurrentThreadId(); }); });
-    worker.join();
+    std::thread([&] { post([&] { ran_on = GetCurrentThreadId(); }); }).join();
     EXPECT_EQ(ran_on.load(), 0u);  // not inside post
     ASSERT_TRUE(eventually([&] { return ran_on.load() != 0; }));
     EXPECT_EQ(ran_on.load(), window_thread);
@@ -45,18 +44,10 @@ TEST_F(Runtime, TheManifestMakesTheNarrowCallsUtf8AndGivesTheIcon) {
     EXPECT_EQ(GetACP(), 65001u);
     EXPECT_NE(FindResourceA(nullptr, MAKEINTRESOURCEA(1), reinterpret_cast<LPCSTR>(RT_GROUP_ICON)), nullptr);
     // A name beyond the old code pages, through a narrow call and back.
-    char tmp[MAX_PATH];
-    GetTempPathA(MAX_PATH, tmp);
-    const std::string path = std::string(tmp) + "glimmerbox-\xc3\xa9t\xc3\xa9-\xe6\xa1\x9c.txt";
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    ASSERT_NE(file, INVALID_HANDLE_VALUE);
-    CloseHandle(file);
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA(path.c_str(), &found);
-    ASSERT_NE(search, INVALID_HANDLE_VALUE);
-    FindClose(search);
-    EXPECT_EQ(std::string(found.cFileName), path.substr(std::string(tmp).size()));
-    DeleteFileA(path.c_str());
+    wintest::TempFolder dir;
+    const std::string name = "glimmerbox-\xc3\xa9t\xc3\xa9-\xe6\xa1\x9c.txt";
+    CloseHandle(CreateFileA(dir.at(name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    EXPECT_EQ(dir.entries(), std::vector<std::string>{name});
 }
 
 // The real box, answered by a hook as soon as it is up.
@@ -75,21 +66,17 @@ LRESULT CALLBACK answer_no(int code, WPARAM wp, LPARAM lp) {
 
 TEST_F(Runtime, TheRealMessageBoxCarriesTheApplicationsTitleAndGivesTheAnswer) {
     g_hook = SetWindowsHookExA(WH_CALLWNDPROCRET, answer_no, nullptr, GetCurrentThreadId());
-    const int answer = show_message_box({"Delete it?", MsgIcon::Question, MsgButtons::YesNo, ""});
-    const std::string untitled = g_box_title;
+    EXPECT_EQ(show_message_box({"Delete it?", MsgIcon::Question, MsgButtons::YesNo, ""}), kAnswerNo);
+    EXPECT_EQ(g_box_title, "Glimmerbox");
     show_message_box({"Done", MsgIcon::None, MsgButtons::YesNo, "New File Name"});
     UnhookWindowsHookEx(g_hook);
-    EXPECT_EQ(answer, kAnswerNo);
-    EXPECT_EQ(untitled, "Glimmerbox");
     EXPECT_EQ(g_box_title, "New File Name");
 }
 
 TEST_F(Runtime, AButtonClickThatFailsIsShownInOurWordsAndTheProgramGoesOn) {
-    Form form(FormKind::TopLevel);
     auto& button = form.add<CommandButton>("cmd");
     button.on_click = [] { throw std::runtime_error("disk on fire"); };
-    HWND b = button.widget();
-    SendMessageA(form.client(), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(b), BN_CLICKED), reinterpret_cast<LPARAM>(b));
+    notify(button, BN_CLICKED);
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].icon, MsgIcon::Critical);
     EXPECT_EQ(boxes[0].text, "Glimmerbox met an unexpected problem.\n\ndisk on fire");
