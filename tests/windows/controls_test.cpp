@@ -89,30 +89,29 @@ TEST_F(Controls, AFileListShowsTheFilesInTheOrderItListsThemAndClicksOnChange) {
     ASSERT_EQ(list.list_count(), 5);
     EXPECT_EQ(rows(list), listed());
 
-    int clicks = 0;
-    list.on_click = [&] { ++clicks; };
+    list.on_click = record("click");
     list.set_list_index(2);
     list.set_list_index(2);
-    EXPECT_EQ(clicks, 1);
+    EXPECT_EQ(events.size(), 1u);
     EXPECT_EQ(SendMessageA(list.widget(), LB_GETCURSEL, 0, 0), 2);
     // The user's choice, and the same choice again by a notification.
     SendMessageA(list.widget(), LB_SETCURSEL, 0, 0);
     notify(list, LBN_SELCHANGE);
     notify(list, LBN_SELCHANGE);
-    EXPECT_EQ(clicks, 2);
+    EXPECT_EQ(events.size(), 2u);
     EXPECT_EQ(list.file_name(), list.list(0));
     // A mouse click on the entry already selected is a click too.
     RECT row{};
     SendMessageA(list.widget(), LB_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&row));
-    SendMessageA(list.widget(), WM_LBUTTONDOWN, MK_LBUTTON, wintest::at(row.left + 2, row.top + 2));
-    SendMessageA(list.widget(), WM_LBUTTONUP, 0, wintest::at(row.left + 2, row.top + 2));
-    EXPECT_EQ(clicks, 3);
+    SendMessageA(list.widget(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(row.left + 2, row.top + 2));
+    SendMessageA(list.widget(), WM_LBUTTONUP, 0, MAKELPARAM(row.left + 2, row.top + 2));
+    EXPECT_EQ(events.size(), 3u);
     EXPECT_EQ(list.list_index(), 0);
     // Held Down: the repeats move the selection at once, one click follows.
     for (int i = 0; i < 3; ++i) SendMessageA(list.widget(), WM_KEYDOWN, VK_DOWN, 1 | (1 << 30));
     EXPECT_EQ(list.list_index(), 3);
-    EXPECT_EQ(clicks, 3);
-    ASSERT_TRUE(eventually([&] { return clicks == 4; }));
+    EXPECT_EQ(events.size(), 3u);
+    ASSERT_TRUE(eventually([&] { return events.size() == 4; }));
     // A key reaches the handler with its classic code.
     std::int16_t key = 0;
     list.on_key_down = [&](std::int16_t& code, int) { key = code; };
@@ -133,9 +132,8 @@ TEST_F(Controls, DriveAndFolderListsFollowAPathAndChangeOnlyWhenItChanges) {
     const std::string path = folder.path();
     auto& drives = form.add<DriveList>("Drive1");
     auto& dirs = form.add<DirList>("Dir1");
-    int drive_changes = 0, dir_changes = 0;
-    drives.on_change = [&] { ++drive_changes; };
-    dirs.on_change = [&] { ++dir_changes; };
+    drives.on_change = record("drive");
+    dirs.on_change = record("dir");
 
     // A path names the drive that holds it, whatever the case of its letter.
     std::string lower = path;
@@ -146,11 +144,12 @@ TEST_F(Controls, DriveAndFolderListsFollowAPathAndChangeOnlyWhenItChanges) {
     const std::string drive = drives.drive();
     drives.set_drive(path);
     EXPECT_EQ(drive, drive_of(read_drives(services().mount_table_path), path).spelled());
-    EXPECT_EQ(drive_changes, drive == before ? 0 : 1);
+    EXPECT_EQ(events, drive == before ? Strings{} : Strings{"drive"});
+    events.clear();
 
     dirs.set_path(path);
     dirs.set_path(path);
-    EXPECT_EQ(dir_changes, 1);
+    EXPECT_EQ(events, Strings{"dir"});
     // The drive's root first, the folder itself highlighted, then its sub-folders.
     const int n = dirs.list_count();
     ASSERT_GE(n, 3);
@@ -164,7 +163,7 @@ TEST_F(Controls, DriveAndFolderListsFollowAPathAndChangeOnlyWhenItChanges) {
     SendMessageA(dirs.widget(), LB_SETCURSEL, static_cast<WPARAM>(n - 1), 0);
     SendMessageA(dirs.widget(), WM_KEYDOWN, VK_RETURN, 1);
     EXPECT_EQ(dirs.path(), path + "\\sub");
-    EXPECT_EQ(dir_changes, 2);
+    EXPECT_EQ(events, (Strings{"dir", "dir"}));
 }
 
 TEST_F(Controls, AComboRunsEveryChoiceAlsoOfTheEntryAlreadyChosenButNeverTypedText) {
@@ -213,15 +212,12 @@ TEST_F(Controls, WindowStatesAreTakenAtShowAndReadFromTheWindow) {
     EXPECT_EQ(child.window_state(), kStateMaximized);
     EXPECT_EQ(child.caption(), "Glimmerbox - Tarvolin");
     // A click on the frame's empty background.
-    int clicks = 0;
-    frame.on_click = [&] { ++clicks; };
-    SendMessageA(frame.client(), WM_LBUTTONUP, 0, wintest::at(2, 2));
-    EXPECT_EQ(clicks, 1);
+    frame.on_click = record("click");
+    SendMessageA(frame.client(), WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
     // The frame's close box asks; the window stays for the handler to decide.
-    int asked = 0;
-    frame.on_close = [&] { ++asked; };
+    frame.on_close = record("close");
     SendMessageA(frame.window(), WM_CLOSE, 0, 0);
-    EXPECT_EQ(asked, 1);
+    EXPECT_EQ(events, (Strings{"click", "close"}));
     EXPECT_TRUE(IsWindow(frame.window()));
 }
 
@@ -232,9 +228,8 @@ TEST_F(Controls, EnterPressesTheDefaultButtonEscTheCancelOneAndTabFollowsTheOrde
     ok.set_default(true);
     cancel.set_cancel(true);
     form.set_tab_order({&text, &ok, &cancel});
-    Strings pressed;
-    ok.on_click = [&] { pressed.push_back("ok"); };
-    cancel.on_click = [&] { pressed.push_back("cancel"); };
+    ok.on_click = record("ok");
+    cancel.on_click = record("cancel");
     form.show();
     text.set_focus();
     ASSERT_TRUE(text.has_focus());
@@ -244,8 +239,8 @@ TEST_F(Controls, EnterPressesTheDefaultButtonEscTheCancelOneAndTabFollowsTheOrde
     };
     key(VK_RETURN);
     key(VK_ESCAPE);
-    ASSERT_TRUE(eventually([&] { return pressed.size() == 2; }));
-    EXPECT_EQ(pressed, (Strings{"ok", "cancel"}));
+    ASSERT_TRUE(eventually([&] { return events.size() == 2; }));
+    EXPECT_EQ(events, (Strings{"ok", "cancel"}));
     for (CommandButton* next : {&ok, &cancel}) {
         key(VK_TAB);
         EXPECT_TRUE(eventually([&] { return next->has_focus(); })) << next->name();

@@ -1,11 +1,14 @@
 #pragma once
-// The fixture of the Windows GUI tests: a form, message boxes recorded through
-// the services (no real box), the end of the program recorded, and a wait
-// that serves the message loop until an effect shows.
+// The fixture of the Windows GUI tests: a form, handlers that note their
+// events, message boxes recorded through the services (no real box), the end
+// of the program recorded, and a wait that serves the message loop until an
+// effect shows.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <string>
 #include <vector>
 
 #include "platform/controls/form.h"
@@ -37,6 +40,10 @@ protected:
         }
         return true;
     }
+    // A handler that notes what happened in `events`.
+    std::function<void()> record(const std::string& what) {
+        return [this, what] { events.push_back(what); };
+    }
     // The notification the system's control sends its form.
     void notify(platform::Control& c, WORD code) {
         HWND w = c.widget();
@@ -44,11 +51,9 @@ protected:
     }
 
     platform::Form form{platform::FormKind::TopLevel};
+    std::vector<std::string> events;
     std::vector<platform::MessageBoxRequest> boxes;
     int ended = 0;
 };
-
-// A point of a window's client area as a mouse message carries it.
-inline LPARAM at(int x, int y) { return MAKELPARAM(x, y); }
 
 }  // namespace wintest

@@ -20,8 +20,7 @@
 
 using platform::Picture;
 using platform::err::kInvalidPicture;
-using wintest::error_number;
-using wintest::read_bytes;
+using namespace wintest;
 
 namespace {
 
@@ -50,25 +49,22 @@ std::string gif_claiming(unsigned w, unsigned h) {
     return std::string("GIF89a") + le16(w) + le16(h) + std::string("\0\0\0", 3) + "," + le32(0) + le16(w) +
            le16(h) + std::string("\0\x02\x02\x4c\x01\0;", 7);
 }
-std::string jpeg_claiming(unsigned w, unsigned h) {
-    return std::string("\xFF\xD8\xFF\xC0", 4) + be16(17) + "\x08" + be16(h) + be16(w) + "\x03" +
-           std::string("\x01\x22\0\x02\x11\x01\x03\x11\x01", 9) + std::string(64, '\0');
-}
 std::string png_claiming(unsigned w, unsigned h) {
     return std::string("\x89PNG\r\n\x1a\n", 8) + be32(13) + "IHDR" + be32(w) + be32(h) +
            std::string("\x08\x06\0\0\0", 5) + be32(0) + std::string(64, '\0');
 }
 // A baseline JPEG written by hand, flat mid-grey: each 8 x 8 block takes two
 // bits (a one-bit code for "no change" and one for "end of block"), so a
-// picture of many pixels comes in a file of an honest size.
-std::string grey_jpeg(unsigned w, unsigned h) {
+// picture of many pixels comes in a file of an honest size; without its
+// scan, it only claims its size.
+std::string grey_jpeg(unsigned w, unsigned h, bool scan = true) {
     std::string s("\xFF\xD8\xFF\xDB", 4);
     s += be16(67) + '\0' + std::string(64, '\x01');
     s += "\xFF\xC0" + be16(11) + '\x08' + be16(h) + be16(w) + std::string("\x01\x01\x11\x00", 4);
     const std::string one_code = '\x01' + std::string(15, '\0') + '\0';
     s += "\xFF\xC4" + be16(38) + '\0' + one_code + '\x10' + one_code;
     s += "\xFF\xDA" + be16(8) + std::string("\x01\x01\x00\x00\x3F\x00", 6);
-    const std::size_t bits = 2 * std::size_t((w + 7) / 8) * std::size_t((h + 7) / 8);
+    const std::size_t bits = scan ? 2 * std::size_t((w + 7) / 8) * std::size_t((h + 7) / 8) : 0;
     s += std::string((bits + 7) / 8, '\0');
     if (bits % 8) s.back() = char(0xFF >> (bits % 8));  // padded with ones
     return s + "\xFF\xD9";
@@ -83,9 +79,7 @@ std::string ico_claiming(unsigned w, unsigned h) {
 
 class WinPictures : public ::testing::Test {
 protected:
-    std::string file(const std::string& name) const { return dir_.at(name); }
-    std::string write(const std::string& name, const std::string& bytes) const { return dir_.file(name, bytes); }
-    wintest::TempFolder dir_;
+    TempFolder dir;
 };
 
 std::pair<int, int> size_of(const Picture& p) { return {p.width_px(), p.height_px()}; }
@@ -130,7 +124,7 @@ TEST_F(WinPictures, EachKindDecodesUprightToItsSizeAndColours) {
         {"o3.jpg", with_orientation(halves, 3), {40, 20}, {5, 10, kBlue}, {35, 10, kRed}},
     };
     for (const auto& c : cases) {
-        const Picture p = platform::load_picture(write(c.name, c.bytes));
+        const Picture p = platform::load_picture(dir.file(c.name, c.bytes));
         ASSERT_EQ(size_of(p), c.size) << c.name;
         for (const Spot& spot : {c.a, c.b}) EXPECT_EQ(colour_at(p, spot.x, spot.y), spot.colour) << c.name;
     }
@@ -145,11 +139,11 @@ TEST_F(WinPictures, LyingTruncatedAndMissingFilesAreRefusedBeforeAnythingIsAlloc
     for (const auto& [name, bytes] : std::vector<std::pair<std::string, std::string>>{
              {"bomb.bmp", bmp_claiming(60000, 60000)},
              {"bomb.gif", gif_claiming(60000, 60000)},
-             {"bomb.jpg", jpeg_claiming(60000, 60000)},
+             {"bomb.jpg", grey_jpeg(60000, 60000, false)},
              {"bomb.png", png_claiming(60000, 60000)},
              {"bomb.ico", ico_claiming(60000, 60000)},
              // Within the pixel limit, but not in a file of a few bytes.
-             {"lying.jpg", jpeg_claiming(12000, 12000)},
+             {"lying.jpg", grey_jpeg(12000, 12000, false)},
              {"lying.ico", ico_claiming(8000, 8000)},
              {"lying.bmp", bmp_claiming(2000, 2000)},  // too short for its rows
              // 1 GB of pixels in 27 KB: padding defeats a pixels-per-byte test, not the budget.
@@ -158,24 +152,24 @@ TEST_F(WinPictures, LyingTruncatedAndMissingFilesAreRefusedBeforeAnythingIsAlloc
              {"head.jpg", fixture("blue.jpg").substr(0, 100)},  // cut before its frame header
              {"empty.jpg", ""},
              {"text.jpg", "not a picture at all"}}) {
-        const std::string path = write(name, bytes);
+        const std::string path = dir.file(name, bytes);
         EXPECT_EQ(error_number([&] { platform::load_picture(path); }), kInvalidPicture) << name;
         EXPECT_EQ(error_number([&] { platform::load_cell_picture(path, 40, 40); }), kInvalidPicture) << name;
     }
     // 144 million pixels in 560 KB, honestly: at its own size only the budget refuses it.
-    const std::string large = write("large.jpg", grey_jpeg(12000, 12000));
+    const std::string large = dir.file("large.jpg", grey_jpeg(12000, 12000));
     EXPECT_EQ(error_number([&] { platform::load_picture(large); }), kInvalidPicture);
     EXPECT_EQ(budget.peak(), 0u) << "nothing was reserved for a refused file";
     EXPECT_LT(peak_memory() - peak_before, std::size_t(64) << 20) << "nor allocated by a decoder";
     // Its cell fits: the decoder's own copy and a few pixels of ours.
     EXPECT_EQ(colour_at(platform::load_cell_picture(large, 40, 40), 20, 20), 0x808080u);
-    EXPECT_EQ(error_number([&] { platform::load_picture(file("missing.jpg")); }), platform::err::kFileNotFound);
-    ASSERT_TRUE(::CreateDirectoryA(file("folder.jpg").c_str(), nullptr));
-    EXPECT_EQ(error_number([&] { platform::load_picture(file("folder.jpg")); }), platform::err::kFileNotFound);
+    EXPECT_EQ(error_number([&] { platform::load_picture(dir.at("missing.jpg")); }), platform::err::kFileNotFound);
+    ASSERT_TRUE(::CreateDirectoryA(dir.at("folder.jpg").c_str(), nullptr));
+    EXPECT_EQ(error_number([&] { platform::load_picture(dir.at("folder.jpg")); }), platform::err::kFileNotFound);
 }
 
 TEST_F(WinPictures, DecodingAheadKeepsToItsLimitStopFlagAndStamp) {
-    const std::string path = write("b.jpg", fixture("blue.jpg"));
+    const std::string path = dir.file("b.jpg", fixture("blue.jpg"));
     platform::FileStamp opened, now;
     EXPECT_TRUE(platform::load_picture_within(path, 40 * 30 * 4, opened).empty()) << "over the limit";
     ASSERT_TRUE(platform::file_stamp(path, now));
@@ -185,16 +179,16 @@ TEST_F(WinPictures, DecodingAheadKeepsToItsLimitStopFlagAndStamp) {
     const auto stop = std::make_shared<std::atomic<bool>>(true);
     EXPECT_TRUE(platform::load_picture_within(path, 1 << 20, opened, stop).empty()) << "stopped";
     // Rewritten in place, the file gives another stamp; a folder gives none.
-    write("b.jpg", fixture("red.bmp"));
+    dir.file("b.jpg", fixture("red.bmp"));
     ASSERT_TRUE(platform::file_stamp(path, now));
     EXPECT_NE(opened, now);
-    EXPECT_FALSE(platform::file_stamp(dir_.path(), now));
+    EXPECT_FALSE(platform::file_stamp(dir.path(), now));
 }
 
 TEST_F(WinPictures, ReducedCopiesFitTheirBoxAndStayUpright) {
-    const std::string blue = write("b.jpg", fixture("blue.jpg"));
-    const std::string turned = write("o6.jpg", with_orientation(fixture("halves.jpg"), 6));
-    const std::string gif = write("g.gif", fixture("green-then-blue.gif"));
+    const std::string blue = dir.file("b.jpg", fixture("blue.jpg"));
+    const std::string turned = dir.file("o6.jpg", with_orientation(fixture("halves.jpg"), 6));
+    const std::string gif = dir.file("g.gif", fixture("green-then-blue.gif"));
     EXPECT_EQ(size_of(platform::load_picture_fitting(blue, 20, 20)), std::pair(20, 15));
     EXPECT_EQ(size_of(platform::load_picture_fitting(blue, 400, 400)), std::pair(40, 30)) << "never enlarged";
     EXPECT_EQ(size_of(platform::load_picture_fitting(turned, 10, 10)), std::pair(5, 10));
@@ -205,15 +199,15 @@ TEST_F(WinPictures, ReducedCopiesFitTheirBoxAndStayUpright) {
     EXPECT_EQ(colour_at(cell, 4, 2), kRed);
     EXPECT_EQ(colour_at(cell, 4, 13), kBlue);
     EXPECT_EQ(colour_at(platform::load_cell_picture(gif, 5, 4), 2, 2), kGreen);
-    const std::string placed = write("placed.gif", fixture("placed.gif"));
+    const std::string placed = dir.file("placed.gif", fixture("placed.gif"));
     // The frame placed, then reduced.
     EXPECT_EQ(colour_at(platform::load_cell_picture(placed, 4, 3), 2, 1), kBlue);
     EXPECT_EQ(platform::twips_to_device_px_x(1440), 96) << "an inch at Wine's logical 96 DPI";
 }
 
 TEST_F(WinPictures, SavedBitmapRoundTripsAndNeverReplacesAReadOnlyFile) {
-    const Picture turned = platform::load_picture(write("o6.jpg", with_orientation(fixture("halves.jpg"), 6)));
-    const std::string out = file("out.bmp");
+    const Picture turned = platform::load_picture(dir.file("o6.jpg", with_orientation(fixture("halves.jpg"), 6)));
+    const std::string out = dir.at("out.bmp");
     platform::save_picture_bmp(turned, out);
     EXPECT_EQ(read_bytes(out).substr(28, 2), le16(24)) << "24 bits a pixel";
     const Picture again = platform::load_picture(out);
@@ -221,7 +215,7 @@ TEST_F(WinPictures, SavedBitmapRoundTripsAndNeverReplacesAReadOnlyFile) {
     EXPECT_EQ(colour_at(again, 10, 5), kRed);
     EXPECT_EQ(colour_at(again, 10, 35), kBlue);
 
-    const std::string kept = write("kept.bmp", "mine");
+    const std::string kept = dir.file("kept.bmp", "mine");
     ASSERT_TRUE(::SetFileAttributesA(kept.c_str(), FILE_ATTRIBUTE_READONLY));
     EXPECT_EQ(error_number([&] { platform::save_picture_bmp(turned, kept); }), platform::err::kPathFileAccess);
     EXPECT_TRUE(read_bytes(kept) == "mine") << "the read-only file was replaced";
@@ -231,9 +225,9 @@ TEST_F(WinPictures, SavedBitmapRoundTripsAndNeverReplacesAReadOnlyFile) {
 }
 
 TEST_F(WinPictures, PoolsDecodeAheadOnTheirThreads) {
-    const std::string blue = write("b.jpg", fixture("blue.jpg"));
-    const std::string red = write("r.bmp", fixture("red.bmp"));
-    const std::string broken = write("x.jpg", "broken");
+    const std::string blue = dir.file("b.jpg", fixture("blue.jpg"));
+    const std::string red = dir.file("r.bmp", fixture("red.bmp"));
+    const std::string broken = dir.file("x.jpg", "broken");
     platform::PicturePrefetch prefetch(10, 10);
     prefetch.enqueue({{0, blue}, {1, red}, {2, broken}});
     EXPECT_EQ(size_of(prefetch.take(0, blue)), std::pair(10, 10));

@@ -15,14 +15,11 @@
 
 namespace {
 
+using namespace wintest;
 using platform::Reason;
-using wintest::error_number;
-using wintest::error_of;
-using wintest::exists;
-using wintest::read_bytes;
 
 TEST(Win32Files, ListsPicturesAndFoldersApartLeavingOutHiddenAndSystemOnes) {
-    wintest::TempFolder dir;
+    TempFolder dir;
     for (const char* name : {"b.JPG", "a.gif", "C.bmp", "note.txt", "d.Ico"}) dir.file(name);
     dir.file("hidden.jpg", "x", FILE_ATTRIBUTE_HIDDEN);
     dir.file("system.bmp", "x", FILE_ATTRIBUTE_SYSTEM);
@@ -51,13 +48,13 @@ TEST(Win32Files, PathsJoinWithBackslashesAndNormalizeToTheDriveRoot) {
     };
     for (const auto& c : cases) EXPECT_EQ(c.got, c.want);
     // The system takes a doubled separator, as a join to a drive root makes.
-    wintest::TempFolder dir;
+    TempFolder dir;
     dir.file("x.gif");
     EXPECT_TRUE(exists(dir.path() + "\\\\x.gif"));
 }
 
 TEST(Win32Files, DeleteRefusesReadOnlyFilesAndFolders) {
-    wintest::TempFolder dir;
+    TempFolder dir;
     const std::string plain = dir.file("plain.jpg");
     const std::string locked = dir.file("locked.jpg", "x", FILE_ATTRIBUTE_READONLY);
     EXPECT_EQ(error_of([&] { platform::delete_file(locked); }), std::make_pair(75, Reason::ReadOnly));
@@ -68,7 +65,7 @@ TEST(Win32Files, DeleteRefusesReadOnlyFilesAndFolders) {
 }
 
 TEST(Win32Files, RenameNeverReplacesAndRefusesNamesWindowsCannotKeep) {
-    wintest::TempFolder dir;
+    TempFolder dir;
     const std::string a = dir.file("a.jpg", "first");
     EXPECT_EQ(error_number([&] { platform::rename_file_no_replace(a, dir.file("b.jpg", "second")); }), 58);
     EXPECT_EQ(read_bytes(a) + read_bytes(dir.at("b.jpg")), "firstsecond");
@@ -85,7 +82,7 @@ TEST(Win32Files, RenameNeverReplacesAndRefusesNamesWindowsCannotKeep) {
 }
 
 TEST(Win32Files, AtomicWritesReplaceWholeAndLeaveNoTemporaryFile) {
-    wintest::TempFolder dir;
+    TempFolder dir;
     const std::string target = dir.at("new\\preview.bmp");
     platform::write_file_atomically(target, "old bitmap");
     platform::write_file_atomically(target, "new bitmap");
@@ -98,7 +95,7 @@ TEST(Win32Files, AtomicWritesReplaceWholeAndLeaveNoTemporaryFile) {
 }
 
 TEST(Win32Files, TemporaryFilesGoWhenLeavingOrAbandonedButNotWhileWritten) {
-    wintest::TempFolder dir;
+    TempFolder dir;
     platform::TempFile live = platform::create_temp_file(dir.at(".live"));
     ASSERT_NE(live.handle, nullptr);
     const std::string abandoned = dir.file(".old.glimmerbox-tmp.AbCd12");
@@ -126,7 +123,7 @@ TEST(Win32Files, DrivesAreLettersWithTheirFolderRemembered) {
     EXPECT_TRUE(c->spelled().size() == 2 || c->spelled().substr(2, 2) == " [") << c->spelled();
     EXPECT_EQ(platform::parse_drive(c->spelled()).value_or(platform::Drive{}).mount_point, "C:\\");
     EXPECT_FALSE(platform::parse_drive("c:\\pics"));
-    wintest::TempFolder dir;
+    TempFolder dir;
     const platform::Drive on = platform::drive_of(drives, dir.path());
     platform::remember_folder_on_drive(on, dir.path());
     EXPECT_EQ(platform::current_folder_of_drive(on), dir.path());
@@ -140,7 +137,7 @@ TEST(Win32Files, DrivesAreLettersWithTheirFolderRemembered) {
 TEST(Win32Files, PreviewGoesToTheRootWhereWritableElseLocalAppData) {
     EXPECT_EQ(platform::win32::choose_preview_bmp_path("C:\\", "C:\\unused"), "C:\\preview.bmp");
     EXPECT_FALSE(exists("C:\\glimmerbox-probe-" + std::to_string(::GetCurrentProcessId()) + ".tmp"));
-    wintest::TempFolder dir;
+    TempFolder dir;
     EXPECT_EQ(platform::win32::choose_preview_bmp_path(dir.at("no-such-root\\"), dir.path()),
               dir.at("Glimmerbox\\preview.bmp"));
     EXPECT_TRUE(platform::is_folder(dir.at("Glimmerbox")));
