@@ -136,11 +136,9 @@ TEST_F(Controls, DriveAndFolderListsFollowAPathAndChangeOnlyWhenItChanges) {
     dirs.on_change = record("dir");
 
     // A path names the drive that holds it, whatever the case of its letter.
-    std::string lower = path;
-    lower[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(lower[0])));
     const std::string before = drives.drive();
     EXPECT_THROW(drives.set_drive("Q:\\ [none]"), Error);  // no such drive here
-    drives.set_drive(lower);
+    drives.set_drive(static_cast<char>(std::tolower(path[0])) + path.substr(1));
     const std::string drive = drives.drive();
     drives.set_drive(path);
     EXPECT_EQ(drive, drive_of(read_drives(services().mount_table_path), path).spelled());

@@ -215,8 +215,7 @@ TEST_F(WinPictures, SavedBitmapRoundTripsAndNeverReplacesAReadOnlyFile) {
     EXPECT_EQ(colour_at(again, 10, 5), kRed);
     EXPECT_EQ(colour_at(again, 10, 35), kBlue);
 
-    const std::string kept = dir.file("kept.bmp", "mine");
-    ASSERT_TRUE(::SetFileAttributesA(kept.c_str(), FILE_ATTRIBUTE_READONLY));
+    const std::string kept = dir.file("kept.bmp", "mine", FILE_ATTRIBUTE_READONLY);
     EXPECT_EQ(error_number([&] { platform::save_picture_bmp(turned, kept); }), platform::err::kPathFileAccess);
     EXPECT_TRUE(read_bytes(kept) == "mine") << "the read-only file was replaced";
     // Beneath a file, no folder can be made.

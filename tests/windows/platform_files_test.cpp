@@ -70,8 +70,8 @@ TEST(Win32Files, RenameNeverReplacesAndRefusesNamesWindowsCannotKeep) {
     EXPECT_EQ(error_number([&] { platform::rename_file_no_replace(a, dir.file("b.jpg", "second")); }), 58);
     EXPECT_EQ(read_bytes(a) + read_bytes(dir.at("b.jpg")), "firstsecond");
     EXPECT_EQ(error_number([&] { platform::rename_file_no_replace(a, dir.at("gone\\a.jpg")); }), 76);
-    for (const char* name : {"a:b.jpg", "a\"b.jpg", "a<b.jpg", "a>b.jpg", "a|b.jpg", "a*b.jpg", "a?b.jpg", "x.jpg.",
-                             "x.jpg ", "CON", "nul.jpg", "com1.gif", "", ".", ".."}) {
+    for (const char* name : {"a:b.jpg", "a\"b.jpg", "a<b.jpg", "a>b.jpg", "a|b.jpg", "a*b.jpg", "a?b.jpg",
+                             "x.jpg.", "x.jpg ", "CON", "nul.jpg", "com1.gif", "", ".", ".."}) {
         EXPECT_EQ(error_of([&] { platform::rename_file_no_replace(a, dir.at(name)); }),
                   std::make_pair(52, Reason::NameRefused))
             << name;
