@@ -18,6 +18,8 @@ namespace {
 using namespace wintest;
 using platform::Reason;
 
+bool exists(const std::string& path) { return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
 TEST(Win32Files, ListsPicturesAndFoldersApartLeavingOutHiddenAndSystemOnes) {
     TempFolder dir;
     for (const char* name : {"b.JPG", "a.gif", "C.bmp", "note.txt", "d.Ico"}) dir.file(name);

@@ -19,10 +19,6 @@ inline std::string read_bytes(const std::string& path) {
     return {std::istreambuf_iterator<char>(in), {}};
 }
 
-inline bool exists(const std::string& path) {
-    return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
 // The error a call throws: its number and reason; 0 when it throws none.
 template <class Call>
 std::pair<int, platform::Reason> error_of(Call call) {
