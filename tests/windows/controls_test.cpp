@@ -56,8 +56,7 @@ TEST_F(Controls, TheUsersScrollingMovesTowardTheMaximumAlsoWhenItIsTheSmaller) {
     bar.set_max(-100);
     bar.set_small_change(10);
     bar.set_large_change(40);
-    int changes = 0;
-    bar.on_change = [&] { ++changes; };
+    bar.on_change = record("change");
     // The user's requests to the form, then keys the system's bar turns into the same requests.
     const struct { UINT message; WORD code; int value; } steps[] = {
         {WM_VSCROLL, SB_LINEDOWN, -10}, {WM_VSCROLL, SB_PAGEDOWN, -50}, {WM_VSCROLL, SB_BOTTOM, -100},
@@ -68,7 +67,7 @@ TEST_F(Controls, TheUsersScrollingMovesTowardTheMaximumAlsoWhenItIsTheSmaller) {
         else SendMessageA(form.client(), WM_VSCROLL, step.code, reinterpret_cast<LPARAM>(bar.widget()));
         EXPECT_EQ(bar.value(), step.value) << step.code;
     }
-    EXPECT_EQ(changes, 6);
+    EXPECT_EQ(events.size(), 6u);
 }
 
 TEST_F(Controls, AFileListShowsTheFilesInTheOrderItListsThemAndClicksOnChange) {
@@ -106,10 +105,9 @@ TEST_F(Controls, AFileListShowsTheFilesInTheOrderItListsThemAndClicksOnChange) {
     EXPECT_EQ(events.size(), 3u);
     ASSERT_TRUE(eventually([&] { return events.size() == 4; }));
     // A key reaches the handler with its classic code.
-    std::int16_t key = 0;
-    list.on_key_down = [&](std::int16_t& code, int) { key = code; };
+    list.on_key_down = [&](std::int16_t& code, int) { events.push_back("key " + std::to_string(code)); };
     SendMessageA(list.widget(), WM_KEYDOWN, VK_DELETE, 1);
-    EXPECT_EQ(key, 46);
+    EXPECT_EQ(events.back(), "key 46");
     // The read-only attribute hides a file only when read-only files are left out.
     list.set_show_read_only(false);
     expect_shown_as_listed(list);

@@ -1,7 +1,7 @@
 #pragma once
 // The fixture of the Windows GUI tests: a form, handlers that note their
-// events, message boxes recorded through the services (no real box), the end
-// of the program recorded, and a wait that serves the message loop until an
+// events (the end of the program too), message boxes recorded through the
+// services (no real box), and a wait that serves the message loop until an
 // effect shows.
 #include <windows.h>
 
@@ -25,7 +25,7 @@ protected:
             boxes.push_back(r);
             return platform::kAnswerOk;
         };
-        s.end_program = [this] { ++ended; };
+        s.end_program = [this] { events.push_back("end of program"); };
         platform::install_services(s);
     }
 
@@ -53,7 +53,6 @@ protected:
     platform::Form form{platform::FormKind::TopLevel};
     std::vector<std::string> events;
     std::vector<platform::MessageBoxRequest> boxes;
-    int ended = 0;
 };
 
 }  // namespace wintest

@@ -81,6 +81,7 @@ TEST_F(Runtime, AButtonClickThatFailsIsShownInOurWordsAndTheProgramGoesOn) {
     EXPECT_EQ(boxes[0].icon, MsgIcon::Critical);
     EXPECT_EQ(boxes[0].text, "Glimmerbox met an unexpected problem.\n\ndisk on fire");
     EXPECT_EQ(boxes[0].title, "");  // shown with the application's title
+    EXPECT_EQ(events, std::vector<std::string>{});
 }
 
 }  // namespace
