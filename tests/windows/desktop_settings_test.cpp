@@ -19,9 +19,12 @@ constexpr unsigned kSendChange = platform::kSpifUpdateIniFileSendChange;
 
 // A value of the desktop's key as the system itself reads it: type and bytes.
 std::pair<DWORD, std::string> system_value(const char* name) {
+    HKEY key = nullptr;
+    if (::RegOpenKeyExA(HKEY_CURRENT_USER, kDesktop, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return {};
     char data[MAX_PATH] = {};
     DWORD type = 0, size = sizeof data;
-    ::RegGetValueA(HKEY_CURRENT_USER, kDesktop, name, RRF_RT_ANY, &type, data, &size);
+    ::RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(data), &size);
+    ::RegCloseKey(key);
     return {type, std::string(data, size)};
 }
 
