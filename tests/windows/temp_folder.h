@@ -52,11 +52,13 @@ public:
     // Writes a file, then gives it the attributes; its full path.
     std::string file(const std::string& name, const std::string& bytes = "x", DWORD attributes = 0) const {
         std::ofstream(at(name), std::ios::binary) << bytes;
-        return with(at(name), attributes);
+        if (attributes) ::SetFileAttributesA(at(name).c_str(), attributes);
+        return at(name);
     }
     std::string folder(const std::string& name, DWORD attributes = 0) const {
         ::CreateDirectoryA(at(name).c_str(), nullptr);
-        return with(at(name), attributes);
+        if (attributes) ::SetFileAttributesA(at(name).c_str(), attributes);
+        return at(name);
     }
     // A 1 x 1 red bitmap, for the wallpaper call.
     std::string bitmap(const std::string& name) const {
@@ -68,10 +70,6 @@ public:
     std::vector<std::string> entries() const { return entries_of(path_); }
 
 private:
-    static std::string with(const std::string& path, DWORD attributes) {
-        if (attributes) ::SetFileAttributesA(path.c_str(), attributes);
-        return path;
-    }
     static std::vector<std::string> entries_of(const std::string& folder) {
         std::vector<std::string> names;
         WIN32_FIND_DATAA found;
