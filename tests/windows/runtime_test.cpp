@@ -51,7 +51,6 @@ TEST_F(Runtime, TheManifestMakesTheNarrowCallsUtf8AndGivesTheIcon) {
 }
 
 // The real box, answered by a hook as soon as it is up.
-HHOOK g_hook = nullptr;
 std::string g_box_title;
 LRESULT CALLBACK answer_no(int code, WPARAM wp, LPARAM lp) {
     const auto* call = reinterpret_cast<const CWPRETSTRUCT*>(lp);
@@ -61,15 +60,15 @@ LRESULT CALLBACK answer_no(int code, WPARAM wp, LPARAM lp) {
         g_box_title = title;
         PostMessageA(call->hwnd, WM_COMMAND, IDNO, 0);
     }
-    return CallNextHookEx(g_hook, code, wp, lp);
+    return CallNextHookEx(nullptr, code, wp, lp);
 }
 
 TEST_F(Runtime, TheRealMessageBoxCarriesTheApplicationsTitleAndGivesTheAnswer) {
-    g_hook = SetWindowsHookExA(WH_CALLWNDPROCRET, answer_no, nullptr, GetCurrentThreadId());
+    const HHOOK hook = SetWindowsHookExA(WH_CALLWNDPROCRET, answer_no, nullptr, GetCurrentThreadId());
     EXPECT_EQ(show_message_box({"Delete it?", MsgIcon::Question, MsgButtons::YesNo, ""}), kAnswerNo);
     EXPECT_EQ(g_box_title, "Glimmerbox");
     show_message_box({"Done", MsgIcon::None, MsgButtons::YesNo, "New File Name"});
-    UnhookWindowsHookEx(g_hook);
+    UnhookWindowsHookEx(hook);
     EXPECT_EQ(g_box_title, "New File Name");
 }
 
