@@ -43,6 +43,7 @@ TEST_F(ImageDisplayTest, BarsOnlyBeyondTheRoomAndAnOverflowingMaximumKeepsThePre
     const int before = b.VScroll1.max();
     select_file(b, "d_huge.bmp");  // the maximum overflows and the previous one stays
     EXPECT_EQ(b.VScroll1.max(), before);
+    EXPECT_EQ(b.VScroll1.value(), b.VScroll1.min());  // at home with its picture
     EXPECT_TRUE(b.VScroll1.visible());  // the later steps still ran
     select_file(b, "c_wider.bmp");
     EXPECT_FALSE(b.VScroll1.visible());

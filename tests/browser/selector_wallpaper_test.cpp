@@ -6,6 +6,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <filesystem>
@@ -101,15 +102,29 @@ TEST_F(SelectorTest, SlideShowFromTheSecondEntryItWrapsAndPassesOverAnUnreadable
     EXPECT_EQ(wallpaper_paths(), (Names{at("b.bmp"), at("a.bmp"), at("b.bmp")}));
     EXPECT_EQ(widths, (std::vector<int>{300, 300, 150, 300, 300}));
     EXPECT_EQ(b.File1.file_name(), "c.gif");
+    b.neighbour_pictures.wait_idle();  // the first entry, next after the last, is decoded ahead
+    const Names held = b.neighbour_pictures.held_paths();
+    EXPECT_NE(std::find(held.begin(), held.end(), at("a.bmp")), held.end());
     EXPECT_EQ(b.Timer1.interval(), 1000);
     EXPECT_TRUE(recorded.boxes.empty());
-
-    b.Dir1.set_path(home.make_folder("pictures/empty"));  // an empty list sets nothing
-    recorded.wallpapers.clear();
-    choose(b, 1);
+    // The list shrinks below the next entry: the show starts again from the first.
     tick(b);
-    EXPECT_TRUE(wallpaper_paths().empty());
-    EXPECT_EQ(b.Timer1.interval(), 1000);
+    tick(b);
+    std::filesystem::remove(at("c.gif"));
+    b.File1.refresh();
+    tick(b);
+    EXPECT_EQ(wallpaper_paths().back(), at("a.bmp"));
+
+    // A list of one picture shows it, an empty one sets nothing.
+    home.write_file("pictures/one/a.bmp", bmp_bytes(10, 5));
+    for (const auto& [folder, wallpapers] : {std::pair{"one", 1u}, {"empty", 0u}}) {
+        b.Dir1.set_path(home.make_folder(std::string("pictures/") + folder));
+        recorded.wallpapers.clear();
+        choose(b, 1);
+        tick(b);
+        EXPECT_EQ(wallpaper_paths().size(), wallpapers) << folder;
+        EXPECT_EQ(b.Timer1.interval(), 1000);
+    }
 }
 
 TEST_F(SelectorTest, SlideShowABitmapThatCannotBeWrittenIsNoWallpaper) {

@@ -189,6 +189,10 @@ TEST_F(ThumbsTest, CellsHoldCopiesNoLargerThanTheirBoxOrNothing) {
     EXPECT_EQ(t.Image1[2]->picture().width_px(), box_w);  // the icon's 64 px image
     EXPECT_EQ(t.Image1[63]->picture().height_px(), box_h);
     EXPECT_EQ(t.Image1[64]->picture().width_px(), 12);
+    // Enlarged, a picture lies above the cells after it.
+    const QWidget* big = t.Image1[t.first_index]->widget();
+    t.Image1_Click(t.first_index);
+    EXPECT_EQ(big->parentWidget()->childAt(t.Image1[t.first_index + 9]->widget()->geometry().center()), big);
 }
 
 TEST_F(ThumbsTest, ThirtyThreeThousandPicturesOpenAndPagePastSixteenBitIndices) {
@@ -215,6 +219,9 @@ TEST_F(ThumbsTest, ThirtyThreeThousandPicturesOpenAndPagePastSixteenBitIndices) 
     EXPECT_FALSE(t.Image1[32799]->visible());
     t.Image1_Click(32803);
     EXPECT_EQ(t.zoom_index, 32803);
+    // Paged away from and back to while enlarged, it is a cell again.
+    t.VScroll1.set_value(4099);
+    EXPECT_EQ(t.Image1[32803]->widget()->size(), t.Image1[32792]->widget()->size());
 }
 
 TEST_F(ThumbsTest, NamesShowAsSpelledAndWholeUnderCellsInTooltipsAndInMessageBoxes) {
@@ -282,7 +289,7 @@ TEST_F(ThumbsTest, ThumbnailViewAskedAgainWhileLoadingShowsTheNewFolder) {
 }
 
 // Events from the page loop's pump coming back into the window; loaded pages are not loaded again.
-TEST_F(ThumbsTest, PagesLoadOnceInOrderAndChangesWhileLoadingAreServedAfterwards) {
+TEST_F(ThumbsTest, PagesLoadOnceInOrderChangesWhileLoadingAreServedAfterwardsAndClosingStopsTheLoop) {
     make_pictures(200);
     frmThumbnails& t = open();
     t.form().show();
@@ -321,26 +328,22 @@ TEST_F(ThumbsTest, PagesLoadOnceInOrderAndChangesWhileLoadingAreServedAfterwards
     int shown = 0;
     for (const auto& cell : t.Image1) shown += cell->visible();
     EXPECT_EQ(shown, 56);
-}
 
-TEST_F(ThumbsTest, ClosingWhileLoadingStopsTheLoopAndTheWindowGoesAfterwards) {
-    make_pictures(200);
-    frmThumbnails& t = open();
-    t.form().show();
+    // Closed while a page loads: the loop stops, the unload step runs at once (main_browser on the
+    // saved folder), nothing after that picture is announced, and the window goes once the loop returned.
     QPointer<QWidget> window(t.form().window());
     ASSERT_FALSE(windows::main_browser_loaded());
     on_pump = [&](const std::string& text) {
-        if (text == loading(60) && windows::thumbnails().loaded()) t.form().window()->close();
+        if (text == loading(160) && windows::thumbnails().loaded()) t.form().window()->close();
     };
-    t.VScroll1.set_value(3);
-    // The unload step ran at once, main_browser on the saved folder; nothing after picture 60 announced.
+    t.VScroll1.set_value(14);
     EXPECT_FALSE(windows::thumbnails().loaded());
     ASSERT_TRUE(windows::main_browser_loaded());
     EXPECT_EQ(windows::main_browser().File1.path(), pictures);
-    EXPECT_EQ(last_message(), loading(60));
+    EXPECT_EQ(last_message(), loading(160));
     on_pump = nullptr;
     settle();
-    EXPECT_TRUE(window.isNull());  // gone once its loop had returned
+    EXPECT_TRUE(window.isNull());
 }
 
 }  // namespace
