@@ -53,9 +53,14 @@ TEST_F(LayoutTest, EveryWindowsControlsFitInsideItApartWithTheirCaptionsAndTabIn
     home.write_file("pictures/b.bmp", bmp_bytes(20, 10));
     start_program(pictures);
     frmBMPView& b = start_browser();
-    {
-        SCOPED_TRACE("browser");
-        check_layout(b.form(), {"File1", "Drive1", "Dir1", "Filter1"});
+    const Names browser_tabs = {"File1", "Drive1", "Dir1", "Filter1"};
+    for (const char* state : {"browser", "picture alone", "browser again"}) {
+        SCOPED_TRACE(state);
+        check_layout(b.form(), b.File1.visible() ? browser_tabs : Names{});
+        if (!b.File1.visible()) {
+            EXPECT_EQ(b.Image1.widget()->pos(), b.File1.widget()->pos());
+        }
+        b.Image1_Click();  // the picture takes the whole window, or gives it back
     }
     double_click(b, "a.jpg");
     {
