@@ -87,6 +87,8 @@ TEST_F(ImageDisplayTest, TheBarsFollowTheSelectorInTheTabOrderAndScrollToPaintBe
     select_file(b, "big.jpg");
     ASSERT_TRUE(b.Image1.picture().data()->rest);
     ASSERT_TRUE(b.VScroll1.visible() && b.HScroll1.visible());
+    for (const QWidget* bar : {b.VScroll1.widget(), b.HScroll1.widget()})  // above the picture
+        EXPECT_EQ(b.form().client()->childAt(bar->geometry().center()), bar);
     QApplication::setActiveWindow(frame().form().window());
     b.Filter1.set_focus();
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
@@ -114,6 +116,8 @@ TEST_F(ImageDisplayTest, NeighboursDecodedAheadAreNeverShownStaleAndGoWithTheirF
         b.neighbour_pictures.wait_idle();
         return b.neighbour_pictures.held_paths();
     };
+    select_file(b, "a.bmp");
+    EXPECT_EQ(held(), Names{at("b.bmp")});
     select_file(b, "b.bmp");
     EXPECT_EQ(held(), (Names{at("c.bmp"), at("a.bmp")}));  // the next first
     // c is replaced under its name before the key: the new picture shows.

@@ -121,10 +121,11 @@ TEST_F(ThumbsTest, PagesFillTheRoomExactlyAndTheBarOnlyWhenAPageIsNotEnough) {
         EXPECT_EQ(t.cols_per_row, g.cols);
         EXPECT_EQ(t.VScroll1.visible(), g.max > 0);
         EXPECT_EQ(g.max > 0 ? t.VScroll1.max() : 0, g.max);
-        int shown = 0, right = 0, bottom = 0;
+        int shown = 0, right = 0, bottom = 0, top = 1 << 30;
         for (const auto& cell : t.Image1) {
             if (!cell->visible()) continue;
             ++shown;
+            top = std::min(top, int(cell->top()));
             right = std::max(right, int(cell->left() + cell->width()));
             bottom = std::max(bottom, int(cell->top() + cell->height()));
         }
@@ -133,6 +134,7 @@ TEST_F(ThumbsTest, PagesFillTheRoomExactlyAndTheBarOnlyWhenAPageIsNotEnough) {
         if (g.max == 0) continue;
         EXPECT_EQ(t.VScroll1.large_change(), g.rows);
         EXPECT_GE(t.VScroll1.left(), right);
+        EXPECT_EQ(t.VScroll1.top(), top);  // level with the first row
         EXPECT_LE(t.VScroll1.left() + t.VScroll1.width(), g.cols > 1 ? g.view_w : 1 << 30);
     }
     empty_folder();

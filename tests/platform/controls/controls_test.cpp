@@ -81,6 +81,7 @@ TEST_F(ControlsTest, EventsOnRealChangesNestInOrderAndErrorsReachTheSetter) {
 
 TEST_F(ControlsTest, ScrollValuesAreSixteenBitAndTwipsRoundToPixels) {
     auto& bar = form.add<ScrollBar>("bar", Orientation::Vertical);
+    EXPECT_EQ(bar.max(), 32767);  // a new bar's range
     bar.set_min(-32768);
     bar.set_max(32767);
     EXPECT_THROW(bar.set_max(32768), Error);
@@ -314,6 +315,8 @@ TEST_F(ControlsTest, ComboRunsEveryChosenEntryButNeverTypedTextAndListsEntriesWh
     }
     EXPECT_EQ(clicks, 2);
     EXPECT_EQ(combo.list_count(), 3);
+    combo.set_list_index(2);
+    EXPECT_EQ(field->cursorPosition(), 0);  // a long entry shows its start
     // The wheel over the closed box chooses nothing.
     combo.set_list_index(0);
     clicks = 0;
