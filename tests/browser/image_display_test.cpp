@@ -43,6 +43,7 @@ TEST_F(ImageDisplayTest, BarsOnlyBeyondTheRoomAndAnOverflowingMaximumKeepsThePre
     const int before = b.VScroll1.max();
     select_file(b, "d_huge.bmp");  // the maximum overflows and the previous one stays
     EXPECT_EQ(b.VScroll1.max(), before);
+    EXPECT_EQ(b.VScroll1.value(), b.VScroll1.min());  // at home with its picture
     EXPECT_TRUE(b.VScroll1.visible());  // the later steps still ran
     select_file(b, "c_wider.bmp");
     EXPECT_FALSE(b.VScroll1.visible());
@@ -86,6 +87,8 @@ TEST_F(ImageDisplayTest, TheBarsFollowTheSelectorInTheTabOrderAndScrollToPaintBe
     select_file(b, "big.jpg");
     ASSERT_TRUE(b.Image1.picture().data()->rest);
     ASSERT_TRUE(b.VScroll1.visible() && b.HScroll1.visible());
+    for (const QWidget* bar : {b.VScroll1.widget(), b.HScroll1.widget()})  // above the picture
+        EXPECT_EQ(b.form().client()->childAt(bar->geometry().center()), bar);
     QApplication::setActiveWindow(frame().form().window());
     b.Filter1.set_focus();
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
@@ -113,6 +116,8 @@ TEST_F(ImageDisplayTest, NeighboursDecodedAheadAreNeverShownStaleAndGoWithTheirF
         b.neighbour_pictures.wait_idle();
         return b.neighbour_pictures.held_paths();
     };
+    select_file(b, "a.bmp");
+    EXPECT_EQ(held(), Names{at("b.bmp")});
     select_file(b, "b.bmp");
     EXPECT_EQ(held(), (Names{at("c.bmp"), at("a.bmp")}));  // the next first
     // c is replaced under its name before the key: the new picture shows.

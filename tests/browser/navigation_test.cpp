@@ -34,9 +34,23 @@ protected:
     }
 };
 
-TEST_F(NavigationTest, AVanishedFolderGivesAMessageOrWhenRestoredNoneAndOpeningOneResetsTheWindow) {
+// The selector's first entry and keys in the folder list read the folder again; a vanished folder gives
+// a message, or when restored none, and opening a folder resets the window.
+TEST_F(NavigationTest, FoldersAreReadAgainAndAVanishedOneGivesAMessageUnlessRestored) {
     start_program(pictures);
     frmBMPView& b = start_browser();
+    home.write_file("pictures/new.jpg", "x");
+    auto* combo = static_cast<QComboBox*>(b.Filter1.widget());
+    emit combo->activated(0);  // the pattern is already the pictures' pattern
+    EXPECT_EQ(listed(b), (Names{"new.jpg", "top.bmp"}));
+
+    home.write_file("pictures/newer.gif", "x");
+    b.Timer1.set_interval(1000);
+    QTest::keyClick(b.Dir1.widget(), Qt::Key_Down);  // highlights "holiday" without opening it
+    EXPECT_EQ(listed(b), (Names{"new.jpg", "newer.gif", "top.bmp"}));
+    EXPECT_EQ(b.Timer1.interval(), 0);
+    EXPECT_EQ(b.Dir1.path(), pictures);
+
     auto* list = static_cast<QListWidget*>(b.Dir1.widget());
     std::filesystem::remove_all(pictures + "/other");
     emit list->itemDoubleClicked(dir_item(b, pictures + "/other"));
@@ -59,22 +73,6 @@ TEST_F(NavigationTest, AVanishedFolderGivesAMessageOrWhenRestoredNoneAndOpeningO
     b.Restore_Dir();
     EXPECT_EQ(b.Dir1.path(), pictures + "/holiday");
     EXPECT_TRUE(recorded.boxes.empty());
-}
-
-TEST_F(NavigationTest, TheSelectorsFirstEntryAndKeysInTheFolderListReadTheFolderAgain) {
-    start_program(pictures);
-    frmBMPView& b = start_browser();
-    home.write_file("pictures/new.jpg", "x");
-    auto* combo = static_cast<QComboBox*>(b.Filter1.widget());
-    emit combo->activated(0);  // the pattern is already the pictures' pattern
-    EXPECT_EQ(listed(b), (Names{"new.jpg", "top.bmp"}));
-
-    home.write_file("pictures/newer.gif", "x");
-    b.Timer1.set_interval(1000);
-    QTest::keyClick(b.Dir1.widget(), Qt::Key_Down);  // highlights "holiday" without opening it
-    EXPECT_EQ(listed(b), (Names{"new.jpg", "newer.gif", "top.bmp"}));
-    EXPECT_EQ(b.Timer1.interval(), 0);
-    EXPECT_EQ(b.Dir1.path(), pictures);
 }
 
 // Listed by name with every letter's case folded: "young" before "ZED".

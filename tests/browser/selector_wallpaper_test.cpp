@@ -6,6 +6,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <filesystem>
@@ -33,12 +34,10 @@ protected:
         reader.setFormat("bmp");
         return reader.read().size();
     }
-    // The show started on `first`, in a pictures folder of a.jpg and b.jpg unless filled before.
-    frmBMPView& start_show(const std::string& first = "a.jpg") {
-        if (std::filesystem::is_empty(pictures)) {
-            home.write_file("pictures/a.jpg", jpeg_bytes(40, 30));
-            home.write_file("pictures/b.jpg", jpeg_bytes(50, 30));
-        }
+    // The show started on `first`, in a pictures folder that holds a.bmp and b.bmp besides what the test wrote.
+    frmBMPView& start_show(const std::string& first = "a.bmp") {
+        home.write_file("pictures/a.bmp", bmp_bytes(10, 5));
+        home.write_file("pictures/b.bmp", bmp_bytes(20, 5));
         start_program(pictures);
         frmBMPView& b = start_browser();
         select_file(b, first);
@@ -88,8 +87,6 @@ TEST_F(SelectorTest, StyleStoredFirstAndOnlyGifAndJpgOfAnyCaseConvertedAtTheirOw
 }
 
 TEST_F(SelectorTest, SlideShowFromTheSecondEntryItWrapsAndPassesOverAnUnreadableFile) {
-    home.write_file("pictures/a.bmp", bmp_bytes(10, 5));
-    home.write_file("pictures/b.bmp", bmp_bytes(20, 5));
     home.write_file("pictures/c.gif", "not a picture");
     frmBMPView& b = start_show("b.bmp");
     std::vector<int> widths;
@@ -101,24 +98,37 @@ TEST_F(SelectorTest, SlideShowFromTheSecondEntryItWrapsAndPassesOverAnUnreadable
     EXPECT_EQ(wallpaper_paths(), (Names{at("b.bmp"), at("a.bmp"), at("b.bmp")}));
     EXPECT_EQ(widths, (std::vector<int>{300, 300, 150, 300, 300}));
     EXPECT_EQ(b.File1.file_name(), "c.gif");
+    b.neighbour_pictures.wait_idle();  // the first entry, next after the last, is decoded ahead
+    const Names held = b.neighbour_pictures.held_paths();
+    EXPECT_NE(std::find(held.begin(), held.end(), at("a.bmp")), held.end());
     EXPECT_EQ(b.Timer1.interval(), 1000);
     EXPECT_TRUE(recorded.boxes.empty());
-
-    b.Dir1.set_path(home.make_folder("pictures/empty"));  // an empty list sets nothing
-    recorded.wallpapers.clear();
-    choose(b, 1);
+    // The list shrinks below the next entry: the show starts again from the first.
     tick(b);
-    EXPECT_TRUE(wallpaper_paths().empty());
-    EXPECT_EQ(b.Timer1.interval(), 1000);
+    tick(b);
+    std::filesystem::remove(at("c.gif"));
+    b.File1.refresh();
+    tick(b);
+    EXPECT_EQ(wallpaper_paths().back(), at("a.bmp"));
+
+    // A list of one picture shows it, an empty one sets nothing.
+    home.write_file("pictures/one/a.bmp", bmp_bytes(10, 5));
+    for (const auto& [folder, wallpapers] : {std::pair{"one", 1u}, {"empty", 0u}}) {
+        b.Dir1.set_path(home.make_folder(std::string("pictures/") + folder));
+        recorded.wallpapers.clear();
+        choose(b, 1);
+        tick(b);
+        EXPECT_EQ(wallpaper_paths().size(), wallpapers) << folder;
+        EXPECT_EQ(b.Timer1.interval(), 1000);
+    }
 }
 
 TEST_F(SelectorTest, SlideShowABitmapThatCannotBeWrittenIsNoWallpaper) {
     home.write_file("pictures/a.jpg", jpeg_bytes(40, 30));
-    home.write_file("pictures/b.bmp", bmp_bytes(20, 5));
     // A preview nobody may write is refused, even to root.
     const std::string preview = home.write_file(".local/share/glimmerbox/preview.bmp", "kept");
     ::chmod(preview.c_str(), 0444);
-    frmBMPView& b = start_show();
+    frmBMPView& b = start_show("a.jpg");
     tick(b);
     tick(b);
     EXPECT_EQ(frame().form().caption(), "b.bmp");
@@ -131,9 +141,7 @@ TEST_F(SelectorTest, SlideShowABitmapThatCannotBeWrittenIsNoWallpaper) {
 // the show runs until the user brings the frame back.
 TEST_F(SelectorTest, SlideShowWhereMinimisingGoesUnreportedStopsOnlyOnceTheFrameIsActivated) {
     services.reports_minimised = [] { return false; };
-    home.write_file("pictures/a.bmp", bmp_bytes(10, 5));
-    home.write_file("pictures/b.bmp", bmp_bytes(20, 5));
-    frmBMPView& b = start_show("a.bmp");
+    frmBMPView& b = start_show();
     // Focus was on the list, comes back when it closes, leaves the minimised frame; its state reads normal.
     for (QWidget* focus : std::initializer_list<QWidget*>{nullptr, frame().form().window(), nullptr})
         QApplication::setActiveWindow(focus);
@@ -172,12 +180,10 @@ struct HeldDesktop {
 class HeldDesktopTest : public SelectorTest, public ::testing::WithParamInterface<bool> {};
 
 TEST_P(HeldDesktopTest, SlideShowTheWindowsGoOnAndTheWallpapersKeepTheOrderAndStyleAsked) {
-    home.write_file("pictures/a.bmp", bmp_bytes(10, 5));
-    home.write_file("pictures/b.bmp", bmp_bytes(20, 5));
     home.write_file("pictures/u.bmp", bmp_bytes(30, 5));
     HeldDesktop desktop;
     services.desktop_wallpaper = desktop.backend(recorded);
-    frmBMPView& show = start_show("a.bmp");
+    frmBMPView& show = start_show();
     show.Timer1_Timer();
     const int next = show.file_index;
     show.Timer1_Timer();  // the first wallpaper is still on its way: this tick is left out
@@ -205,7 +211,6 @@ TEST_P(HeldDesktopTest, SlideShowTheWindowsGoOnAndTheWallpapersKeepTheOrderAndSt
 INSTANTIATE_TEST_SUITE_P(OtherWindowFirst, HeldDesktopTest, ::testing::Bool());
 
 TEST_F(SelectorTest, SlideShowAFaultOnTheWayToTheDesktopIsShownAtOnceAndTheNextChoiceStillGoes) {
-    home.write_file("pictures/a.bmp", bmp_bytes(10, 5));
     home.write_file("pictures/u.bmp", bmp_bytes(30, 5));
     bool faulty = true;  // the first call only; read and written on the hand-off thread
     services.desktop_wallpaper = [&](const std::string& path, WallpaperStyle style) {
@@ -213,7 +218,7 @@ TEST_F(SelectorTest, SlideShowAFaultOnTheWayToTheDesktopIsShownAtOnceAndTheNextC
         recorded.wallpapers.emplace_back(path, style);
         return true;
     };
-    frmBMPView& b = start_show("a.bmp");
+    frmBMPView& b = start_show();
     b.Timer1_Timer();
     platform::wait_for_wallpapers();
     QCoreApplication::processEvents();  // the fault, posted by the hand-off thread

@@ -40,6 +40,7 @@ TEST_F(RenameTest, RefusedNamesSayWhyChangeNothingAndTheNextOkMovesIntoASubfolde
     home.make_folder("pictures/sub");
     const std::string sunset = read_file_bytes(at("Sunset.jpg"));
     double_click(b, "Sunset.jpg");
+    EXPECT_EQ(dialog().txtNewName.text(), "*.jpg");  // the extension kept, the name to type
     // The whole sentence, so that a value put in the wrong place shows; a
     // long name is shortened in its middle.
     const std::pair<std::string, std::string> refusals[] = {

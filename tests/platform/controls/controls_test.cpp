@@ -81,6 +81,7 @@ TEST_F(ControlsTest, EventsOnRealChangesNestInOrderAndErrorsReachTheSetter) {
 
 TEST_F(ControlsTest, ScrollValuesAreSixteenBitAndTwipsRoundToPixels) {
     auto& bar = form.add<ScrollBar>("bar", Orientation::Vertical);
+    EXPECT_EQ(bar.max(), 32767);  // a new bar's range
     bar.set_min(-32768);
     bar.set_max(32767);
     EXPECT_THROW(bar.set_max(32768), Error);
@@ -97,6 +98,8 @@ TEST_F(ControlsTest, ScrollValuesAreSixteenBitAndTwipsRoundToPixels) {
         label.set_height(twips);
         EXPECT_EQ(label.widget()->geometry(), QRect(px, px, px, px)) << twips;
     }
+    // Taken out of its form, a control is gone from view at once, before its memory goes.
+    EXPECT_FALSE(form.take(label)->widget()->isVisibleTo(form.client()));
 }
 
 // A window minimised from code, where the window system then calls it normal (as Wayland does) or
@@ -257,6 +260,7 @@ TEST_F(ControlsTest, ListsClickOnEveryMoveAndOnTheSelectedEntry) {
     }
     files.set_list_index(3);
     EXPECT_EQ(clicks, 1);
+    for (int outside : {-1, files.list_count()}) EXPECT_THROW(files.list(outside), Error) << outside;
     for (int n = 0; n < 2; ++n) click_row(files.widget(), 1);
     EXPECT_EQ(files.list_index(), 1);
     EXPECT_EQ(clicks, 3);
@@ -311,6 +315,8 @@ TEST_F(ControlsTest, ComboRunsEveryChosenEntryButNeverTypedTextAndListsEntriesWh
     }
     EXPECT_EQ(clicks, 2);
     EXPECT_EQ(combo.list_count(), 3);
+    combo.set_list_index(2);
+    EXPECT_EQ(field->cursorPosition(), 0);  // a long entry shows its start
     // The wheel over the closed box chooses nothing.
     combo.set_list_index(0);
     clicks = 0;
@@ -318,6 +324,7 @@ TEST_F(ControlsTest, ComboRunsEveryChosenEntryButNeverTypedTextAndListsEntriesWh
     EXPECT_EQ(clicks, 0);
     EXPECT_EQ(combo.list_index(), 0);
     auto* box = static_cast<QComboBox*>(combo.widget());
+    while (box->count() <= box->maxVisibleItems()) combo.add_item("more");  // the list scrolls
     box->showPopup();
     QAbstractItemView* view = box->view();
     ASSERT_TRUE(view->isVisible());
