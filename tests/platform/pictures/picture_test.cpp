@@ -170,40 +170,6 @@ QImage decoded_whole(const std::string& bytes) {
     return reader.read().convertToFormat(QImage::Format_RGB32);
 }
 
-TEST_F(VisibleFirst, APictureComesPartFirstOnlyWhenThatSavesMuchAndCompletesToTheWholeDecode) {
-    const struct Case {
-        const char* what;
-        std::string bytes;
-        bool part_first;
-    } cases[] = {
-        {"a JPEG many times the part", ts::jpeg_bytes(1200, 900), true},
-        {"a JPEG under twice the part", ts::jpeg_bytes(250, 100), false},
-        {"a PNG many times the part", ts::png_bytes(1200, 900), false},
-        {"a JPEG turned by its EXIF orientation", ts::jpeg_with_orientation(1200, 900, 6), false},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        const std::string path = dir_.write_file("picture", c.bytes);
-        RestThreadHeld held;
-        const Picture picture = platform::load_picture(path);
-        const QImage want = decoded_whole(c.bytes);
-        EXPECT_EQ(QSize(picture.width_px(), picture.height_px()), want.size());
-        const platform::PictureData& data = *picture.data();
-        EXPECT_EQ(data.image.size(), c.part_first ? QSize(200, 100) : want.size());
-        // Drawing inside the part needs nothing more; beyond it, the whole.
-        EXPECT_EQ(data.covering(QRect(10, 10, 50, 50)).size(), data.image.size());
-        held.release();
-        EXPECT_EQ(data.covering(QRect(150, 50, 100, 100)), want);
-        EXPECT_EQ(data.image, want.copy(data.image.rect()));
-        // A saved bitmap holds the whole picture.
-        platform::save_picture_bmp(picture, dir_.file("saved.bmp"));
-        EXPECT_EQ(QImage(QString::fromStdString(dir_.file("saved.bmp"))).convertToFormat(QImage::Format_RGB32), want);
-    }
-    // With no room on screen, nothing comes part first.
-    platform::set_visible_part(-1, 100);
-    EXPECT_FALSE(platform::load_picture(dir_.write_file("picture", ts::jpeg_bytes(1200, 900))).data()->rest);
-}
-
 // A JPEG whose header claims another size than its data holds, padded past the decompression-bomb check.
 std::string jpeg_claiming(int width, int height) {
     std::string bytes = ts::jpeg_bytes(64, 64);
@@ -213,51 +179,68 @@ std::string jpeg_claiming(int width, int height) {
     return bytes + std::string(std::size_t(width) * height / 5000, '\0');
 }
 
-TEST_F(VisibleFirst, AFileChangedBeforeItsRestGivesItsNewPictureWholeOrAnErrorNeverAMix) {
-    const std::string first = ts::jpeg_bytes(1200, 900);
+// A picture comes part first only when that saves much. Its rest gives a whole decode's very pixels,
+// or, when the file changed before it, the new picture whole or an error: never a mix.
+TEST_F(VisibleFirst, APictureComesPartFirstWhenThatSavesMuchAndCompletesWholeNeverAMix) {
+    const std::string large = ts::jpeg_bytes(1200, 900);
     const std::string other = ts::encode_with_qt(ts::solid_image(1200, 900, Qt::blue), "JPEG");
-    const std::string smaller = ts::jpeg_bytes(800, 600);
+    const std::string smaller = ts::jpeg_bytes(800, 600), huge = jpeg_claiming(12000, 12000);
     const struct Case {
         const char* what;
-        bool replace;          // else written in place
-        const std::string* now;  // the file's bytes before the rest; null: unchanged
-        bool fits;
+        std::string bytes;
+        bool part_first;
+        const std::string* now = nullptr;  // the file's bytes before the rest
+        bool replaced = false;             // else written in place
     } cases[] = {
-        {"unchanged", false, nullptr, true},
-        {"deleted and replaced under the same name", true, &other, true},
-        {"rewritten in place", false, &other, true},
-        {"rewritten in place at another size", false, &smaller, true},
-        {"rewritten in place to claim more than the memory set aside", false, nullptr, false},
+        {"a JPEG many times the part", large, true},
+        {"a JPEG under twice the part", ts::jpeg_bytes(250, 100), false},
+        {"a PNG many times the part", ts::png_bytes(1200, 900), false},
+        {"a JPEG turned by its EXIF orientation", ts::jpeg_with_orientation(1200, 900, 6), false},
+        {"deleted and replaced under the same name", large, true, &other, true},
+        {"rewritten in place", large, true, &other},
+        {"rewritten in place at another size", large, true, &smaller},
+        {"rewritten in place to claim more than the memory set aside", large, true, &huge},
     };
-    const std::string huge = jpeg_claiming(12000, 12000);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        const std::string path = dir_.write_file("photo.jpg", first);
-        const std::string& now = c.fits ? (c.now ? *c.now : first) : huge;
+        const std::string path = dir_.write_file("photo.jpg", c.bytes);
         RestThreadHeld held;
         const Picture picture = platform::load_picture(path);
-        ASSERT_TRUE(picture.data()->rest);
-        if (c.replace) {
+        const platform::PictureData& data = *picture.data();
+        const QImage first = decoded_whole(c.bytes);
+        EXPECT_EQ(QSize(picture.width_px(), picture.height_px()), first.size());
+        EXPECT_EQ(data.image.size(), c.part_first ? QSize(200, 100) : first.size());
+        // Drawing inside the part needs nothing more; beyond it, the whole.
+        EXPECT_EQ(data.covering(QRect(10, 10, 50, 50)).size(), data.image.size());
+        if (c.replaced) {
             ASSERT_EQ(std::remove(path.c_str()), 0);
         }
-        if (&now != &first) dir_.write_file("photo.jpg", now);
+        if (c.now) dir_.write_file("photo.jpg", *c.now);
         platform::decode_budget().reset_peak();
         held.release();
-        const QImage whole = picture.data()->whole();
-        if (!c.fits) {
+        const QImage whole = data.covering(QRect(150, 50, 100, 100));
+        if (c.now == &huge) {
             EXPECT_TRUE(whole.isNull());
             EXPECT_EQ(ts::error_of([&] { platform::save_picture_bmp(picture, dir_.file("saved.bmp")); }), 481);
             continue;
         }
-        EXPECT_EQ(whole, decoded_whole(now));
-        // Once there, the whole is drawn inside the part too.
-        EXPECT_EQ(picture.data()->covering(QRect(0, 0, 10, 10)), whole);
+        EXPECT_EQ(whole, decoded_whole(c.now ? *c.now : c.bytes));
+        // Once there, the whole is drawn inside the part too; the part was its very pixels.
+        EXPECT_EQ(data.covering(QRect(0, 0, 10, 10)), whole);
+        if (!c.now) {
+            EXPECT_EQ(data.image, whole.copy(data.image.rect()));
+        }
+        // A saved bitmap holds the whole picture.
         platform::save_picture_bmp(picture, dir_.file("saved.bmp"));
-        EXPECT_EQ(QImage(QString::fromStdString(dir_.file("saved.bmp"))).convertToFormat(QImage::Format_RGB32),
-                  decoded_whole(now));
+        EXPECT_EQ(QImage(QString::fromStdString(dir_.file("saved.bmp"))).convertToFormat(QImage::Format_RGB32), whole);
         // The rest's decode is counted in the memory budget.
-        EXPECT_GE(platform::decode_budget().peak(), std::uint64_t(whole.sizeInBytes()));
+        if (c.part_first) {
+            EXPECT_GE(platform::decode_budget().peak(), std::uint64_t(whole.sizeInBytes()));
+        }
     }
+    // With no room on screen, nothing comes part first.
+    platform::set_visible_part(-1, 100);
+    EXPECT_FALSE(platform::load_picture(dir_.write_file("picture", large)).data()->rest);
 }
 
 TEST_F(VisibleFirst, ADroppedPictureStopsItsRestAndGivesItsMemoryAndFileBack) {
