@@ -44,7 +44,12 @@ TEST_F(DesktopCommands, EachDesktopHoldsThePictureInItsOwnTerms) {
     const std::string uri = "'file:///home/ana/My%20Pics/sun%20%231%20100%25%20it\\'s%20%22hi%22%20%5C.bmp'";
     const std::string gnome = "org.gnome.desktop.background", cinnamon = "org.cinnamon.desktop.background",
                       mate = "org.mate.background", xfce = "/backdrop/screen0/monitorV-1/workspace";
-    struct Row { const char* desktop; std::string centred, tiled; std::map<std::string, std::string> held; Commands run; };
+    struct Row {
+        const char* desktop;
+        std::string centred, tiled;
+        std::map<std::string, std::string> held;
+        Commands run;
+    };
     const Row rows[] = {
         {"ubuntu:GNOME", "'centered'", "'wallpaper'",
          {{gnome + "picture-uri", uri}, {gnome + "picture-uri-dark", uri}, {gnome + "picture-options", "@"}}, {}},
@@ -56,7 +61,8 @@ TEST_F(DesktopCommands, EachDesktopHoldsThePictureInItsOwnTerms) {
         {"XFCE", "1", "2",
          {{xfce + "0/last-image", kOdd}, {xfce + "0/image-style", "@"}, {xfce + "1/last-image", kOdd},
           {xfce + "1/image-style", "@"}}, {}},
-        {"LXQt", "--wallpaper-mode=center", "--wallpaper-mode=tile", {}, {{"pcmanfm-qt", "--set-wallpaper=" + kOdd, "@"}}},
+        {"LXQt", "--wallpaper-mode=center", "--wallpaper-mode=tile", {},
+         {{"pcmanfm-qt", "--set-wallpaper=" + kOdd, "@"}}},
         {"LXDE", "--wallpaper-mode=center", "--wallpaper-mode=tile", {}, {{"pcmanfm", "--set-wallpaper=" + kOdd, "@"}}},
         {"openbox", "--bg-center", "--bg-tile", {}, {{"feh", "--no-fehbg", "@", kOdd}}},
     };
@@ -124,16 +130,18 @@ std::string sway_word(std::string text) {
 std::vector<std::string> DesktopCommands::paths_held() const {
     std::vector<std::string> paths;
     std::string text;
-    for (const auto& [key, value] : gsettings)
-        if (!key.ends_with("picture-options"))
-            paths.push_back(!gvariant_unquote(value, text) ? "<no string: " + value + ">"
-                            : !text.starts_with("file://")
-                                ? text
-                                : QByteArray::fromPercentEncoding(QByteArray::fromStdString(text.substr(7))).toStdString());
+    const auto unescaped = [](const std::string& uri) {
+        return QByteArray::fromPercentEncoding(QByteArray::fromStdString(uri.substr(7))).toStdString();
+    };
+    for (const auto& [key, value] : gsettings) {
+        if (key.ends_with("picture-options")) continue;
+        if (!gvariant_unquote(value, text)) text = "<no string: " + value + ">";
+        paths.push_back(text.starts_with("file://") ? unescaped(text) : text);
+    }
     for (const auto& [property, value] : xfconf)
         if (property.ends_with("/last-image")) paths.push_back(value);
     for (const Argv& argv : commands) {
-        if (argv[0].starts_with("pcmanfm")) paths.push_back(argv.at(1).substr(std::string("--set-wallpaper=").size()));
+        if (argv[0].starts_with("pcmanfm")) paths.push_back(argv.at(1).substr(argv[1].find('=') + 1));
         if (argv[0] == "feh") paths.push_back(argv.back());
         if (argv[0] == "swaymsg") paths.push_back(sway_word(argv.at(4)));
     }
@@ -186,9 +194,12 @@ TEST_F(DesktopCommands, HostileNamesReachEveryDesktopAsThatVeryFile) {
     // The last tool shows the picture by its own name: none of ours is left.
     EXPECT_FALSE(last_own.empty());
     EXPECT_EQ(test_support::entries_of(data), std::vector<std::string>{});
-    for (const char* bad : {"\xc3(", "\xc0\xaf", "\xed\xa0\x80", "\xf4\x90\x80\x80", "\xe2\x82"})
+    // UTF-8 at the bounds of each length and beside the surrogates; overlong forms, surrogates, past U+10FFFF.
+    EXPECT_TRUE(valid_utf8("\xc2\x80\xdf\xbf \xe0\xa0\x80\xef\xbf\xbf \xed\x9f\xbf\xee\x80\x80 "
+                           "\xf0\x90\x80\x80\xf4\x8f\xbf\xbf"));
+    for (const char* bad : {"\xc3(", "\xc0\xaf", "\xc1\xbf", "\xe0\x9f\xbf", "\xf0\x8f\xbf\xbf", "\xed\xa0\x80",
+                            "\xed\xbf\xbf", "\xf4\x90\x80\x80", "\xf5\x80\x80\x80", "\xe2\x82", "\x80"})
         EXPECT_FALSE(valid_utf8(bad)) << bad;
-    EXPECT_TRUE(valid_utf8("\xf0\x9f\x98\x80 \xe2\x82\xac"));
 }
 
 TEST_F(DesktopCommands, NoNameOfOurOwnMeansNoWallpaper) {

@@ -145,8 +145,8 @@ TEST(ThumbnailCache, AValidEntryIsUsedAndOthersAreReplacedByTheDecodedPicture) {
         {"other uri", png_entry(green, key->uri + "x", key->mtime), false},
         {"corrupt", valid.substr(0, 200), false},
         {"longer than any thumbnail", valid + std::string(1 << 20, '\0'), false},
-        {"no width", valid.substr(0, 8) + png_chunk("IHDR", std::string(4, '\0') + valid.substr(20, 9)) + valid.substr(33),
-         false},
+        {"no width",
+         valid.substr(0, 8) + png_chunk("IHDR", std::string(4, '\0') + valid.substr(20, 9)) + valid.substr(33), false},
         // Text that would inflate to a quarter of a gigabyte: past where the keys may be, or left alone.
         {"keys in international text",
          with_chunks(test_support::encode_with_qt(green, "PNG"), "IDAT",
