@@ -99,6 +99,8 @@ TEST_F(Pictures, FittingKeepsAspectAndNeverEnlarges) {
     EXPECT_EQ(fit(gif, 0, -5), std::pair(1, 1));
     EXPECT_EQ(fit(turned, 50, 50), std::pair(25, 50));
     EXPECT_EQ(fit(jpeg, 60, 60), std::pair(60, 40));
+    // A cell fills its box, whatever the box's shape.
+    EXPECT_EQ(size_of(platform::load_cell_picture(jpeg, 60, 40)), std::pair(60, 40));
 }
 
 TEST_F(Pictures, DecodesHoldTheirMemoryFromTheBudgetAndWaitTheirTurn) {

@@ -147,6 +147,7 @@ TEST(ThumbnailCache, AValidEntryIsUsedAndOthersAreReplacedByTheDecodedPicture) {
         {"longer than any thumbnail", valid + std::string(1 << 20, '\0'), false},
         {"no width",
          valid.substr(0, 8) + png_chunk("IHDR", std::string(4, '\0') + valid.substr(20, 9)) + valid.substr(33), false},
+        {"header too long", valid.substr(0, 8) + png_chunk("IHDR", valid.substr(16, 13) + '\0') + valid.substr(33), false},
         // Text that would inflate to a quarter of a gigabyte: past where the keys may be, or left alone.
         {"keys in international text",
          with_chunks(test_support::encode_with_qt(green, "PNG"), "IDAT",
