@@ -1,7 +1,9 @@
 // Fuzzes the store text: parse, render and re-parse agree; a string value set reads back, replaces a
 // wrapped value whole, leaves other lines alone, and setting it twice changes nothing.
+#include <algorithm>
 #include <cstdint>
 #include <string>
+#include <tuple>
 
 #include "check.h"
 #include "platform/core/ascii.h"
@@ -12,13 +14,9 @@ namespace {
 using namespace platform::store_text;
 
 bool same_lines(const Store& a, const Store& b) {
-    if (a.lines.size() != b.lines.size()) return false;
-    for (std::size_t i = 0; i < a.lines.size(); ++i) {
-        const Line &x = a.lines[i], &y = b.lines[i];
-        if (x.text != y.text || x.kind != y.kind || x.key != y.key || x.name != y.name || x.value != y.value)
-            return false;
-    }
-    return true;
+    const auto fields = [](const Line& l) { return std::tie(l.text, l.kind, l.key, l.name, l.value); };
+    return std::equal(a.lines.begin(), a.lines.end(), b.lines.begin(), b.lines.end(),
+                      [&](const Line& x, const Line& y) { return fields(x) == fields(y); });
 }
 
 Store reparsed(const Store& store, const char* what) {

@@ -5,13 +5,13 @@
 
 #include <wordexp.h>
 
+#include <algorithm>
 #include <chrono>
 #include <fstream>
 #include <thread>
 
 #include "platform/core/leaving.h"
 #include "platform/desktop/desktop_wallpaper.h"
-#include "platform/desktop/desktop_table.h"
 #include "platform/desktop/desktop_wallpaper_alias.h"
 #include "platform/desktop/tool_quoting.h"
 #include "platform/files/file_uri.h"
@@ -29,58 +29,61 @@ namespace {
 
 const std::string kOdd = "/home/ana/My Pics/sun #1 100% it's \"hi\" \\.bmp";
 
-using DesktopCommands = wallpaper_test::WallpaperTest;
+class DesktopCommands : public wallpaper_test::WallpaperTest {
+protected:
+    std::vector<std::string> paths_held() const;
+};
 
-// Each key set, then read back in UTF-8.
-Commands gs(const std::string& schema, const std::vector<std::pair<std::string, std::string>>& keys) {
-    Commands out;
-    for (const auto& [key, value] : keys) {
-        out.push_back({"gsettings", "set", schema, key, value});
-        out.push_back({"env", "LC_ALL=C.UTF-8", "gsettings", "get", schema, key});
-    }
-    return out;
-}
-
-TEST_F(DesktopCommands, EachDesktopGetsItsOwnArguments) {
+// What each desktop holds once it is set ("@" the style): its settings, or what its tool was run with.
+TEST_F(DesktopCommands, EachDesktopHoldsThePictureInItsOwnTerms) {
     // Every monitor and workspace listed under the backdrop, once each.
     for (const char* property : {"/backdrop/screen0/monitorV-1/workspace1/color-style", "/desktop-icons/style",
                                  "/backdrop/screen0/monitorV-1/workspace0/last-image",
                                  "/backdrop/screen0/monitorA/B/workspace0/last-image"})
         xfconf[property] = "";
-    Commands xfce = {{"xfconf-query", "-c", "xfce4-desktop", "-l"}};
-    for (const std::string ws : {"workspace0/", "workspace1/"})
-        for (const auto& [key, type, value] : {std::tuple{"last-image", "string", kOdd}, {"image-style", "int", "@"}}) {
-            const std::string property = "/backdrop/screen0/monitorV-1/" + ws + key;
-            xfce.push_back({"xfconf-query", "-c", "xfce4-desktop", "-p", property, "-n", "-t", type, "-s", value});
-            xfce.push_back({"env", "LC_ALL=C.UTF-8", "xfconf-query", "-c", "xfce4-desktop", "-p", property});
-        }
-    const std::string quoted_uri =
-        "'file:///home/ana/My%20Pics/sun%20%231%20100%25%20it\\'s%20%22hi%22%20%5C.bmp'";
-    struct Row { const char* desktop; std::string centred, tiled; /* what "@" stands for */ Commands expected; };
+    const std::string uri = "'file:///home/ana/My%20Pics/sun%20%231%20100%25%20it\\'s%20%22hi%22%20%5C.bmp'";
+    const std::string gnome = "org.gnome.desktop.background", cinnamon = "org.cinnamon.desktop.background",
+                      mate = "org.mate.background", xfce = "/backdrop/screen0/monitorV-1/workspace";
+    struct Row {
+        const char* desktop;
+        std::string centred, tiled;
+        std::map<std::string, std::string> held;
+        Commands run;
+    };
     const Row rows[] = {
         {"ubuntu:GNOME", "'centered'", "'wallpaper'",
-         gs("org.gnome.desktop.background",
-            {{"picture-uri", quoted_uri}, {"picture-uri-dark", quoted_uri}, {"picture-options", "@"}})},
+         {{gnome + "picture-uri", uri}, {gnome + "picture-uri-dark", uri}, {gnome + "picture-options", "@"}}, {}},
         {"X-Cinnamon", "'centered'", "'wallpaper'",
-         gs("org.cinnamon.desktop.background", {{"picture-uri", quoted_uri}, {"picture-options", "@"}})},
+         {{cinnamon + "picture-uri", uri}, {cinnamon + "picture-options", "@"}}, {}},
         {"mate", "'centered'", "'wallpaper'",
-         gs("org.mate.background", {{"picture-filename", "'/home/ana/My Pics/sun #1 100% it\\'s \"hi\" \\\\.bmp'"},
-                                    {"picture-options", "@"}})},
-        {"XFCE", "1", "2", xfce},
-        {"LXQt", "--wallpaper-mode=center", "--wallpaper-mode=tile",
+         {{mate + "picture-filename", "'/home/ana/My Pics/sun #1 100% it\\'s \"hi\" \\\\.bmp'"},
+          {mate + "picture-options", "@"}}, {}},
+        {"XFCE", "1", "2",
+         {{xfce + "0/last-image", kOdd}, {xfce + "0/image-style", "@"}, {xfce + "1/last-image", kOdd},
+          {xfce + "1/image-style", "@"}}, {}},
+        {"LXQt", "--wallpaper-mode=center", "--wallpaper-mode=tile", {},
          {{"pcmanfm-qt", "--set-wallpaper=" + kOdd, "@"}}},
-        {"LXDE", "--wallpaper-mode=center", "--wallpaper-mode=tile",
-         {{"pcmanfm", "--set-wallpaper=" + kOdd, "@"}}},
-        {"openbox", "--bg-center", "--bg-tile", {{"feh", "--no-fehbg", "@", kOdd}}},
+        {"LXDE", "--wallpaper-mode=center", "--wallpaper-mode=tile", {}, {{"pcmanfm", "--set-wallpaper=" + kOdd, "@"}}},
+        {"openbox", "--bg-center", "--bg-tile", {}, {{"feh", "--no-fehbg", "@", kOdd}}},
     };
     for (const Row& row : rows) {
         for (const auto style : {WallpaperStyle::Centered, WallpaperStyle::Tiled}) {
-            Commands expected = row.expected;
-            for (auto& argv : expected)
-                for (auto& arg : argv)
-                    if (arg == "@") arg = style == WallpaperStyle::Tiled ? row.tiled : row.centred;
+            const std::string word = style == WallpaperStyle::Tiled ? row.tiled : row.centred;
+            gsettings.clear();
+            for (auto& [property, value] : xfconf) value.clear();
             EXPECT_TRUE(apply_on(row.desktop, kOdd, style)) << row.desktop;
-            EXPECT_EQ(commands, expected) << row.desktop;
+            std::map<std::string, std::string> held = gsettings;
+            for (const auto& [property, value] : xfconf)
+                if (!value.empty()) held[property] = value;
+            auto expected = row.held;
+            for (auto& [where, value] : expected)
+                if (value == "@") value = word;
+            EXPECT_EQ(held, expected) << row.desktop;
+            Commands run = row.run;
+            for (auto& argv : run) std::replace(argv.begin(), argv.end(), std::string("@"), word);
+            if (!run.empty()) {
+                EXPECT_EQ(commands, run) << row.desktop;
+            }
         }
     }
     // Without feh: hsetroot.
@@ -112,43 +115,50 @@ TEST(FileUri, EncodesEveryByteOfTheName) {
     }
 }
 
-// The path a tool was given, read as the tool reads it (sway: its parser and word expansion).
-std::string path_given(const Argv& argv) {
+// A word as sway reads it: its parser's quotes off, then word expansion.
+std::string sway_word(std::string text) {
+    if (text.size() >= 2 && text.front() == '"' && text.back() == '"') text = text.substr(1, text.size() - 2);
+    wordexp_t words{};
+    const int rc = ::wordexp(text.c_str(), &words, WRDE_NOCMD | WRDE_UNDEF);
+    if (rc != 0) return "<wordexp refused " + text + ": " + std::to_string(rc) + ">";
+    text = words.we_wordc == 1 ? words.we_wordv[0] : "<split into " + std::to_string(words.we_wordc) + ">";
+    ::wordfree(&words);
+    return text;
+}
+
+// Each path the desktop holds, read as it reads it: its settings, else what its tool was given.
+std::vector<std::string> DesktopCommands::paths_held() const {
+    std::vector<std::string> paths;
     std::string text;
-    const std::string& tool = argv.at(0);
-    if (tool == "gsettings") {
-        if (!gvariant_unquote(argv.at(4), text)) return "<no string: " + argv.at(4) + ">";
-        if (argv.at(2) == "org.mate.background") return text;
-        if (!text.starts_with("file://")) return "<no file URI: " + text + ">";
-        return QByteArray::fromPercentEncoding(QByteArray::fromStdString(text.substr(7))).toStdString();
+    const auto unescaped = [](const std::string& uri) {
+        return QByteArray::fromPercentEncoding(QByteArray::fromStdString(uri.substr(7))).toStdString();
+    };
+    for (const auto& [key, value] : gsettings) {
+        if (key.ends_with("picture-options")) continue;
+        if (!gvariant_unquote(value, text)) text = "<no string: " + value + ">";
+        paths.push_back(text.starts_with("file://") ? unescaped(text) : text);
     }
-    if (tool == "xfconf-query") return argv.at(9);
-    if (tool == "pcmanfm" || tool == "pcmanfm-qt") return argv.at(1).substr(std::string("--set-wallpaper=").size());
-    if (tool == "swaymsg") {
-        text = argv.at(4);
-        if (text.size() >= 2 && text.front() == '"' && text.back() == '"') text = text.substr(1, text.size() - 2);
-        wordexp_t words{};
-        const int rc = ::wordexp(text.c_str(), &words, WRDE_NOCMD | WRDE_UNDEF);
-        if (rc != 0) return "<wordexp refused " + text + ": " + std::to_string(rc) + ">";
-        text = words.we_wordc == 1 ? words.we_wordv[0] : "<split into " + std::to_string(words.we_wordc) + ">";
-        ::wordfree(&words);
-        return text;
+    for (const auto& [property, value] : xfconf)
+        if (property.ends_with("/last-image")) paths.push_back(value);
+    for (const Argv& argv : commands) {
+        if (argv[0].starts_with("pcmanfm")) paths.push_back(argv.at(1).substr(argv[1].find('=') + 1));
+        if (argv[0] == "feh") paths.push_back(argv.back());
+        if (argv[0] == "swaymsg") paths.push_back(sway_word(argv.at(4)));
     }
-    return argv.back();  // feh, hsetroot
+    return paths;
 }
 
 // sway, and UTF-8-only desktops given another name, get a name of our own for that file.
-TEST_F(DesktopCommands, HostileNamesReachEveryToolAsThatVeryFile) {
+TEST_F(DesktopCommands, HostileNamesReachEveryDesktopAsThatVeryFile) {
     // A relative path (an XDG folder given as "--bg-fill") goes to no tool.
     EXPECT_FALSE(apply_on(nullptr, "--bg-fill/glimmerbox/preview.bmp"));
     EXPECT_TRUE(commands.empty());
     const std::string folder = (dir / wallpaper_test::kHostileFolder).string();
     const std::string data = std::filesystem::path(services.preview_bmp_path).parent_path().string();
-    struct Row { const char* desktop; const char* swaysock; const char* tool; bool utf8_only; };
-    const Row rows[] = {{"GNOME", nullptr, "gsettings", true},  {"X-Cinnamon", nullptr, "gsettings", false},
-                        {"MATE", nullptr, "gsettings", true},   {"XFCE", nullptr, "xfconf-query", true},
-                        {"LXQt", nullptr, "pcmanfm-qt", true},  {"LXDE", nullptr, "pcmanfm", false},
-                        {nullptr, "/run/sway", "swaymsg", true}, {nullptr, nullptr, "feh", false}};
+    struct Row { const char* desktop; const char* swaysock; bool utf8_only; };
+    const Row rows[] = {{"GNOME", nullptr, true}, {"X-Cinnamon", nullptr, false}, {"MATE", nullptr, true},
+                        {"XFCE", nullptr, true},  {"LXQt", nullptr, true},        {"LXDE", nullptr, false},
+                        {nullptr, "/run/sway", true}, {nullptr, nullptr, false}};
     std::vector<std::string> names = wallpaper_test::kHostileNames;
     names.push_back("caf\xe9 #1 100% it's \xff.bmp");  // Latin-1
     names.push_back("{style} {picture}.bmp");  // what stands for them in a tool's words
@@ -161,15 +171,13 @@ TEST_F(DesktopCommands, HostileNamesReachEveryToolAsThatVeryFile) {
         else
             write_file(path, "BM " + name);
         for (const Row& row : rows) {
-            SCOPED_TRACE(std::string(row.tool) + " " + name);
+            SCOPED_TRACE(std::string(row.desktop ? row.desktop : row.swaysock ? "sway" : "X11") + " " + name);
+            gsettings.clear();
+            xfconf.clear();
             ASSERT_TRUE(apply_on(row.desktop, path, WallpaperStyle::Centered, row.swaysock));
-            bool seen = false;
-            for (const Argv& argv : commands) {
-                if (argv.at(0) != row.tool || (argv.size() > 1 && argv[1] == "get") || argv.back() == "-l" ||
-                    argv.back() == "'centered'" || argv.back() == "1")
-                    continue;
-                seen = true;
-                const std::string given = path_given(argv);
+            const std::vector<std::string> held = paths_held();
+            EXPECT_FALSE(held.empty());
+            for (const std::string& given : held) {
                 if (row.swaysock || (row.utf8_only && !valid_utf8(path))) {
                     EXPECT_TRUE(same_file(given, path)) << given;
                     EXPECT_TRUE(valid_utf8(given) && given.starts_with(data + "/")) << given;
@@ -177,21 +185,21 @@ TEST_F(DesktopCommands, HostileNamesReachEveryToolAsThatVeryFile) {
                 } else {
                     EXPECT_EQ(given, path);
                 }
-                if (row.swaysock) {
-                    EXPECT_EQ(argv, (Argv{"swaymsg", "output", "*", "bg", given, "center", "#000000"}));
-                }
             }
-            EXPECT_TRUE(seen);
+            if (row.swaysock) {
+                EXPECT_EQ(commands, (Commands{{"swaymsg", "output", "*", "bg", held.at(0), "center", "#000000"}}));
+            }
         }
     }
-    // Plasma is reached over D-Bus, not through a tool: only its choice here.
-    EXPECT_TRUE(desktop_named("KDE")->utf8_names_only);
     // The last tool shows the picture by its own name: none of ours is left.
     EXPECT_FALSE(last_own.empty());
     EXPECT_EQ(test_support::entries_of(data), std::vector<std::string>{});
-    for (const char* bad : {"\xc3(", "\xc0\xaf", "\xed\xa0\x80", "\xf4\x90\x80\x80", "\xe2\x82"})
+    // UTF-8 at the bounds of each length and beside the surrogates; overlong forms, surrogates, past U+10FFFF.
+    EXPECT_TRUE(valid_utf8("\xc2\x80\xdf\xbf \xe0\xa0\x80\xef\xbf\xbf \xed\x9f\xbf\xee\x80\x80 "
+                           "\xf0\x90\x80\x80\xf4\x8f\xbf\xbf"));
+    for (const char* bad : {"\xc3(", "\xc0\xaf", "\xc1\xbf", "\xe0\x9f\xbf", "\xf0\x8f\xbf\xbf", "\xed\xa0\x80",
+                            "\xed\xbf\xbf", "\xf4\x90\x80\x80", "\xf5\x80\x80\x80", "\xe2\x82", "\x80"})
         EXPECT_FALSE(valid_utf8(bad)) << bad;
-    EXPECT_TRUE(valid_utf8("\xf0\x9f\x98\x80 \xe2\x82\xac"));
 }
 
 TEST_F(DesktopCommands, NoNameOfOurOwnMeansNoWallpaper) {
@@ -315,17 +323,20 @@ TEST(RunProgram, LeavingKillsTheToolsGroup) {
     platform::reset_leaving_for_tests();
 }
 
-// A program killed by a signal has no exit code: it never counts as success.
+// A program killed by a signal has no exit code: it never counts as success. Only its output is read;
+// it gets no input and its complaints go nowhere.
 TEST(RunProgram, ReportsHowTheProgramEnded) {
-    const struct { Argv argv; int limit_ms; bool started, timed_out; int exit_code; } rows[] = {
-        {{"glimmerbox-no-such-program"}, 20'000, false, false, -1},
-        {{"sh", "-c", "exit 3"}, 20'000, true, false, 3},
-        {{"sh", "-c", "kill -KILL $$"}, 20'000, true, false, -1},
-        {{"sleep", "30"}, 300, true, true, -1},
+    const struct { Argv argv; int limit_ms; bool started, timed_out; int exit_code; std::string output; } rows[] = {
+        {{"glimmerbox-no-such-program"}, 20'000, false, false, -1, ""},
+        {{"sh", "-c", "exit 3"}, 20'000, true, false, 3, ""},
+        {{"sh", "-c", "kill -KILL $$"}, 20'000, true, false, -1, ""},
+        {{"sleep", "30"}, 300, true, true, -1, ""},
+        {{"readlink", "/proc/self/fd/0", "/proc/self/fd/2"}, 20'000, true, false, 0, "/dev/null\n/dev/null\n"},
     };
     for (const auto& row : rows) {
         const CommandResult r = run_program(row.argv, row.limit_ms);
-        EXPECT_EQ(std::tuple(r.started, r.timed_out, r.exit_code), std::tuple(row.started, row.timed_out, row.exit_code))
+        EXPECT_EQ(std::tuple(r.started, r.timed_out, r.exit_code, r.output),
+                  std::tuple(row.started, row.timed_out, row.exit_code, row.output))
             << row.argv.back();
     }
 }

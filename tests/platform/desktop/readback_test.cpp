@@ -85,8 +85,8 @@ TEST(GvariantUnquote, ReadsWhatGsettingsPrints) {
         {"'back\\\\slash'", "back\\slash"},
         {"'x\\u0001y\\u007fz'\n", "x\x01y\x7fz"},
         {"'\\t\\n\\r\\v\\f\\b\\a'\n", "\t\n\r\v\f\b\a"},
-        {"'zw\\u200bsp\xc2\xa0pu\\ue000 \xf0\x9f\x98\x80 \\U000e0001'\n",
-         "zw\xe2\x80\x8bsp\xc2\xa0pu\xee\x80\x80 \xf0\x9f\x98\x80 \xf3\xa0\x80\x81"},
+        {"'zw\\u200bsp\xc2\xa0pu\\ue000 \xf0\x9f\x98\x80 \\U000e0001 soft\\u00ad'\n",
+         "zw\xe2\x80\x8bsp\xc2\xa0pu\xee\x80\x80 \xf0\x9f\x98\x80 \xf3\xa0\x80\x81 soft\xc2\xad"},
         {"'caf\xc3\xa9'\n", "caf\xc3\xa9"},
     };
     for (const Row& row : rows) {
@@ -103,8 +103,6 @@ TEST(GvariantUnquote, ReadsWhatGsettingsPrints) {
 
 TEST(PlasmaReadBack, EveryDesktopMustHoldThePicture) {
     const std::string path = "/p/caf\xe9 #1.bmp", uri = "file:///p/caf%E9%20%231.bmp";
-    // The script prints each desktop's picture once it has set it.
-    EXPECT_NE(plasma_script(path, "3").find("print(d.readConfig('Image', '') + '\\n');\n}"), std::string::npos);
     struct Row { std::string printed; bool shows; };
     const Row rows[] = {
         {uri + "\n", true},

@@ -75,51 +75,53 @@ NeighbourPictures::Loader counted(std::atomic<int>& loads, std::shared_future<vo
     };
 }
 
-TEST_F(Neighbours, ThePictureBeingDecodedIsWaitedForAndErrorsComeAsOnDemand) {
-    const std::string path = dir_.write_file("a.bmp", ts::bmp_bytes(6, 4));
+// Pictures decoded ahead, each decode counted and held at the gate until it is opened.
+struct Gated {
     std::promise<void> gate;
     std::atomic<int> loads{0};
-    NeighbourPictures ahead(NeighbourPictures::kDefaultBudgetBytes, counted(loads, gate.get_future().share()));
-    ahead.decode_ahead({path});
-    while (loads.load() == 0) std::this_thread::yield();  // the decode ahead has begun
-    auto taken = std::async(std::launch::async, [&] { return ahead.take(path); });
+    platform::StopFlag stop;
+    NeighbourPictures ahead{NeighbourPictures::kDefaultBudgetBytes, counted(loads, gate.get_future().share(), &stop)};
+    void decode_ahead(const std::vector<std::string>& paths) {
+        ahead.decode_ahead(paths);
+        while (loads.load() == 0) std::this_thread::yield();
+    }
+};
+
+TEST_F(Neighbours, ThePictureBeingDecodedIsWaitedForAndErrorsComeAsOnDemand) {
+    const std::string path = dir_.write_file("a.bmp", ts::bmp_bytes(6, 4));
+    Gated first;
+    first.decode_ahead({path});
+    auto taken = std::async(std::launch::async, [&] { return first.ahead.take(path); });
     // Let the taker reach the wait before the decode may end.
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    gate.set_value();
+    first.gate.set_value();
     EXPECT_EQ(taken.get().width_px(), 6);
-    EXPECT_EQ(loads.load(), 1);
+    EXPECT_EQ(first.loads.load(), 1);
     // Queued behind a busy decoding thread: the taker decodes it, nothing again afterwards.
-    std::promise<void> busy_gate;
-    std::atomic<int> busy_loads{0}, other_loads{0};
-    NeighbourPictures busy(NeighbourPictures::kDefaultBudgetBytes, counted(busy_loads, busy_gate.get_future().share()));
+    Gated busy;
     busy.decode_ahead({path});
-    while (busy_loads.load() == 0) std::this_thread::yield();
     const std::string other = dir_.write_file("b.bmp", ts::bmp_bytes(7, 4));
+    std::atomic<int> other_loads{0};
     NeighbourPictures queued(NeighbourPictures::kDefaultBudgetBytes, counted(other_loads));
     queued.decode_ahead({other});
     auto taken_other = std::async(std::launch::async, [&] { return queued.take(other).width_px(); });
     EXPECT_EQ(taken_other.wait_for(std::chrono::seconds(5)), std::future_status::ready) << "waited for another decode";
-    busy_gate.set_value();
+    busy.gate.set_value();
     EXPECT_EQ(taken_other.get(), 7);
-    busy.wait_idle();
+    busy.ahead.wait_idle();
     queued.wait_idle();
     EXPECT_EQ(other_loads.load(), 1);
 
     // A decode running for a path no longer wanted is stopped, one still wanted is not.
-    std::promise<void> stop_gate;
-    std::atomic<int> stop_loads{0};
-    platform::StopFlag stop;
-    NeighbourPictures moving(NeighbourPictures::kDefaultBudgetBytes,
-                             counted(stop_loads, stop_gate.get_future().share(), &stop));
+    Gated moving;
     moving.decode_ahead({path});
-    while (stop_loads.load() == 0) std::this_thread::yield();
-    moving.decode_ahead({other, path});
-    EXPECT_FALSE(stop->load());
-    moving.decode_ahead({other});
-    EXPECT_TRUE(stop->load());
-    stop_gate.set_value();
-    moving.wait_idle();
-    EXPECT_EQ(moving.held_paths(), std::vector<std::string>{other});
+    moving.ahead.decode_ahead({other, path});
+    EXPECT_FALSE(moving.stop->load());
+    moving.ahead.decode_ahead({other});
+    EXPECT_TRUE(moving.stop->load());
+    moving.gate.set_value();
+    moving.ahead.wait_idle();
+    EXPECT_EQ(moving.ahead.held_paths(), std::vector<std::string>{other});
 
     // A file that does not decode keeps nothing; taking it throws what load_picture throws.
     const std::string bad = dir_.write_file("bad.jpg", "\xff\xd8\xff\xe0 not really");

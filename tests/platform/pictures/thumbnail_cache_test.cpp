@@ -13,6 +13,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 #include <sys/stat.h>
+#include <zlib.h>
 
 #include "platform/core/error.h"
 #include "platform/core/services.h"
@@ -55,16 +56,12 @@ std::string png_entry(QImage image, const std::string& uri, const std::string& m
     return test_support::encode_with_qt(image, "PNG");
 }
 
-// A PNG chunk, its CRC computed bit by bit.
+// A PNG chunk.
 std::string png_chunk(const std::string& type, const std::string& data) {
     const std::string body = type + data;
-    std::uint32_t crc = 0xffffffffu;
-    for (const unsigned char c : body) {
-        crc ^= c;
-        for (int k = 0; k < 8; ++k) crc = (crc >> 1) ^ (0xedb88320u & (0u - (crc & 1u)));
-    }
     const auto be = [](std::uint32_t v) { return std::string{char(v >> 24), char(v >> 16), char(v >> 8), char(v)}; };
-    return be(std::uint32_t(data.size())) + body + be(~crc);
+    return be(std::uint32_t(data.size())) + body +
+           be(std::uint32_t(::crc32(0, reinterpret_cast<const Bytef*>(body.data()), uInt(body.size()))));
 }
 
 // The PNG with chunks put in before the first chunk of the given type.
@@ -84,11 +81,6 @@ std::string bombs(int chunks) {
 std::string itxt(const std::string& key, const std::string& value, bool compressed) {
     const std::string text = compressed ? qCompress(QByteArray::fromStdString(value)).mid(4).toStdString() : value;
     return png_chunk("iTXt", key + std::string("\0", 1) + char(compressed) + std::string("\0en\0\0", 5) + text);
-}
-
-QImage read_png(const std::string& path) {
-    QImageReader reader(QString::fromStdString(path), "png");
-    return reader.read();
 }
 
 // A cell's colour at a fraction of its size.
@@ -152,6 +144,10 @@ TEST(ThumbnailCache, AValidEntryIsUsedAndOthersAreReplacedByTheDecodedPicture) {
         {"old mtime", png_entry(green, key->uri, std::to_string(std::stoll(key->mtime) - 1)), false},
         {"other uri", png_entry(green, key->uri + "x", key->mtime), false},
         {"corrupt", valid.substr(0, 200), false},
+        {"longer than any thumbnail", valid + std::string(1 << 20, '\0'), false},
+        {"no width",
+         valid.substr(0, 8) + png_chunk("IHDR", std::string(4, '\0') + valid.substr(20, 9)) + valid.substr(33), false},
+        {"header too long", valid.substr(0, 8) + png_chunk("IHDR", valid.substr(16, 13) + '\0') + valid.substr(33), false},
         // Text that would inflate to a quarter of a gigabyte: past where the keys may be, or left alone.
         {"keys in international text",
          with_chunks(test_support::encode_with_qt(green, "PNG"), "IDAT",
@@ -174,7 +170,7 @@ TEST(ThumbnailCache, AValidEntryIsUsedAndOthersAreReplacedByTheDecodedPicture) {
         EXPECT_EQ(cell.pixelColor(40, 24) == QColor(Qt::green), row.used) << row.what;
         if (row.used) continue;
         // A replaced entry is the picture's, valid, private.
-        const QImage written = read_png(entry);
+        const QImage written = QImageReader(QString::fromStdString(entry), "png").read();
         EXPECT_EQ(written.text("Thumb::URI").toStdString(), key->uri) << row.what;
         EXPECT_EQ(written.text("Thumb::MTime").toStdString(), key->mtime) << row.what;
         EXPECT_EQ(written.text("Thumb::Size").toStdString(), key->size) << row.what;
@@ -185,25 +181,12 @@ TEST(ThumbnailCache, AValidEntryIsUsedAndOthersAreReplacedByTheDecodedPicture) {
     ASSERT_EQ(::stat(entry.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0600u);
     EXPECT_EQ(test_support::entries_of(cache + "/normal"), std::vector<std::string>{key->name});  // no temporary left, ours or stale
-}
-
-TEST(ThumbnailCache, CellsAreTheSameWithAnEmptyWarmOrUnwritableCache) {
-    test_support::TempDir dir;
-    const std::string picture = dir.write_file("p.png", test_support::encode_with_qt(halves(400, 300), "PNG"));
-    const QImage today = load_cell_picture(picture, 49, 49).data()->image;
-    const std::string cache = dir.file("home/.cache/thumbnails");
-    const std::string blocked = dir.write_file("file", "") + "/thumbnails";  // under a file: nothing can be made
-    for (const std::string& folder : {cache, cache, blocked}) {
-        CacheFolder in_force(folder);
-        const QImage cell = load_cell_picture(picture, 49, 49).data()->image;
-        ASSERT_EQ(cell.size(), today.size()) << folder;
-        EXPECT_EQ(cell.pixelColor(5, 24), today.pixelColor(5, 24)) << folder;
-        EXPECT_EQ(cell.pixelColor(44, 24), today.pixelColor(44, 24)) << folder;
-    }
-    struct stat st {};
-    ASSERT_EQ(::stat(cache.c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 0777, 0700u);
-    EXPECT_EQ(test_support::entries_of(cache).size(), 1u);  // normal/ only
+    // No entry is no valid one, also to a caller that does not ask.
+    ::unlink(entry.c_str());
+    bool seen = true;
+    EXPECT_TRUE(platform::read_thumbnail(cache, *key, [](QSize, int) { return true; }, &seen).isNull());
+    EXPECT_FALSE(seen);
+    EXPECT_TRUE(platform::read_thumbnail(cache, *key, [](QSize, int) { return true; }).isNull());
 }
 
 TEST(ThumbnailCache, AFailureIsRecordedAndRespectedWhileTheFileIsUnchanged) {
@@ -274,11 +257,12 @@ TEST(ThumbnailCache, AnUnreadablePictureShowsNoCachedThumbnail) {
     EXPECT_EQ(WEXITSTATUS(status), 0);
 }
 
-// Each axis of a cell holds the picture's content however thin the picture: ten bands across
-// the short side of a panorama all show, from a cold cache and a warm one.
-TEST(ThumbnailCache, ThinPicturesKeepEveryBandAcrossTheirShortSide) {
+// Each axis of a cell holds the picture's content however thin the picture: ten bands across the short side
+// of a panorama all show, without a cache, from a cold one, a warm one and one where nothing can be made.
+TEST(ThumbnailCache, CellsKeepEveryBandAcrossTheShortSideWhateverTheCache) {
     test_support::TempDir dir;
-    CacheFolder in_force(dir.file("cache/thumbnails"));
+    const std::string cache = dir.file("home/.cache/thumbnails");
+    const std::string blocked = dir.write_file("file", "") + "/thumbnails";
     for (const auto& [long_side, wide] : {std::pair(2000, true), std::pair(800, true), std::pair(2000, false)}) {
         QImage image = test_support::solid_image(wide ? long_side : 100, wide ? 100 : long_side, Qt::blue);
         for (int band = 0; band < 10; band += 2)
@@ -286,17 +270,21 @@ TEST(ThumbnailCache, ThinPicturesKeepEveryBandAcrossTheirShortSide) {
                                       Qt::red);
         const std::string name = std::to_string(long_side) + (wide ? "-wide.png" : "-tall.png");
         const std::string path = dir.write_file(name, test_support::encode_with_qt(image, "PNG"));
-        for (const char* visit : {"cold", "warm"}) {
+        for (const std::string& folder : {std::string(), cache, cache, blocked}) {
+            CacheFolder in_force(folder);
             const platform::Picture cell = load_cell_picture(path, 49, 49);
-            ASSERT_EQ(cell.width_px(), 49) << name << visit;
-            ASSERT_EQ(cell.height_px(), 49) << name << visit;
+            ASSERT_EQ(QSize(cell.width_px(), cell.height_px()), QSize(49, 49)) << name << folder;
             for (int band = 0; band < 10; ++band) {
                 const double across = (band + 0.5) / 10, along = 0.5;
                 const QColor c = wide ? at(cell, along, across) : at(cell, across, along);
-                EXPECT_GT(band % 2 ? c.blue() - c.red() : c.red() - c.blue(), 120) << name << visit << band;
+                EXPECT_GT(band % 2 ? c.blue() - c.red() : c.red() - c.blue(), 120) << name << folder << band;
             }
         }
     }
+    struct stat st {};
+    ASSERT_EQ(::stat(cache.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0700u);
+    EXPECT_EQ(test_support::entries_of(cache), std::vector<std::string>{"normal"});
 }
 
 // The cameras' own small copies are used for cells when they fit.
