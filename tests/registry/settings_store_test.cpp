@@ -22,17 +22,28 @@ const std::string kDesktop = "HKEY_CURRENT_USER\\Control Panel\\Desktop";
 
 class SettingsStore : public wallpaper_test::WallpaperTest {
 protected:
-    // Opens the desktop key, sets one string value, closes; the first failure.
-    long set(const std::string& name, const std::string& value) {
+    // Opens a key, sets one string value unless `name` is null, closes; the first failure.
+    static long set(const char* name, const std::string& value, RegKey main = kHkeyCurrentUser,
+                    const std::string& sub = "Control Panel\\Desktop") {
         RegKey key = 0;
-        if (const long rc = RegOpenKeyExA(kHkeyCurrentUser, "Control Panel\\Desktop", 0, kKeyWrite, &key))
-            return rc;
-        const long rc = RegSetValueExA(key, name, 0, kRegSz, value.c_str(),
-                                       static_cast<std::uint32_t>(value.size() + 1));
+        if (const long rc = RegOpenKeyExA(main, sub, 0, kKeyWrite, &key)) return rc;
+        const long rc = name ? RegSetValueExA(key, name, 0, kRegSz, value.c_str(),
+                                              static_cast<std::uint32_t>(value.size() + 1))
+                             : 0;
         EXPECT_EQ(RegCloseKey(key), 0);
         return rc;
     }
 };
+
+TEST_F(SettingsStore, EachMainKeyKeepsItsOwnValues) {
+    const std::pair<RegKey, std::string> keys[] = {
+        {kHkeyClassesRoot, "HKEY_CLASSES_ROOT"},         {kHkeyCurrentUser, "HKEY_CURRENT_USER"},
+        {kHkeyLocalMachine, "HKEY_LOCAL_MACHINE"},       {kHkeyUsers, "HKEY_USERS"},
+        {kHkeyPerformanceData, "HKEY_PERFORMANCE_DATA"}, {kHkeyCurrentConfig, "HKEY_CURRENT_CONFIG"},
+        {kHkeyDynData, "HKEY_DYN_DATA"}};
+    for (const auto& [key, name] : keys) ASSERT_EQ(set("Owner", name, key, ""), 0) << name;
+    for (const auto& [key, name] : keys) EXPECT_EQ(read_string_value(name, "Owner"), name);
+}
 
 TEST_F(SettingsStore, ValuesWithQuotesBackslashesAndLineBreaksReadBack) {
     const std::string values[] = {"say \"hi\".bmp", "C:\\pics\\", "\\\"", "two\nlines\r\n", "[x]=@;#", ""};
@@ -46,7 +57,7 @@ TEST_F(SettingsStore, ValuesWithQuotesBackslashesAndLineBreaksReadBack) {
 TEST_F(SettingsStore, WritesFromTwoThreadsAtOnceAllSurvive) {
     // The wallpaper call records its picture on the hand-off thread while a window writes the style.
     const auto write_all = [&](const std::string& prefix) {
-        for (int i = 0; i < 30; ++i) EXPECT_EQ(set(prefix + std::to_string(i), "v"), 0);
+        for (int i = 0; i < 30; ++i) EXPECT_EQ(set((prefix + std::to_string(i)).c_str(), "v"), 0);
     };
     std::thread other(write_all, "Other");
     write_all("Window");
@@ -65,7 +76,13 @@ TEST_F(SettingsStore, HandEditedStoreKeepsForeignLinesAndTheirLineEnds) {
                                   "  \"WallpaperStyle\" = \"2\"  \r\n\"Keep\"=\"this\"\r");
     EXPECT_EQ(read_string_value(kDesktop, "TileWallpaper"), std::nullopt) << "not a string";
     EXPECT_EQ(read_string_value(kDesktop, "WallpaperStyle"), "2");
+    EXPECT_EQ(read_string_value(kDesktop, "KEEP"), "this");
+    EXPECT_EQ(read_string_value(kDesktop, "Jeep"), std::nullopt);
     EXPECT_EQ(read_string_value("HKEY_CURRENT_USER\\Software\\Other", ""), "default");
+    // A key is there when it or a key below it has a section, by whole names in any case.
+    for (const auto& [sub, rc] : {std::pair<const char*, long>("Software", 0), {"software\\OTHER", 0}, {"Softwar", 2},
+                                  {"Software\\Other\\Deeper", 2}, {"Nowhere", 2}})
+        EXPECT_EQ(set(nullptr, "", kHkeyCurrentUser, sub), rc) << sub;
     ASSERT_EQ(set("WallpaperStyle", "1"), 0);
     ASSERT_EQ(set("TileWallpaper", "1"), 0);  // the wrapped value's continuation lines go with it
     ASSERT_EQ(set("Wallpaper", "/p.bmp"), 0);
