@@ -18,9 +18,11 @@
 #include "platform/core/leaving.h"
 #include "platform/files/drives.h"
 #include "platform/files/files.h"
+#include "platform/files/name_rules.h"
 #include "platform/files/start_folder.h"
 #include "platform/core/services.h"
 #include "support/checks.h"
+#include "words/catalogue.h"
 #include "support/file_faults.h"
 #include "support/temp_dir.h"
 
@@ -58,6 +60,10 @@ TEST(Listing, OddNamesInCaseInsensitiveOrderDotFilesLeftOutMissingFolderThrows76
                                         "caf\xe9.jpg", "hash#1.jpg", "link.jpg", "new\nline.jpg", "quote'\"s.jpg",
                                         "with space.jpg"}));
     EXPECT_EQ(platform::list_subfolders(dir.path()), (Names{"folder.jpg", "Sub"}));
+    // The order is strict: of two names exactly one comes first, and none before itself.
+    using platform::name_rules::name_less;
+    for (const auto& x : entries_of(dir.path()))
+        for (const auto& y : entries_of(dir.path())) EXPECT_EQ(name_less(x, y) + name_less(y, x), x != y) << x << y;
 
     EXPECT_EQ(error_of([&] { platform::list_files(dir.file("gone"), "*"); }), err::kPathNotFound);
 }
@@ -68,6 +74,7 @@ TEST(Delete, RemovesFilesRefusesReadOnlyMissingAndFolders) {
     ASSERT_EQ(::chmod(ro.c_str(), 0444), 0);
     EXPECT_EQ(error_of([&] { platform::delete_file(ro); }), err::kPathFileAccess);  // even for root
     EXPECT_EQ(read_file_bytes(ro), "keep me");
+    EXPECT_FALSE(platform::is_folder(ro));
     ASSERT_EQ(::chmod(ro.c_str(), 0424), 0);  // one write bit for anyone is enough
     platform::delete_file(dir.path() + "//ro.jpg");
     EXPECT_FALSE(std::filesystem::exists(ro));
@@ -90,6 +97,20 @@ TEST(Rename, RenamesIntoASubfolderAndRefusalsLeaveTheFilesAlone) {
     for (const char* bad : {"*.jpg", "wh?t.jpg", "tab\there.jpg", "new\nline.jpg", "", ".", ".."})
         EXPECT_EQ(rename_to(dir.file(bad)), err::kBadFileName) << bad;
     EXPECT_EQ(rename_to(dir.file("nope/x.jpg")), err::kPathNotFound);
+    // Too long: the name, by its length and the most its folder takes, else the path as a whole.
+    std::string padded = dir.path();
+    while (padded.size() < 3900) padded += "/.";
+    const std::pair<std::string, std::string> too_long[] = {
+        {dir.file(std::string(256, 'n')), words::say(words::kNameTooLong, {"256", "255"})},
+        {padded + "/" + std::string(255, 'n'), words::say(words::kPathTooLong)}};
+    for (const auto& [target, why] : too_long) {
+        try {
+            platform::rename_file_no_replace(a, target);
+            ADD_FAILURE() << target.size();
+        } catch (const platform::Error& e) {
+            EXPECT_NE(std::string(e.what()).find(why), std::string::npos) << e.what();
+        }
+    }
     // Where the flag is refused, a taken name is still never replaced, and a failing step of the
     // fallback leaves the file under its old name only.
     for (const auto& [call, error] : {std::pair(Call::Link, EIO), std::pair(Call::Link, ENOSPC),
@@ -218,7 +239,8 @@ TEST(Drives, PseudoFilesystemsLeftOutRootFirstEscapesDecoded) {
         "garbage line\n";
     const auto drives = platform::read_drives(dir.write_file("mounts", table));
     EXPECT_EQ(spelled(drives), (Names{"/ [system]", "/devel [devel]", "/home [home]", "/media/x [1] [x [1]]",
-                                      "/mnt/usb [usb]", "/net/share100 [share100]", "/run/media/ana/CAMERA [CAMERA]"}));
+                                      "/mnt/usb [usb]", "/net/share100 [share100]",
+                                      "/run/media/ana/CAMERA [CAMERA]"}));
     // Each spelling reads back as its drive, even with " [" in the mount point.
     for (const Drive& d : drives) {
         const auto back = platform::parse_drive(d.spelled()).value_or(Drive{});
@@ -278,11 +300,13 @@ TEST(Folders, NormalizedPathsAndTheirParts) {
 // Names read as the toolkit reads UTF-8, whatever the bytes: pieces at each edge of the encoding, some cut
 // short, joined at random; shortening must not split what it keeps differently either.
 TEST(DisplayText, ReadsAnyBytesAsTheToolkitDoes) {
+    // Each length at its least and most, either side of the surrogates, the last scalar values, a byte order
+    // mark; then overlong forms, surrogates, values past U+10FFFF and bytes that start nothing.
     const std::string pieces[] = {
-        "a",            "\x7F",         "\xC2\x80",         "\xDF\xBF",         "\xE0\xA0\x80", "\xED\x9F\xBF",
-        "\xED\xA0\x80", "\xED\xBF\xBF",  "\xEE\x80\x80",     "\xEF\xBF\xBF",     "\xEF\xBB\xBF", "\xF0\x90\x80\x80",
-        "\xF4\x8F\xB0\x80", "\xF4\x8F\xBF\xBF", "\xF4\x90\x80\x80", "\xF0\x8F\xBF\xBF", "\xE0\x9F\xBF", "\xC1\xBF",
-        "\x80",         "\xF5",         "\xFF"};
+        "a", "\x7F", "\xC2\x80", "\xDF\xBF", "\xE0\xA0\x80", "\xEF\xBF\xBF", "\xED\x9F\xBF", "\xEE\x80\x80",
+        "\xEF\xBB\xBF", "\xF0\x90\x80\x80", "\xF4\x8F\xB0\x80", "\xF4\x8F\xBF\xBF",
+        "\xC1\xBF", "\xE0\x9F\xBF", "\xF0\x8F\xBF\xBF", "\xED\xA0\x80", "\xED\xBF\xBF", "\xF4\x90\x80\x80",
+        "\x80", "\xF5", "\xFF"};
     std::mt19937 random(2026);
     for (int n = 0; n < 4000; ++n) {
         std::string name;
@@ -292,8 +316,9 @@ TEST(DisplayText, ReadsAnyBytesAsTheToolkitDoes) {
         }
         const QString text = QString::fromUtf8(name);
         const QString shortened = text.size() > 60 ? text.left(28) + QChar(0x2026) + text.right(28) : text;
-        ASSERT_EQ(platform::display_text(name), text.toUtf8().toStdString()) << QByteArray::fromStdString(name).toHex().data();
-        ASSERT_EQ(platform::shortened_display_text(name), shortened.toUtf8().toStdString()) << QByteArray::fromStdString(name).toHex().data();
+        SCOPED_TRACE(QByteArray::fromStdString(name).toHex().toStdString());
+        ASSERT_EQ(platform::display_text(name), text.toUtf8().toStdString());
+        ASSERT_EQ(platform::shortened_display_text(name), shortened.toUtf8().toStdString());
     }
 }
 
