@@ -3,12 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <spawn.h>
 #include <sys/wait.h>
-#include <unistd.h>
 
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QIcon>
+
+#include "support/recording.h"
 
 extern char** environ;
 
@@ -23,18 +25,15 @@ TEST(AppIdentity, NameAndAnIconDrawnForEachSizeAWindowShowsItAt) {
 
 // This test program started again with an empty name: it starts, and the checks above hold.
 TEST(AppIdentity, StartedWithAnEmptyName) {
-    std::string filter = "GTEST_FILTER=AppIdentity.NameAnd*";
-    std::vector<char*> env{filter.data()};
-    for (char** e = environ; *e; ++e) env.push_back(*e);
-    env.push_back(nullptr);
+    test_support::ScopedEnv only("GTEST_FILTER", "AppIdentity.NameAnd*");
     char empty[] = "";
     char* const no_name[] = {empty, nullptr};
-    const pid_t child = ::fork();
-    if (child == 0) {
-        ::dup2(::open("/dev/null", O_WRONLY), 1);
-        ::execve("/proc/self/exe", no_name, env.data());
-        ::_exit(127);
-    }
+    posix_spawn_file_actions_t quiet;
+    ::posix_spawn_file_actions_init(&quiet);
+    ::posix_spawn_file_actions_addopen(&quiet, 1, "/dev/null", O_WRONLY, 0);
+    pid_t child = 0;
+    ASSERT_EQ(::posix_spawn(&child, "/proc/self/exe", &quiet, nullptr, no_name, environ), 0);
+    ::posix_spawn_file_actions_destroy(&quiet);
     int status = 0;
     ::waitpid(child, &status, 0);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
