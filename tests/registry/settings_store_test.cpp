@@ -22,31 +22,40 @@ const std::string kDesktop = "HKEY_CURRENT_USER\\Control Panel\\Desktop";
 
 class SettingsStore : public wallpaper_test::WallpaperTest {
 protected:
-    // Opens the desktop key, sets one string value, closes; the first failure.
-    long set(const std::string& name, const std::string& value) {
+    // Opens a key, sets one string value unless `name` is null, closes; the first failure.
+    static long set(const char* name, const std::string& value, RegKey main = kHkeyCurrentUser,
+                    const std::string& sub = "Control Panel\\Desktop") {
         RegKey key = 0;
-        if (const long rc = RegOpenKeyExA(kHkeyCurrentUser, "Control Panel\\Desktop", 0, kKeyWrite, &key))
-            return rc;
-        const long rc = RegSetValueExA(key, name, 0, kRegSz, value.c_str(),
-                                       static_cast<std::uint32_t>(value.size() + 1));
+        if (const long rc = RegOpenKeyExA(main, sub, 0, kKeyWrite, &key)) return rc;
+        const long rc = name ? RegSetValueExA(key, name, 0, kRegSz, value.c_str(),
+                                              static_cast<std::uint32_t>(value.size() + 1))
+                             : 0;
         EXPECT_EQ(RegCloseKey(key), 0);
         return rc;
     }
 };
 
-TEST_F(SettingsStore, ValuesWithQuotesBackslashesAndLineBreaksReadBack) {
+TEST_F(SettingsStore, ValuesWithQuotesBackslashesAndLineBreaksReadBackEachUnderItsOwnKey) {
     const std::string values[] = {"say \"hi\".bmp", "C:\\pics\\", "\\\"", "two\nlines\r\n", "[x]=@;#", ""};
     for (const auto& value : values) {
         ASSERT_EQ(set("Wallpaper", value), 0) << value;
         EXPECT_EQ(read_string_value(kDesktop, "Wallpaper"), value);
         ASSERT_EQ(set("WallpaperStyle", "1"), 0) << "the store still parses after " << value;
     }
+    const std::pair<RegKey, std::string> keys[] = {
+        {kHkeyClassesRoot, "HKEY_CLASSES_ROOT"},         {kHkeyCurrentUser, "HKEY_CURRENT_USER"},
+        {kHkeyLocalMachine, "HKEY_LOCAL_MACHINE"},       {kHkeyUsers, "HKEY_USERS"},
+        {kHkeyPerformanceData, "HKEY_PERFORMANCE_DATA"}, {kHkeyCurrentConfig, "HKEY_CURRENT_CONFIG"},
+        {kHkeyDynData, "HKEY_DYN_DATA"}};
+    for (const auto& [key, name] : keys) ASSERT_EQ(set("Owner", name, key, ""), 0) << name;
+    for (const auto& [key, name] : keys) EXPECT_EQ(read_string_value(name, "Owner"), name);
+    EXPECT_EQ(RegSetValueExA(kHkeyCurrentUser, "Owner", 0, kRegSz, nullptr, 5), 87) << "no bytes to read";
 }
 
 TEST_F(SettingsStore, WritesFromTwoThreadsAtOnceAllSurvive) {
     // The wallpaper call records its picture on the hand-off thread while a window writes the style.
     const auto write_all = [&](const std::string& prefix) {
-        for (int i = 0; i < 30; ++i) EXPECT_EQ(set(prefix + std::to_string(i), "v"), 0);
+        for (int i = 0; i < 30; ++i) EXPECT_EQ(set((prefix + std::to_string(i)).c_str(), "v"), 0);
     };
     std::thread other(write_all, "Other");
     write_all("Window");
@@ -65,7 +74,13 @@ TEST_F(SettingsStore, HandEditedStoreKeepsForeignLinesAndTheirLineEnds) {
                                   "  \"WallpaperStyle\" = \"2\"  \r\n\"Keep\"=\"this\"\r");
     EXPECT_EQ(read_string_value(kDesktop, "TileWallpaper"), std::nullopt) << "not a string";
     EXPECT_EQ(read_string_value(kDesktop, "WallpaperStyle"), "2");
+    EXPECT_EQ(read_string_value(kDesktop, "KEEP"), "this");
+    EXPECT_EQ(read_string_value(kDesktop, "Jeep"), std::nullopt);
     EXPECT_EQ(read_string_value("HKEY_CURRENT_USER\\Software\\Other", ""), "default");
+    // A key is there when it or a key below it has a section, by whole names in any case.
+    for (const auto& [sub, rc] : {std::pair<const char*, long>("Software", 0), {"software\\OTHER", 0},
+                                  {"Softwar", 2}, {"Software\\Other\\Deeper", 2}, {"Nowhere", 2}})
+        EXPECT_EQ(set(nullptr, "", kHkeyCurrentUser, sub), rc) << sub;
     ASSERT_EQ(set("WallpaperStyle", "1"), 0);
     ASSERT_EQ(set("TileWallpaper", "1"), 0);  // the wrapped value's continuation lines go with it
     ASSERT_EQ(set("Wallpaper", "/p.bmp"), 0);
@@ -107,17 +122,18 @@ TEST_F(SettingsStore, StoreThatIsNoStoreOrCannotBeWrittenIsRefusedAndKept) {
     };
     for (const auto& c : cases) {
         c.make();
-        struct stat before {};
-        ASSERT_EQ(::lstat(store_path.c_str(), &before), 0);
-        const std::string bytes = S_ISREG(before.st_mode) ? store() : "";
+        // What the store is (the same file, of the same kind), what it holds and what is beside it.
+        const auto state = [&] {
+            struct stat st {};
+            ::lstat(store_path.c_str(), &st);
+            return std::tuple(st.st_ino, st.st_mode, S_ISREG(st.st_mode) ? store() : "",
+                              test_support::entries_of(folder));
+        };
+        const auto before = state();
         ::alarm(10);  // a store that blocks or never ends kills the test instead of hanging it
         EXPECT_EQ(set("WallpaperStyle", "1"), c.code) << c.what;
         ::alarm(0);
-        struct stat after {};
-        ASSERT_EQ(::lstat(store_path.c_str(), &after), 0);
-        EXPECT_TRUE(after.st_ino == before.st_ino && after.st_mode == before.st_mode) << c.what << " was replaced";
-        EXPECT_EQ(S_ISREG(before.st_mode) ? store() : "", bytes) << c.what;
-        EXPECT_EQ(test_support::entries_of(folder), std::vector<std::string>{"registry.reg"}) << c.what;
+        EXPECT_TRUE(state() == before) << c.what << " was changed";
         std::filesystem::remove(store_path);
     }
     // An empty file holds nothing to lose: it is written afresh.

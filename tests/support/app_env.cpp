@@ -45,7 +45,7 @@ void AppTest::start_program(const std::string& folder) {
     install();
     if (::chdir(folder.c_str()) != 0) FAIL() << "cannot enter " << folder;
     platform::settle_start_folder();
-    windows::frame().MDIForm_Load();
+    start_glimmerbox();
     // Let the windows take their maximised sizes, as the event loop would.
     QCoreApplication::processEvents();
 }

@@ -36,6 +36,7 @@ struct Recorded {
     std::vector<platform::MessageBoxRequest> boxes;
     std::vector<std::pair<std::string, platform::WallpaperStyle>> wallpapers;
     std::vector<Argv> commands;
+    int ends = 0;  // times the program was told to end
 };
 
 class RecordingTest : public ::testing::Test {
@@ -76,7 +77,7 @@ protected:
             }
             return r;
         };
-        services.end_program = [] {};
+        services.end_program = [this] { ++recorded.ends; };
     }
     // Also when a derived fixture's TearDown does not call this one.
     ~RecordingTest() override { restore(); }

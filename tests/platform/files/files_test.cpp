@@ -2,33 +2,33 @@
 // mount table fixture, their spelling, a folder's drive and each drive's current folder.
 #include <gtest/gtest.h>
 
+#include <QString>
+
 #include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <filesystem>
+#include <random>
 #include <thread>
 
-#include <sys/stat.h>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
-#include "platform/core/error.h"
 #include "platform/core/leaving.h"
 #include "platform/files/drives.h"
 #include "platform/files/files.h"
+#include "platform/files/name_rules.h"
 #include "platform/files/start_folder.h"
 #include "platform/core/services.h"
 #include "support/checks.h"
+#include "words/catalogue.h"
 #include "support/file_faults.h"
 #include "support/temp_dir.h"
 
+using namespace test_support;
 using platform::Drive;
-using test_support::entries_of;
-using test_support::error_of;
-using test_support::FileFault;
 using Call = platform::file_calls::Call;
-using test_support::read_file_bytes;
-using test_support::TempDir;
 namespace err = platform::err;
 using Names = std::vector<std::string>;
 
@@ -36,7 +36,7 @@ namespace {
 
 TEST(Patterns, MasksMatchWithoutRegardToCase) {
     const std::tuple<const char*, const char*, bool> cases[] = {
-        {"LOGO.Ico", "*.GIF;*.ICO", true}, {"drawing.wmf", "*.GIF;*.ICO", false}, {"x.jpeg", "*.JPG", false},
+        {"LOGO.Ico", " *.GIF ; *.ICO ", true}, {"drawing.wmf", "*.GIF;*.ICO", false}, {"x.jpeg", "*.JPG", false},
         {"x.jpg.txt", "*.JPG", false}, {"img1.bmp", "img?.bmp", true},   {"img.bmp", "img?.bmp", false},
         {"README", "*.*", true},       {"x.jpg", "", false},             {"x.jpg", ";;*.jpg;", true},
         {"ZOO.JPG", "z*.jpg", true},   {"zoo.jpg", "Z*.JPG", true},
@@ -56,10 +56,14 @@ TEST(Listing, OddNamesInCaseInsensitiveOrderDotFilesLeftOutMissingFolderThrows76
     ASSERT_EQ(::symlink("nowhere", dir.file("dangling.jpg").c_str()), 0);
 
     EXPECT_EQ(platform::list_files(dir.path(), "*.PNG;*.JPG"),
-              (std::vector<std::string>{"-dash.jpg", "100%.jpg", "_x.jpg", "A.jpg", "a.jpg", "b.jpg", "C.JPG",
+              (Names{"-dash.jpg", "100%.jpg", "_x.jpg", "A.jpg", "a.jpg", "b.jpg", "C.JPG",
                                         "caf\xe9.jpg", "hash#1.jpg", "link.jpg", "new\nline.jpg", "quote'\"s.jpg",
                                         "with space.jpg"}));
-    EXPECT_EQ(platform::list_subfolders(dir.path()), (std::vector<std::string>{"folder.jpg", "Sub"}));
+    EXPECT_EQ(platform::list_subfolders(dir.path()), (Names{"folder.jpg", "Sub"}));
+    // The order is strict: of two names exactly one comes first, and none before itself.
+    using platform::name_rules::name_less;
+    for (const auto& x : entries_of(dir.path()))
+        for (const auto& y : entries_of(dir.path())) EXPECT_EQ(name_less(x, y) + name_less(y, x), x != y) << x << y;
 
     EXPECT_EQ(error_of([&] { platform::list_files(dir.file("gone"), "*"); }), err::kPathNotFound);
 }
@@ -70,6 +74,7 @@ TEST(Delete, RemovesFilesRefusesReadOnlyMissingAndFolders) {
     ASSERT_EQ(::chmod(ro.c_str(), 0444), 0);
     EXPECT_EQ(error_of([&] { platform::delete_file(ro); }), err::kPathFileAccess);  // even for root
     EXPECT_EQ(read_file_bytes(ro), "keep me");
+    EXPECT_FALSE(platform::is_folder(ro));
     ASSERT_EQ(::chmod(ro.c_str(), 0424), 0);  // one write bit for anyone is enough
     platform::delete_file(dir.path() + "//ro.jpg");
     EXPECT_FALSE(std::filesystem::exists(ro));
@@ -92,21 +97,36 @@ TEST(Rename, RenamesIntoASubfolderAndRefusalsLeaveTheFilesAlone) {
     for (const char* bad : {"*.jpg", "wh?t.jpg", "tab\there.jpg", "new\nline.jpg", "", ".", ".."})
         EXPECT_EQ(rename_to(dir.file(bad)), err::kBadFileName) << bad;
     EXPECT_EQ(rename_to(dir.file("nope/x.jpg")), err::kPathNotFound);
+    // Too long: the name, by its length and the most its folder takes, else the path as a whole.
+    std::string padded = dir.path();
+    while (padded.size() < 3900) padded += "/.";
+    const std::pair<std::string, std::string> too_long[] = {
+        {dir.file(std::string(256, 'n')), words::say(words::kNameTooLong, {"256", "255"})},
+        {padded + "/" + std::string(255, 'n'), words::say(words::kPathTooLong)}};
+    for (const auto& [target, why] : too_long) {
+        try {
+            platform::rename_file_no_replace(a, target);
+            ADD_FAILURE() << target.size();
+        } catch (const platform::Error& e) {
+            EXPECT_NE(std::string(e.what()).find(why), std::string::npos) << e.what();
+        }
+    }
     // Where the flag is refused, a taken name is still never replaced, and a failing step of the
     // fallback leaves the file under its old name only.
     for (const auto& [call, error] : {std::pair(Call::Link, EIO), std::pair(Call::Link, ENOSPC),
                                       std::pair(Call::Unlink, EIO), std::pair(Call::Unlink, EACCES)}) {
+        SCOPED_TRACE(std::to_string(static_cast<int>(call)) + "/" + std::to_string(error));
         FileFault failing{{Call::Rename, EINVAL}, {call, error, 1}};
-        EXPECT_NE(rename_to(dir.file("c.jpg")), 0) << static_cast<int>(call) << "/" << error;
+        EXPECT_NE(rename_to(dir.file("c.jpg")), 0);
         EXPECT_EQ(rename_to(dir.file("b.jpg")), err::kFileExists);
-        EXPECT_EQ(entries_of(dir.path()), (Names{"a.jpg", "b.jpg"})) << static_cast<int>(call) << "/" << error;
+        EXPECT_EQ(entries_of(dir.path()), (Names{"a.jpg", "b.jpg"}));
         EXPECT_EQ(read_file_bytes(a) + read_file_bytes(dir.file("b.jpg")), "firstsecond");
     }
     {
         FileFault refused(Call::Rename, EINVAL);
         EXPECT_EQ(rename_to(dir.file("c.jpg")), 0);
     }
-    EXPECT_EQ(entries_of(dir.path()), (std::vector<std::string>{"b.jpg", "c.jpg"}));
+    EXPECT_EQ(entries_of(dir.path()), (Names{"b.jpg", "c.jpg"}));
     {
         FileFault failing(Call::Unlink, EIO);
         EXPECT_EQ(error_of([&] { platform::delete_file(dir.file("b.jpg")); }), err::kPathFileAccess);
@@ -114,7 +134,7 @@ TEST(Rename, RenamesIntoASubfolderAndRefusalsLeaveTheFilesAlone) {
     EXPECT_EQ(read_file_bytes(dir.file("b.jpg")), "second");
     dir.make_folder("sub");
     platform::rename_file_no_replace(dir.file("c.jpg"), dir.file("sub/\xe9t\xe9 #1.jpg"));
-    EXPECT_EQ(entries_of(dir.path()), (std::vector<std::string>{"b.jpg", "sub"}));
+    EXPECT_EQ(entries_of(dir.path()), (Names{"b.jpg", "sub"}));
     EXPECT_EQ(read_file_bytes(dir.file("sub/\xe9t\xe9 #1.jpg")), "first");
 }
 
@@ -128,13 +148,13 @@ TEST(AtomicWrite, ReplacesContentKeepsModeAndSurvivesAFailedWrite) {
         EXPECT_EQ(error_of([&] { platform::write_file_atomically(path, std::string(100'000, 'z')); }),
                   err::kPathFileAccess);
     }
-    EXPECT_TRUE(read_file_bytes(path) == "old content");
+    EXPECT_EQ(read_file_bytes(path), "old content");
 
     platform::write_file_atomically(path, "new");
     EXPECT_EQ(read_file_bytes(path), "new");
     struct stat st {};
     EXPECT_EQ(::stat(path.c_str(), &st) == 0 ? st.st_mode & 0777 : 0, 0600u);
-    EXPECT_EQ(entries_of(dir.file("deep/er")), (std::vector<std::string>{"store.reg"}));  // no temporary left
+    EXPECT_EQ(entries_of(dir.file("deep/er")), Names{"store.reg"});  // no temporary left
 }
 
 // Leaving while another thread is in the middle of a write: at the moment
@@ -214,12 +234,13 @@ TEST(Drives, PseudoFilesystemsLeftOutRootFirstEscapesDecoded) {
         "/dev/sdi1 /devel ext4 rw 0 0\n"       // a system area's name as a prefix only
         "/dev/sdj1 /dev/disk1 ext4 rw 0 0\n"
         "/dev/sdg1 /mnt/usb ext4 rw 0 0\n"
-        "server:/export /net/share nfs4 rw 0 0\n"
+        "server:/export /net/share100 nfs4 rw 0 0\n"  // a letter and three digits is no escape
         "/dev/sda1 " + dir.write_file("hosts", "") + " ext4 rw 0 0\n"
         "garbage line\n";
     const auto drives = platform::read_drives(dir.write_file("mounts", table));
     EXPECT_EQ(spelled(drives), (Names{"/ [system]", "/devel [devel]", "/home [home]", "/media/x [1] [x [1]]",
-                                      "/mnt/usb [usb]", "/net/share [share]", "/run/media/ana/CAMERA [CAMERA]"}));
+                                      "/mnt/usb [usb]", "/net/share100 [share100]",
+                                      "/run/media/ana/CAMERA [CAMERA]"}));
     // Each spelling reads back as its drive, even with " [" in the mount point.
     for (const Drive& d : drives) {
         const auto back = platform::parse_drive(d.spelled()).value_or(Drive{});
@@ -273,6 +294,31 @@ TEST(Folders, NormalizedPathsAndTheirParts) {
         EXPECT_EQ(platform::normalize_folder(path), normal) << path;
         EXPECT_EQ(platform::parent_folder(normal), parent) << path;
         EXPECT_EQ(platform::base_name(normal), last) << path;
+    }
+}
+
+// Names read as the toolkit reads UTF-8, whatever the bytes: pieces at each edge of the encoding, some cut
+// short, joined at random; shortening must not split what it keeps differently either.
+TEST(DisplayText, ReadsAnyBytesAsTheToolkitDoes) {
+    // Each length at its least and most, either side of the surrogates, the last scalar values, a byte order
+    // mark; then overlong forms, surrogates, values past U+10FFFF and bytes that start nothing.
+    const std::string pieces[] = {
+        "a", "\x7F", "\xC2\x80", "\xDF\xBF", "\xE0\xA0\x80", "\xEF\xBF\xBF", "\xED\x9F\xBF", "\xEE\x80\x80",
+        "\xEF\xBB\xBF", "\xF0\x90\x80\x80", "\xF4\x8F\xB0\x80", "\xF4\x8F\xBF\xBF",
+        "\xC1\xBF", "\xE0\x9F\xBF", "\xF0\x8F\xBF\xBF", "\xED\xA0\x80", "\xED\xBF\xBF", "\xF4\x90\x80\x80",
+        "\x80", "\xF5", "\xFF"};
+    std::mt19937 random(2026);
+    for (int n = 0; n < 4000; ++n) {
+        std::string name;
+        for (auto k = random() % 40; k-- > 0;) {
+            const std::string& piece = pieces[random() % std::size(pieces)];
+            name += random() % 4 ? piece : piece.substr(0, random() % piece.size());
+        }
+        const QString text = QString::fromUtf8(name);
+        const QString shortened = text.size() > 60 ? text.left(28) + QChar(0x2026) + text.right(28) : text;
+        SCOPED_TRACE(QByteArray::fromStdString(name).toHex().toStdString());
+        ASSERT_EQ(platform::display_text(name), text.toUtf8().toStdString());
+        ASSERT_EQ(platform::shortened_display_text(name), shortened.toUtf8().toStdString());
     }
 }
 
