@@ -406,6 +406,12 @@ def run_generated(args, root, build, programs):
     # the share of all such slips the tests notice. Sorted by place to rebuild less.
     sample = sorted(random.Random(args.seed).sample(pool, min(args.sample, len(pool))),
                     key=lambda m: (m.file, m.line))
+    if args.only:
+        # Of the same sample, only the named ones: an earlier run's survivors, run again.
+        missing = set(args.only) - {m.id for m in sample}
+        if missing:
+            print("not in this sample: " + " ".join(sorted(missing)))
+        sample = [m for m in sample if m.id in set(args.only)]
     if args.dry_run:
         for m in sample:
             print(m.describe())
