@@ -282,6 +282,12 @@ TEST_F(ControlsTest, ListsClickOnEveryMoveAndOnTheSelectedEntry) {
     for (int i = 0; i < dirs.list_count(); ++i) entries.push_back(dirs.list(i));
     const int open = dirs.list_index();
     EXPECT_EQ(Strings(entries.begin() + open, entries.end()), (Strings{pictures, pictures + "/a", pictures + "/b"}));
+    // Each open folder is indented under the one above it, its sub-folders under it.
+    auto indent = [&](int row) {
+        const QString text = static_cast<QListWidget*>(dirs.widget())->item(row)->text();
+        return text.size() - text.trimmed().size();
+    };
+    for (int row = 1; row < dirs.list_count(); ++row) EXPECT_GT(indent(row), indent(std::min(row - 1, open))) << row;
     dirs.set_focus();
     clicks = 0;
     QTest::keyClick(dirs.widget(), Qt::Key_Down);
@@ -315,6 +321,7 @@ TEST_F(ControlsTest, ComboRunsEveryChosenEntryButNeverTypedTextAndListsEntriesWh
     }
     EXPECT_EQ(clicks, 2);
     EXPECT_EQ(combo.list_count(), 3);
+    for (int outside : {-2, 3}) EXPECT_THROW(combo.set_list_index(outside), Error) << outside;
     combo.set_list_index(2);
     EXPECT_EQ(field->cursorPosition(), 0);  // a long entry shows its start
     // The wheel over the closed box chooses nothing.
