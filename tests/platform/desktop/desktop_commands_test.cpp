@@ -292,6 +292,10 @@ TEST_F(DesktopCommands, CopiesArePrivateBoundedAndWhole) {
         }
         EXPECT_EQ(test_support::entries_of(data), std::vector<std::string>{});
     }
+    // A file that grows past the limit while it is copied (its size says 0) leaves nothing behind.
+    std::string previous;
+    EXPECT_EQ(fresh_alias("/proc/self/maps", data + "/.wallpaper", previous, {16, 0}), "");
+    EXPECT_EQ(test_support::entries_of(data), std::vector<std::string>{});
     std::filesystem::remove_all(shm);
 }
 
