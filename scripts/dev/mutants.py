@@ -30,9 +30,11 @@ line, operator and new line (so it changes when the code above it moves).
 import collections
 import dataclasses
 import fnmatch
+import functools
 import hashlib
 import os
 import random
+import shutil
 import re
 import signal
 import subprocess
@@ -351,6 +353,22 @@ def read_equivalent(path):
     return judged
 
 
+SANDBOX = ["unshare", "--pid", "--fork", "--kill-child", "--mount-proc"]
+
+
+@functools.cache
+def _can_sandbox():
+    return bool(shutil.which("unshare")) and subprocess.run(
+        SANDBOX + ["true"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL).returncode == 0
+
+
+def sandboxed(program):
+    """A test program's command in a process-id namespace of its own, where it reaches no
+    process but its own: a mutant that signals process -1 (a failed spawn's -1 taken for a
+    child's id) then ends only the test, not every program of the user's."""
+    return (SANDBOX if _can_sandbox() else []) + [str(program)]
+
+
 def run_limited(cmd, cwd, env, limit, log=None):
     """Exit status of a command, 'timeout' when it outlives the limit (its process group is ended)."""
     with open(log or os.devnull, "wb") as out:
@@ -421,7 +439,7 @@ def run_generated(args, root, build, programs):
     for p in programs:
         start = time.monotonic()
         log = build / f"unmutated-test_{p}.log"
-        if run_limited([str(build / "tests" / ("test_" + p))], root, env, 600, log) != 0:
+        if run_limited(sandboxed(build / "tests" / ("test_" + p)), root, env, 600, log) != 0:
             raise SystemExit(f"test_{p} fails unmutated (see {log})")
         seconds[p] = time.monotonic() - start
     # Generous: the machine may be busier than when the unmutated runs were timed.
@@ -466,11 +484,11 @@ def run_one(m, root, build, objects, programs, jobs, env, limit):
         for p in programs:
             if not build_programs(root, build, [p], jobs):
                 return "not built", ""
-            status = run_limited([str(build / "tests" / ("test_" + p))], root, env, limit[p])
+            status = run_limited(sandboxed(build / "tests" / ("test_" + p)), root, env, limit[p])
             if status == "timeout":
                 return "timeout", "test_" + p
             # A failure counts when it comes again: a test that fails now and then kills nothing.
-            if status != 0 and run_limited([str(build / "tests" / ("test_" + p))], root, env, limit[p]) != 0:
+            if status != 0 and run_limited(sandboxed(build / "tests" / ("test_" + p)), root, env, limit[p]) != 0:
                 return "killed", "test_" + p
             flaky += f" (test_{p} failed once, passed again)" if status != 0 else ""
         return "survived", flaky.strip()
