@@ -300,11 +300,15 @@ TEST(ExifThumbnail, UsedWhenItHasThePicturesShapeAndTurnedUprightElseThePictureI
         EXPECT_GT(at(cell, 0.5, 0.1).red(), 180) << big;  // the thumbnail, not the blue picture
         EXPECT_GT(at(cell, 0.5, 0.9).blue(), 180) << big;
     }
-    // A 4:3 thumbnail in a 3:2 picture, and a first IFD far outside the block: the picture is decoded.
+    // A 4:3 thumbnail in a 3:2 picture, a first IFD far outside the block, a byte order neither II nor MM:
+    // the picture is decoded.
     std::string broken = test_support::jpeg_with_exif(picture, 1, halves(160, 120));
+    std::string mixed = broken;
     broken[2 + 4 + 6 + 4] = '\x7f';
+    mixed[2 + 4 + 6] = 'I';
     for (const std::string& bytes :
-         {test_support::jpeg_with_exif(test_support::solid_image(900, 600, Qt::blue), 1, halves(160, 120)), broken}) {
+         {test_support::jpeg_with_exif(test_support::solid_image(900, 600, Qt::blue), 1, halves(160, 120)), broken,
+          mixed}) {
         const std::string path = dir.write_file("other.jpg", bytes);
         EXPECT_GT(at(platform::load_cell_picture(path, 49, 49), 0.25, 0.5).blue(), 180);
     }
