@@ -247,7 +247,8 @@ TEST(Drives, PseudoFilesystemsLeftOutRootFirstEscapesDecoded) {
         const auto back = platform::parse_drive(d.spelled()).value_or(Drive{});
         EXPECT_EQ(std::pair(back.mount_point, back.label), std::pair(d.mount_point, d.label));
     }
-    EXPECT_FALSE(platform::parse_drive("/home [home"));
+    for (const char* wrong : {"/home [home", "a/b [b]"}) EXPECT_FALSE(platform::parse_drive(wrong)) << wrong;
+    EXPECT_EQ(platform::parse_drive("/mnt/x [Photos]").value_or(Drive{}).mount_point, "/mnt/x");  // a label of its own
     // The root is there even when it is an overlay.
     EXPECT_EQ(spelled(platform::read_drives(dir.write_file("m1", "overlay / overlay rw 0 0\n"))), Names{"/ [system]"});
     // A folder is on the drive with the longest mount point leading its path as whole names.
