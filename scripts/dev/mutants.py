@@ -369,6 +369,10 @@ def sandboxed(program):
     return (SANDBOX if _can_sandbox() else []) + [str(program)]
 
 
+def test_command(build, program):
+    return sandboxed(build / "tests" / ("test_" + program))
+
+
 def run_limited(cmd, cwd, env, limit, log=None):
     """Exit status of a command, 'timeout' when it outlives the limit (its process group is ended)."""
     with open(log or os.devnull, "wb") as out:
@@ -426,10 +430,11 @@ def run_generated(args, root, build, programs):
                     key=lambda m: (m.file, m.line))
     if args.only:
         # Of the same sample, only the named ones: an earlier run's survivors, run again.
-        missing = set(args.only) - {m.id for m in sample}
+        only = set(args.only)
+        missing = only - {m.id for m in sample}
         if missing:
             print("not in this sample: " + " ".join(sorted(missing)))
-        sample = [m for m in sample if m.id in set(args.only)]
+        sample = [m for m in sample if m.id in only]
     if args.dry_run:
         for m in sample:
             print(m.describe())
@@ -439,7 +444,7 @@ def run_generated(args, root, build, programs):
     for p in programs:
         start = time.monotonic()
         log = build / f"unmutated-test_{p}.log"
-        if run_limited(sandboxed(build / "tests" / ("test_" + p)), root, env, 600, log) != 0:
+        if run_limited(test_command(build, p), root, env, 600, log) != 0:
             raise SystemExit(f"test_{p} fails unmutated (see {log})")
         seconds[p] = time.monotonic() - start
     # Generous: the machine may be busier than when the unmutated runs were timed.
@@ -484,11 +489,11 @@ def run_one(m, root, build, objects, programs, jobs, env, limit):
         for p in programs:
             if not build_programs(root, build, [p], jobs):
                 return "not built", ""
-            status = run_limited(sandboxed(build / "tests" / ("test_" + p)), root, env, limit[p])
+            status = run_limited(test_command(build, p), root, env, limit[p])
             if status == "timeout":
                 return "timeout", "test_" + p
             # A failure counts when it comes again: a test that fails now and then kills nothing.
-            if status != 0 and run_limited(sandboxed(build / "tests" / ("test_" + p)), root, env, limit[p]) != 0:
+            if status != 0 and run_limited(test_command(build, p), root, env, limit[p]) != 0:
                 return "killed", "test_" + p
             flaky += f" (test_{p} failed once, passed again)" if status != 0 else ""
         return "survived", flaky.strip()
