@@ -16,12 +16,27 @@ class Program:
         self.x = x
         self.folder = folder
         self.proc = x.start([binary] + list(args), cwd=folder)
-        self.frame = poll("the frame window", lambda: x.find_window(r" - \[Glimmerbox - Tarvolin\]$"))
+        self.frame = self._wait_frame()
         # The frame's own caption, as it shows before any picture's name.
         self.caption = x.window_name(self.frame)[:-len(BROWSER_PART)]
         self.px = XPixels(x.env["DISPLAY"], self.frame if x.rootless else None)
         self.left, self.top = self._client_origin()
         self._wait_active()
+
+    # Seconds the frame may take to show: a guard against a hang, not a speed check.
+    start_timeout = 10.0
+
+    def _wait_frame(self):
+        """The frame window; a program that ends first, or never shows it,
+        is reported with what the screen held instead."""
+        def shown():
+            if self.proc.poll() is not None:
+                raise Failure(f"the program ended before its frame showed: exit {self.proc.returncode}")
+            return self.x.find_window(r" - \[Glimmerbox - Tarvolin\]$")
+        try:
+            return poll("the frame window", shown, timeout=self.start_timeout)
+        except Failure as e:
+            raise Failure(f"{e}; windows shown: {self.x.window_names()}") from None
 
     def _wait_active(self):
         poll("the frame active", lambda: self.x.run(["xdotool", "getactivewindow"], check=False).strip() == self.frame)

@@ -48,7 +48,15 @@ class WineSession(XSession):
             self.run(["wine", "reg", "add", key, "/v", value, "/d", data, "/f"])
 
     def start(self, argv, cwd):
-        return super().start(["wine"] + argv, cwd)
+        # Wine's servers, started by the first program, inherit its error
+        # output and outlive it: a file never fills up as a pipe nobody reads
+        # would, and holds Wine's complaints for a failure's report.
+        with open(self.wine_log, "ab") as log:
+            return super().start(["wine"] + argv, cwd, stderr=log)
+
+    @property
+    def wine_log(self):
+        return os.path.join(self.tmp, "wine.log")
 
     def close(self):
         """Ends Wine's servers, then the X server; an own prefix goes with
@@ -81,6 +89,16 @@ class WineSession(XSession):
 
 
 class WineProgram(Program):
+    # Wine starts its desktop and servers along with the first program.
+    start_timeout = 30.0
+
+    def _wait_frame(self):
+        try:
+            return super()._wait_frame()
+        except Failure as e:
+            with open(self.x.wine_log, errors="replace") as log:
+                raise Failure(f"{e}; Wine's last words: {log.read()[-2000:]!r}") from None
+
     def _client_origin(self):
         """Wine draws the frame's own borders and caption, partly off the
         screen when maximised, and a white menu bar: the inside is found

@@ -80,9 +80,9 @@ class XSession:
             raise subprocess.CalledProcessError(res.returncode, argv, res.stdout, res.stderr)
         return res.stdout
 
-    def start(self, argv, cwd):
+    def start(self, argv, cwd, stderr=subprocess.PIPE):
         p = subprocess.Popen(argv, env=self.env, cwd=cwd,
-                             stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+                             stdout=subprocess.DEVNULL, stderr=stderr)
         self.procs.append(p)
         return p
 
@@ -90,6 +90,11 @@ class XSession:
         argv = ["xdotool", "search"] + (["--onlyvisible"] if visible else []) + ["--name", name_regex]
         out = self.run(argv, check=False).split()
         return out[0] if out else None
+
+    def window_names(self):
+        """Every visible window's name: what was on the screen instead."""
+        ids = self.run(["xdotool", "search", "--onlyvisible", "--name", ""], check=False).split()
+        return [name for name in map(self.window_name, ids) if name]
 
     def window_name(self, wid):
         return self.run(["xdotool", "getwindowname", wid], check=False).strip()
