@@ -14,6 +14,7 @@
 #include "platform/controls/form.h"
 #include "platform/core/runtime.h"
 #include "platform/core/services.h"
+#include "support/checks.h"
 
 namespace wintest {
 
@@ -32,13 +33,10 @@ protected:
     // Serves messages until the condition holds; false after five seconds.
     template <class Condition>
     static bool eventually(Condition condition) {
-        const DWORD start = GetTickCount();
-        while (!condition()) {
-            if (GetTickCount() - start > 5000) return false;
+        return test_support::eventually([&] {
             platform::DoEvents();
-            MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-        }
-        return true;
+            return condition();
+        });
     }
     // A handler that notes what happened in `events`.
     std::function<void()> record(const std::string& what) {
