@@ -99,19 +99,18 @@ std::size_t peak_memory() {
 
 constexpr unsigned kRed = 0xFF0000, kGreen = 0x00FF00, kBlue = 0x0000FF;
 
+// (A BMP and a JPEG without orientation at their own size and colours, the
+// end-to-end stepping shows.)
 TEST_F(WinPictures, EachKindDecodesUprightToItsSizeAndColours) {
     const std::string halves = fixture("halves.jpg");  // 40 x 20, left red, right blue
     struct Spot { int x, y; unsigned colour; };
     const struct { const char* name; std::string bytes; std::pair<int, int> size; Spot a, b; } cases[] = {
-        {"r.bmp", fixture("red.bmp"), {33, 17}, {0, 0, kRed}, {32, 16, kRed}},
         {"g.gif", fixture("green-then-blue.gif"), {25, 20}, {0, 0, kGreen}, {24, 19, kGreen}},  // the first frame
         {"placed.gif", fixture("placed.gif"), {8, 6}, {3, 3, kBlue}, {1, 1, 0}},  // a frame placed on its screen
-        {"b.jpg", fixture("blue.jpg"), {40, 30}, {2, 2, kBlue}, {37, 27, kBlue}},
         // An icon gives its largest picture.
         {"multi.ico", fixture("red16-green48-blue32.ico"), {48, 48}, {0, 0, kGreen}, {47, 47, kGreen}},
         {"png.jpg", fixture("red.png"), {12, 9}, {0, 0, kRed}, {11, 8, kRed}},  // by content, not name
         {"grey.jpg", grey_jpeg(64, 48), {64, 48}, {0, 0, 0x808080}, {63, 47, 0x808080}},
-        {"o1.jpg", halves, {40, 20}, {5, 10, kRed}, {35, 10, kBlue}},
         {"o6.jpg", with_orientation(halves, 6), {20, 40}, {10, 5, kRed}, {10, 35, kBlue}},  // a quarter clockwise
         {"o8.jpg", with_orientation(halves, 8), {20, 40}, {10, 5, kBlue}, {10, 35, kRed}},
         {"o3.jpg", with_orientation(halves, 3), {40, 20}, {5, 10, kBlue}, {35, 10, kRed}},
