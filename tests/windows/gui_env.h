@@ -3,18 +3,13 @@
 // events (the end of the program too), message boxes recorded through the
 // services (no real box), and a wait that serves the message loop until an
 // effect shows.
-#include <windows.h>
-
-#include <gtest/gtest.h>
+#include "temp_folder.h"  // <windows.h> first
 
 #include <functional>
-#include <string>
-#include <vector>
 
 #include "platform/controls/form.h"
 #include "platform/core/runtime.h"
 #include "platform/core/services.h"
-#include "support/checks.h"
 
 namespace wintest {
 

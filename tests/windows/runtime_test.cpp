@@ -1,15 +1,15 @@
-// The run time under Wine: post from any thread runs on the window thread
-// once the current event is done; the manifest; the real message box; the
-// guard behind a real notification. (The screen and twips show in every
-// end-to-end position.)
+// The run time under Wine, and the GUI tests' entry: post from any thread
+// runs on the window thread once the current event is done; the manifest;
+// the real message box; the guard behind a real notification. (The screen and
+// twips show in every end-to-end position.)
+#include "gui_env.h"  // <windows.h> first
+
 #include <atomic>
 #include <stdexcept>
 #include <string>
 #include <thread>
 
-#include "gui_env.h"
 #include "platform/core/error.h"
-#include "temp_folder.h"
 #include "words/catalogue.h"
 
 using namespace platform;
@@ -65,3 +65,10 @@ TEST_F(Runtime, AButtonClickThatFailsIsShownInOurWordsAndTheProgramGoesOn) {
 }
 
 }  // namespace
+
+// One application for every test, as in the program.
+int main(int argc, char** argv) {
+    testing::InitGoogleTest(&argc, argv);
+    platform::Application app("test_windows_gui");
+    return RUN_ALL_TESTS();
+}

@@ -1,8 +1,11 @@
 #pragma once
-// A fresh folder under the user's temporary folder for one test, removed with
-// everything in it (read-only entries too) when it goes; and what the tests
-// ask of the files in it.
+// What the Windows tests share: a fresh folder under the user's temporary
+// folder for one test, removed with everything in it (read-only entries too)
+// when it goes; what the tests ask of the files in it; the platform error a
+// call throws.
 #include <windows.h>
+
+#include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
