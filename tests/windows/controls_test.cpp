@@ -226,7 +226,7 @@ TEST_F(Cells, APictureAboveTheWindowsTopShowsTheRowsLeftAndATransparentOneTheBac
     EXPECT_EQ(pixel(20, 0), RGB(255, 0, 0));
     EXPECT_EQ(pixel(20, 39), RGB(255, 0, 0));
     EXPECT_EQ(pixel(20, 40), RGB(0, 0, 255));
-    // Not black.
+    // A transparent picture shows the window's background, not black.
     image.set_stretch(true);
     image.set_picture(plain(2, 2, 0x00000000));
     EXPECT_EQ(pixel(60, 70), GetSysColor(COLOR_BTNFACE));

@@ -1,6 +1,6 @@
 // The pictures layer on Windows, under Wine: decoding through WIC after our
 // own header reading, refusals before anything is allocated, orientation,
-// reduced copies, the saved bitmap and the decoding pools.
+// reduced copies, the saved bitmap and the decoding pool.
 #include <gtest/gtest.h>
 
 #include <windows.h>

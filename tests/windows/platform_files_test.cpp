@@ -29,7 +29,8 @@ TEST(Win32Files, ListsPicturesAndFoldersApartLeavingOutHiddenAndSystemOnes) {
     dir.folder("Sub");
     dir.folder("pics.jpg");
     dir.folder("secret", FILE_ATTRIBUTE_HIDDEN);
-    EXPECT_EQ(platform::list_files(dir.path(), "*.ICO;*.BMP;*.JPG;*.GIF"), (Strings{"a.gif", "b.JPG", "C.bmp", "d.Ico"}));
+    EXPECT_EQ(platform::list_files(dir.path(), "*.ICO;*.BMP;*.JPG;*.GIF"),
+              (Strings{"a.gif", "b.JPG", "C.bmp", "d.Ico"}));
     EXPECT_EQ(platform::list_subfolders(dir.path()), (Strings{"pics.jpg", "Sub"}));
     EXPECT_EQ(error_of([&] { platform::list_files(dir.at("gone"), "*.*"); }), 76);
 }

@@ -70,10 +70,10 @@ public:
 
 private:
     static inline int count_ = 0;
-    const std::string path_ = (std::filesystem::temp_directory_path() /
-                               ("glimmerbox-test-" + std::to_string(::GetCurrentProcessId()) + "-" +
-                                std::to_string(count_++)))
-                                  .string();
+    const std::string path_ =
+        (std::filesystem::temp_directory_path() /
+         ("glimmerbox-test-" + std::to_string(::GetCurrentProcessId()) + "-" + std::to_string(count_++)))
+            .string();
 };
 
 }  // namespace wintest
