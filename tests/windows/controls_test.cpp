@@ -94,7 +94,6 @@ TEST_F(Controls, DriveAndFolderListsFollowAPathWhateverTheCaseOfItsDriveLetter) 
     const std::string path = folder.path();
     auto& drives = form.add<DriveList>("Drive1");
     auto& dirs = form.add<DirList>("Dir1");
-    EXPECT_THROW(drives.set_drive("Q:\\ [none]"), Error);  // no such drive here
     drives.set_drive(static_cast<char>(std::tolower(path[0])) + path.substr(1));
     EXPECT_EQ(drives.drive(), drive_of(read_drives(services().mount_table_path), path).spelled());
 

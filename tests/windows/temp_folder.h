@@ -55,16 +55,13 @@ public:
                            "\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\377\0";
         return file(name, std::string(bmp, sizeof bmp - 1));
     }
-    // Every entry, hidden ones too, as the narrow calls give their names.
+    // Every entry, hidden ones too, named in UTF-8.
     std::vector<std::string> entries() const {
         std::vector<std::string> names;
-        WIN32_FIND_DATAA found;
-        const HANDLE h = ::FindFirstFileA(at("*").c_str(), &found);
-        if (h == INVALID_HANDLE_VALUE) return names;
-        do {
-            if (const std::string name = found.cFileName; name != "." && name != "..") names.push_back(name);
-        } while (::FindNextFileA(h, &found));
-        ::FindClose(h);
+        for (const auto& entry : std::filesystem::directory_iterator(path_)) {
+            const std::u8string name = entry.path().filename().u8string();
+            names.emplace_back(name.begin(), name.end());
+        }
         return names;
     }
 
