@@ -135,6 +135,8 @@ TEST_F(WinPictures, EachKindDecodesUprightWholeReducedAndSaved) {
     EXPECT_EQ(platform::decode_budget().in_use(), 0u) << "every decode gives its memory back";
 }
 
+// (Each format's header rules are the shared reader's, whose corpus is replayed
+// here too: a few of them show that WIC is asked only after it.)
 TEST_F(WinPictures, LyingTruncatedAndMissingFilesAreRefusedBeforeAnythingIsAllocated) {
     const std::string bmp = fixture("red.bmp");
     platform::DecodeBudget& budget = platform::decode_budget();
@@ -142,13 +144,10 @@ TEST_F(WinPictures, LyingTruncatedAndMissingFilesAreRefusedBeforeAnythingIsAlloc
     const std::size_t peak_before = peak_memory();
     for (const auto& [name, bytes] : std::vector<std::pair<std::string, std::string>>{
              {"bomb.bmp", bmp_claiming(60000, 60000)},
-             {"bomb.gif", gif_claiming(60000, 60000)},
              {"bomb.jpg", grey_jpeg(60000, 60000, false)},
-             {"bomb.png", png_claiming(60000, 60000)},
              {"bomb.ico", ico_claiming(60000, 60000)},
              // Within the pixel limit, but not in a file of a few bytes.
              {"lying.jpg", grey_jpeg(12000, 12000, false)},
-             {"lying.ico", ico_claiming(8000, 8000)},
              {"lying.bmp", bmp_claiming(2000, 2000)},  // too short for its rows
              // 1 GB of pixels in 27 KB: padding defeats a pixels-per-byte test, not the budget.
              {"padded-bomb.gif", gif_claiming(16000, 16000) + std::string(27000, '\0')},
