@@ -100,7 +100,7 @@ std::size_t peak_memory() {
 constexpr unsigned kRed = 0xFF0000, kGreen = 0x00FF00, kBlue = 0x0000FF;
 
 // Each kind decoded whole, as a cell of half its size, and as the bitmap saved
-// from it. (A BMP and a JPEG without orientation at their own size, and that
+// from it; reduced copies. (A BMP and a JPEG without orientation at their own size, and that
 // the system takes a saved bitmap as its wallpaper, the end-to-end run shows.)
 TEST_F(WinPictures, EachKindDecodesUprightWholeReducedAndSaved) {
     const std::string halves = fixture("halves.jpg");  // 40 x 20, left red, right blue
@@ -132,6 +132,11 @@ TEST_F(WinPictures, EachKindDecodesUprightWholeReducedAndSaved) {
             }
         }
     }
+    // A reduced copy keeps the picture's shape, a cell takes its box's; neither is larger than the picture.
+    const std::string turned = dir.at("o6.jpg");  // 20 x 40
+    EXPECT_EQ(size_of(platform::load_picture_fitting(turned, 10, 10)), std::pair(5, 10));
+    EXPECT_EQ(size_of(platform::load_picture_fitting(turned, 400, 400)), std::pair(20, 40));
+    EXPECT_EQ(size_of(platform::load_cell_picture(turned, 10, 50)), std::pair(10, 40));
     EXPECT_EQ(platform::decode_budget().in_use(), 0u) << "every decode gives its memory back";
 }
 
@@ -184,15 +189,6 @@ TEST_F(WinPictures, DecodingAheadKeepsToItsLimitStopFlagAndStamp) {
     ASSERT_TRUE(platform::file_stamp(path, now));
     EXPECT_NE(opened, now);
     EXPECT_FALSE(platform::file_stamp(dir.path(), now));
-}
-
-TEST_F(WinPictures, ReducedCopiesFitTheirBoxNeverLargerThanThePicture) {
-    const std::string blue = dir.file("b.jpg", fixture("blue.jpg"));
-    const std::string turned = dir.file("o6.jpg", with_orientation(fixture("halves.jpg"), 6));
-    EXPECT_EQ(size_of(platform::load_picture_fitting(turned, 10, 10)), std::pair(5, 10));
-    EXPECT_EQ(size_of(platform::load_picture_fitting(blue, 400, 400)), std::pair(40, 30));
-    // A cell follows its box's shape.
-    EXPECT_EQ(size_of(platform::load_cell_picture(blue, 10, 50)), std::pair(10, 30));
 }
 
 // (The browser's neighbours share the pool: the end-to-end stepping shows them.)

@@ -56,7 +56,7 @@ TEST(Win32Files, PathsJoinWithBackslashesAndNormalizeToTheDriveRoot) {
     EXPECT_TRUE(exists(dir.path() + "\\\\x.gif"));
 }
 
-TEST(Win32Files, DeleteRenameAndWritesRefuseWhatTheSystemWouldLoseOrCannotKeep) {
+TEST(Win32Files, DeleteRenameAndWritesRefuseWhatTheSystemWouldLoseAndWritesReplaceWhole) {
     TempFolder dir;
     const std::string a = dir.file("a.jpg", "first");
     const std::string locked = dir.file("locked.jpg", "kept", FILE_ATTRIBUTE_READONLY);
@@ -77,17 +77,13 @@ TEST(Win32Files, DeleteRenameAndWritesRefuseWhatTheSystemWouldLoseOrCannotKeep) 
     EXPECT_EQ(read_bytes(a) + read_bytes(locked), "firstkept");
     EXPECT_EQ(error_of([&] { platform::rename_file_no_replace(a, dir.at("con1 A.jpg")); }), 0);
     EXPECT_EQ(error_of([&] { platform::delete_file(dir.at("con1 A.jpg")); }), 0);
-    EXPECT_EQ(dir.entries(), (Strings{"locked.jpg", "sub"}));
-}
-
-TEST(Win32Files, AtomicWritesReplaceWholeAndLeaveNoTemporaryFile) {
-    TempFolder dir;
-    const std::string target = dir.at("new\\preview.bmp");
-    platform::write_file_atomically(target, "old bitmap");
-    platform::write_file_atomically(target, "new bitmap");
-    EXPECT_EQ(read_bytes(target), "new bitmap");
-    EXPECT_EQ(dir.entries(), Strings{"new"});
+    // A write replaces a file whole, in the folders it makes, and leaves no temporary file.
+    const std::string written = dir.at("new\\preview.bmp");
+    platform::write_file_atomically(written, "old bitmap");
+    platform::write_file_atomically(written, "new bitmap");
+    EXPECT_EQ(read_bytes(written), "new bitmap");
     EXPECT_EQ(platform::list_files(dir.at("new"), "*.*"), Strings{"preview.bmp"});
+    EXPECT_EQ(dir.entries(), (Strings{"locked.jpg", "new", "sub"}));
 }
 
 TEST(Win32Files, TemporaryFilesGoWhenLeavingOrAbandonedButNotWhileWritten) {

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -55,13 +56,14 @@ public:
                            "\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\377\0";
         return file(name, std::string(bmp, sizeof bmp - 1));
     }
-    // Every entry, hidden ones too, named in UTF-8.
+    // Every entry, hidden ones too, named in UTF-8, in the order of their bytes.
     std::vector<std::string> entries() const {
         std::vector<std::string> names;
         for (const auto& entry : std::filesystem::directory_iterator(path_)) {
             const std::u8string name = entry.path().filename().u8string();
             names.emplace_back(name.begin(), name.end());
         }
+        std::sort(names.begin(), names.end());
         return names;
     }
 
