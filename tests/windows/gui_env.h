@@ -3,13 +3,9 @@
 // events (the end of the program too), message boxes recorded through the
 // services (no real box), and a wait that serves the message loop until an
 // effect shows.
-#include <windows.h>
-
-#include <gtest/gtest.h>
+#include "temp_folder.h"  // <windows.h> first
 
 #include <functional>
-#include <string>
-#include <vector>
 
 #include "platform/controls/form.h"
 #include "platform/core/runtime.h"
@@ -32,13 +28,10 @@ protected:
     // Serves messages until the condition holds; false after five seconds.
     template <class Condition>
     static bool eventually(Condition condition) {
-        const DWORD start = GetTickCount();
-        while (!condition()) {
-            if (GetTickCount() - start > 5000) return false;
+        return test_support::eventually([&] {
             platform::DoEvents();
-            MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-        }
-        return true;
+            return condition();
+        });
     }
     // A handler that notes what happened in `events`.
     std::function<void()> record(const std::string& what) {

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 
 #include "platform/core/leaving.h"
 #include "platform/core/win32/preview_place.h"
@@ -16,7 +17,7 @@
 namespace {
 
 using namespace wintest;
-using platform::Reason;
+using Strings = std::vector<std::string>;
 
 bool exists(const std::string& path) { return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
@@ -29,9 +30,9 @@ TEST(Win32Files, ListsPicturesAndFoldersApartLeavingOutHiddenAndSystemOnes) {
     dir.folder("pics.jpg");
     dir.folder("secret", FILE_ATTRIBUTE_HIDDEN);
     EXPECT_EQ(platform::list_files(dir.path(), "*.ICO;*.BMP;*.JPG;*.GIF"),
-              (std::vector<std::string>{"a.gif", "b.JPG", "C.bmp", "d.Ico"}));
-    EXPECT_EQ(platform::list_subfolders(dir.path()), (std::vector<std::string>{"pics.jpg", "Sub"}));
-    EXPECT_EQ(error_number([&] { platform::list_files(dir.at("gone"), "*.*"); }), 76);
+              (Strings{"a.gif", "b.JPG", "C.bmp", "d.Ico"}));
+    EXPECT_EQ(platform::list_subfolders(dir.path()), (Strings{"pics.jpg", "Sub"}));
+    EXPECT_EQ(error_of([&] { platform::list_files(dir.at("gone"), "*.*"); }), 76);
 }
 
 TEST(Win32Files, PathsJoinWithBackslashesAndNormalizeToTheDriveRoot) {
@@ -55,45 +56,34 @@ TEST(Win32Files, PathsJoinWithBackslashesAndNormalizeToTheDriveRoot) {
     EXPECT_TRUE(exists(dir.path() + "\\\\x.gif"));
 }
 
-TEST(Win32Files, DeleteRefusesReadOnlyFilesAndFolders) {
-    TempFolder dir;
-    const std::string plain = dir.file("plain.jpg");
-    const std::string locked = dir.file("locked.jpg", "x", FILE_ATTRIBUTE_READONLY);
-    EXPECT_EQ(error_of([&] { platform::delete_file(locked); }), std::make_pair(75, Reason::ReadOnly));
-    EXPECT_EQ(error_of([&] { platform::delete_file(dir.folder("sub")); }), std::make_pair(75, Reason::NotAFile));
-    EXPECT_EQ(error_number([&] { platform::delete_file(plain); }), 0);
-    EXPECT_EQ(error_number([&] { platform::delete_file(plain); }), 53);
-    EXPECT_TRUE(exists(locked) && !exists(plain));
-}
-
-TEST(Win32Files, RenameNeverReplacesAndRefusesNamesWindowsCannotKeep) {
+TEST(Win32Files, DeleteRenameAndWritesRefuseWhatTheSystemWouldLoseAndWritesReplaceWhole) {
     TempFolder dir;
     const std::string a = dir.file("a.jpg", "first");
-    EXPECT_EQ(error_number([&] { platform::rename_file_no_replace(a, dir.file("b.jpg", "second")); }), 58);
-    EXPECT_EQ(read_bytes(a) + read_bytes(dir.at("b.jpg")), "firstsecond");
-    EXPECT_EQ(error_number([&] { platform::rename_file_no_replace(a, dir.at("gone\\a.jpg")); }), 76);
+    const std::string locked = dir.file("locked.jpg", "kept", FILE_ATTRIBUTE_READONLY);
+    const struct { const char* what; std::function<void()> call; int error; } refusals[] = {
+        {"delete read-only", [&] { platform::delete_file(locked); }, 75},
+        {"delete a folder", [&] { platform::delete_file(dir.folder("sub")); }, 75},
+        {"delete a missing file", [&] { platform::delete_file(dir.at("gone.jpg")); }, 53},
+        {"rename onto a file", [&] { platform::rename_file_no_replace(a, locked); }, 58},
+        {"rename into no folder", [&] { platform::rename_file_no_replace(a, dir.at("gone\\a.jpg")); }, 76},
+        {"write over read-only", [&] { platform::write_file_atomically(locked, "lost"); }, 75},
+        {"write beneath a file", [&] { platform::write_file_atomically(locked + "\\x.bmp", "lost"); }, 75},
+    };
+    for (const auto& r : refusals) EXPECT_EQ(error_of(r.call), r.error) << r.what;
     for (const char* name : {"a:b.jpg", "a\"b.jpg", "a<b.jpg", "a>b.jpg", "a|b.jpg", "a*b.jpg", "a?b.jpg",
                              "x.jpg.", "x.jpg ", "CON", "nul.jpg", "com1.gif", "", ".", ".."}) {
-        EXPECT_EQ(error_of([&] { platform::rename_file_no_replace(a, dir.at(name)); }),
-                  std::make_pair(52, Reason::NameRefused))
-            << name;
+        EXPECT_EQ(error_of([&] { platform::rename_file_no_replace(a, dir.at(name)); }), 52) << name;
     }
-    EXPECT_EQ(error_number([&] { platform::rename_file_no_replace(a, dir.at("con1 A.jpg")); }), 0);
-    EXPECT_EQ(read_bytes(dir.at("con1 A.jpg")), "first");
-    EXPECT_FALSE(exists(a));
-}
-
-TEST(Win32Files, AtomicWritesReplaceWholeAndLeaveNoTemporaryFile) {
-    TempFolder dir;
-    const std::string target = dir.at("new\\preview.bmp");
-    platform::write_file_atomically(target, "old bitmap");
-    platform::write_file_atomically(target, "new bitmap");
-    EXPECT_EQ(read_bytes(target), "new bitmap");
-    EXPECT_EQ(dir.entries(), std::vector<std::string>{"new"});
-    EXPECT_EQ(platform::list_files(dir.at("new"), "*.*"), std::vector<std::string>{"preview.bmp"});
-    const std::string locked = dir.file("locked.bmp", "kept", FILE_ATTRIBUTE_READONLY);
-    EXPECT_EQ(error_number([&] { platform::write_file_atomically(locked, "lost"); }), 75);
-    EXPECT_EQ(read_bytes(locked), "kept");
+    EXPECT_EQ(read_bytes(a) + read_bytes(locked), "firstkept");
+    EXPECT_EQ(error_of([&] { platform::rename_file_no_replace(a, dir.at("con1 A.jpg")); }), 0);
+    EXPECT_EQ(error_of([&] { platform::delete_file(dir.at("con1 A.jpg")); }), 0);
+    // A write replaces a file whole, in the folders it makes, and leaves no temporary file.
+    const std::string written = dir.at("new\\preview.bmp");
+    platform::write_file_atomically(written, "old bitmap");
+    platform::write_file_atomically(written, "new bitmap");
+    EXPECT_EQ(read_bytes(written), "new bitmap");
+    EXPECT_EQ(platform::list_files(dir.at("new"), "*.*"), Strings{"preview.bmp"});
+    EXPECT_EQ(dir.entries(), (Strings{"locked.jpg", "new", "sub"}));
 }
 
 TEST(Win32Files, TemporaryFilesGoWhenLeavingOrAbandonedButNotWhileWritten) {
@@ -111,7 +101,7 @@ TEST(Win32Files, TemporaryFilesGoWhenLeavingOrAbandonedButNotWhileWritten) {
     platform::set_leave_end_for_tests([](int) {});
     platform::leave_now(0);
     ::CloseHandle(pending.handle);  // as the end of the process closes it
-    EXPECT_EQ(dir.entries(), std::vector<std::string>{});
+    EXPECT_EQ(dir.entries(), Strings{});
     EXPECT_EQ(platform::create_temp_file(dir.at(".late")).handle, nullptr);
     platform::set_leave_end_for_tests(nullptr);
     platform::reset_leaving_for_tests();
@@ -133,7 +123,7 @@ TEST(Win32Files, DrivesAreLettersWithTheirFolderRemembered) {
     char free_letter = 'Z';
     while (free_letter > 'D' && (::GetLogicalDrives() & (1u << (free_letter - 'A')))) --free_letter;
     const platform::Drive gone{std::string(1, free_letter) + ":\\", ""};
-    EXPECT_EQ(error_number([&] { platform::current_folder_of_drive(gone); }), 68);
+    EXPECT_EQ(error_of([&] { platform::current_folder_of_drive(gone); }), 68);
 }
 
 TEST(Win32Files, PreviewGoesToTheRootWhereWritableElseLocalAppData) {

@@ -1,49 +1,39 @@
 #pragma once
-// A fresh folder under the user's temporary folder for one test, removed with
-// everything in it (read-only and hidden entries too) when it goes; and what
-// the tests ask of the files in it.
+// What the Windows tests share: a fresh folder under the user's temporary
+// folder for one test, removed with everything in it (read-only entries too)
+// when it goes; what the tests ask of the files in it; the platform error a
+// call throws.
 #include <windows.h>
 
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
-#include <utility>
 #include <vector>
 
-#include "platform/core/error.h"
+#include "support/checks.h"
 
 namespace wintest {
+
+using test_support::error_of;
 
 inline std::string read_bytes(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), {}};
 }
 
-// The error a call throws: its number and reason; 0 when it throws none.
-template <class Call>
-std::pair<int, platform::Reason> error_of(Call call) {
-    try {
-        call();
-    } catch (const platform::Error& e) {
-        return {e.number(), e.reason()};
-    }
-    return {0, platform::Reason::Other};
-}
-template <class Call>
-int error_number(Call call) {
-    return error_of(call).first;
-}
-
 class TempFolder {
 public:
-    TempFolder() {
-        char temp[MAX_PATH + 1] = {};
-        ::GetTempPathA(sizeof temp, temp);
-        path_ = temp + ("glimmerbox-test-" + std::to_string(::GetCurrentProcessId()) + "-" +
-                        std::to_string(count_++));
-        ::CreateDirectoryA(path_.c_str(), nullptr);
+    TempFolder() { std::filesystem::create_directory(path_); }
+    ~TempFolder() {
+        std::error_code ignored;
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(path_, ignored))
+            ::SetFileAttributesW(entry.path().c_str(), FILE_ATTRIBUTE_NORMAL);  // else read-only ones stay
+        std::filesystem::remove_all(path_, ignored);
     }
-    ~TempFolder() { remove_tree(path_); }
     TempFolder(const TempFolder&) = delete;
     TempFolder& operator=(const TempFolder&) = delete;
 
@@ -66,32 +56,23 @@ public:
                            "\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\377\0";
         return file(name, std::string(bmp, sizeof bmp - 1));
     }
-    // Every entry, hidden ones too.
-    std::vector<std::string> entries() const { return entries_of(path_); }
-
-private:
-    static std::vector<std::string> entries_of(const std::string& folder) {
+    // Every entry, hidden ones too, named in UTF-8, in the order of their bytes.
+    std::vector<std::string> entries() const {
         std::vector<std::string> names;
-        WIN32_FIND_DATAA found;
-        const HANDLE h = ::FindFirstFileA((folder + "\\*").c_str(), &found);
-        if (h == INVALID_HANDLE_VALUE) return names;
-        do {
-            if (const std::string name = found.cFileName; name != "." && name != "..") names.push_back(name);
-        } while (::FindNextFileA(h, &found));
-        ::FindClose(h);
+        for (const auto& entry : std::filesystem::directory_iterator(path_)) {
+            const std::u8string name = entry.path().filename().u8string();
+            names.emplace_back(name.begin(), name.end());
+        }
+        std::sort(names.begin(), names.end());
         return names;
     }
-    static void remove_tree(const std::string& folder) {
-        for (const std::string& name : entries_of(folder)) {
-            const std::string path = folder + "\\" + name;
-            ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-            if (::GetFileAttributesA(path.c_str()) & FILE_ATTRIBUTE_DIRECTORY) remove_tree(path);
-            else ::DeleteFileA(path.c_str());
-        }
-        ::RemoveDirectoryA(folder.c_str());
-    }
+
+private:
     static inline int count_ = 0;
-    std::string path_;
+    const std::string path_ =
+        (std::filesystem::temp_directory_path() /
+         ("glimmerbox-test-" + std::to_string(::GetCurrentProcessId()) + "-" + std::to_string(count_++)))
+            .string();
 };
 
 }  // namespace wintest
