@@ -4,8 +4,6 @@
 #include <QBuffer>
 #include <QImageReader>
 
-#include <sys/stat.h>
-
 #include <atomic>
 #include <chrono>
 #include <cstdio>
@@ -20,7 +18,6 @@
 #include "support/checks.h"
 #include "support/pictures.h"
 #include "support/temp_dir.h"
-#include "words/catalogue.h"
 
 using platform::Picture;
 namespace ts = test_support;
@@ -34,9 +31,6 @@ protected:
 };
 
 std::pair<int, int> size_of(const Picture& p) { return {p.width_px(), p.height_px()}; }
-
-// The error number of loading a file, 0 when it loads.
-int load_error(const std::string& path) { return ts::error_of([&] { platform::load_picture(path); }); }
 
 TEST_F(Pictures, EachFormatLoadsAtItsUprightSizeByContent) {
     const struct {
@@ -70,30 +64,6 @@ TEST_F(Pictures, EachFormatLoadsAtItsUprightSizeByContent) {
     EXPECT_EQ(fit("o6.jpg", 10, 10), std::pair(5, 10));
     EXPECT_EQ(fit("o3.jpg", 20, 20), std::pair(20, 10));
     EXPECT_EQ(size_of(platform::load_cell_picture(dir_.file("o3.jpg"), 20, 10)), std::pair(20, 10));
-}
-
-TEST_F(Pictures, BrokenHostileAndOddFilesAreRefused) {
-    for (const auto& [name, bytes] : std::vector<std::pair<std::string, std::string>>{
-             {"head.jpg", ts::jpeg_bytes(64, 48).substr(0, 100)},
-             {"head.ico", ts::ico_bytes({ts::pattern_image(32, 32)}).substr(0, 30)},
-             {"bomb.gif", ts::gif_claiming_size(11000, 11000)},  // within the budget, not in a few bytes
-             // 1 GB of pixels in 27 KB: padding defeats a pixels-per-byte test, not the budget.
-             {"padded-bomb.gif", ts::gif_claiming_size(16000, 16000) + std::string(27000, '\0')}}) {
-        EXPECT_EQ(load_error(dir_.write_file(name, bytes)), platform::err::kInvalidPicture) << name;
-    }
-    try {
-        platform::load_picture(dir_.file("head.jpg"));
-    } catch (const platform::Error& e) {
-        EXPECT_EQ(e.values().back(), words::say(words::kSizeUnreadable));  // cut before the size
-    }
-    for (const char* bomb : {"bomb.gif", "padded-bomb.gif"}) {
-        EXPECT_THROW(platform::load_picture_fitting(dir_.file(bomb), 49, 49), platform::Error) << bomb;
-        EXPECT_THROW(platform::load_cell_picture(dir_.file(bomb), 49, 49), platform::Error) << bomb;
-    }
-    EXPECT_EQ(load_error(dir_.file("missing.jpg")), platform::err::kFileNotFound);
-    EXPECT_EQ(load_error(dir_.make_folder("folder.jpg")), platform::err::kFileNotFound);
-    ASSERT_EQ(::mkfifo(dir_.file("pipe.jpg").c_str(), 0644), 0);
-    EXPECT_EQ(load_error(dir_.file("pipe.jpg")), platform::err::kInvalidPicture) << "read without hanging";
 }
 
 TEST_F(Pictures, DecodesHoldTheirMemoryFromTheBudgetAndWaitTheirTurn) {
