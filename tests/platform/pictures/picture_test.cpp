@@ -8,6 +8,7 @@
 #include <chrono>
 #include <cstdio>
 #include <future>
+#include <mutex>
 #include <thread>
 
 #include "platform/pictures/cell_picture.h"
@@ -111,20 +112,12 @@ protected:
 
 // Holds the thread that decodes the rests until released, so that what
 // happens to a file before its rest is decoded is certain.
-class RestThreadHeld {
-public:
-    RestThreadHeld() {
-        platform::on_rest_thread([gate = go_.get_future().share()] { gate.wait(); });
-    }
+struct RestThreadHeld {
+    RestThreadHeld() { platform::on_rest_thread([gate = go.get_future().share()] { gate.wait(); }); }
     ~RestThreadHeld() { release(); }
-    void release() {
-        if (!released_) go_.set_value();
-        released_ = true;
-    }
-
-private:
-    std::promise<void> go_;
-    bool released_ = false;
+    void release() { std::call_once(once, [this] { go.set_value(); }); }
+    std::promise<void> go;
+    std::once_flag once;
 };
 
 QImage decoded_whole(const std::string& bytes) {

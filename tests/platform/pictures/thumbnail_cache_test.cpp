@@ -29,17 +29,14 @@ namespace {
 using platform::load_cell_picture;
 
 // The cache folder in force for one test.
-class CacheFolder {
-public:
-    explicit CacheFolder(const std::string& folder) : saved_(platform::services()) {
-        platform::Services s = saved_;
+struct CacheFolder {
+    explicit CacheFolder(const std::string& folder) {
+        platform::Services s = saved;
         s.thumbnail_cache_folder = folder;
         platform::install_services(s);
     }
-    ~CacheFolder() { platform::install_services(saved_); }
-
-private:
-    platform::Services saved_;
+    ~CacheFolder() { platform::install_services(saved); }
+    const platform::Services saved = platform::services();
 };
 
 // Left half red, right half blue.
