@@ -34,7 +34,6 @@ namespace {
 
 class Pictures : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() { platform::configure_picture_decoding(); }
     ts::TempDir dir_;
 };
 

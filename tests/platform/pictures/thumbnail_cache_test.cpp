@@ -39,6 +39,14 @@ struct CacheFolder {
     const platform::Services saved = platform::services();
 };
 
+// Cells made with a cache folder of the test's own.
+class CachedCells : public ::testing::Test {
+protected:
+    test_support::TempDir dir;
+    const std::string cache = dir.file("cache/thumbnails");
+    CacheFolder in_force{cache};
+};
+
 // Left half red, right half blue.
 QImage halves(int w, int h) {
     QImage image = test_support::solid_image(w, h, Qt::blue);
@@ -115,10 +123,7 @@ TEST(ThumbnailCache, KeysOnlyForAbsolutePathsOutsideTheCache) {
     for (const auto& [folder, path] : no_key) EXPECT_FALSE(platform::thumbnail_key(folder, path)) << path;
 }
 
-TEST(ThumbnailCache, AValidEntryIsUsedAndOthersAreReplacedByTheDecodedPicture) {
-    test_support::TempDir dir;
-    const std::string cache = dir.file("cache/thumbnails");
-    CacheFolder in_force(cache);
+TEST_F(CachedCells, AValidEntryIsUsedAndOthersAreReplacedByTheDecodedPicture) {
     const std::string picture = dir.write_file("red.png", test_support::encode_with_qt(halves(400, 300), "PNG"));
     const auto key = platform::thumbnail_key(cache, picture);
     ASSERT_TRUE(key);
@@ -186,10 +191,7 @@ TEST(ThumbnailCache, AValidEntryIsUsedAndOthersAreReplacedByTheDecodedPicture) {
     EXPECT_TRUE(platform::read_thumbnail(cache, *key, [](QSize, int) { return true; }).isNull());
 }
 
-TEST(ThumbnailCache, AFailureIsRecordedAndRespectedWhileTheFileIsUnchanged) {
-    test_support::TempDir dir;
-    const std::string cache = dir.file("cache/thumbnails");
-    CacheFolder in_force(cache);
+TEST_F(CachedCells, AFailureIsRecordedAndRespectedWhileTheFileIsUnchanged) {
     const std::string picture = test_support::jpeg_bytes(64, 48);
     const std::string garbage(picture.size(), 'x');
     struct Row {
@@ -223,11 +225,8 @@ TEST(ThumbnailCache, AFailureIsRecordedAndRespectedWhileTheFileIsUnchanged) {
 }
 
 // Root opens every file, so the picture is read by a child that has become nobody.
-TEST(ThumbnailCache, AnUnreadablePictureShowsNoCachedThumbnail) {
+TEST_F(CachedCells, AnUnreadablePictureShowsNoCachedThumbnail) {
     if (::geteuid() != 0) GTEST_SKIP() << "needs root to become another user";
-    test_support::TempDir dir;
-    const std::string cache = dir.file("cache/thumbnails");
-    CacheFolder in_force(cache);
     const std::string picture = dir.write_file("locked.png", test_support::png_bytes(40, 30));
     const auto key = platform::thumbnail_key(cache, picture);
     ASSERT_TRUE(key);
