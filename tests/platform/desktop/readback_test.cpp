@@ -24,13 +24,10 @@ using wallpaper_test::ScopedEnv;
 
 namespace {
 
-bool has(const Argv& argv, const std::string& word) {
-    return std::find(argv.begin(), argv.end(), word) != argv.end();
-}
-
 // A command that reads a setting rather than writing or listing it.
 bool reads_setting(const Argv& argv) {
-    return has(argv, "get") || (has(argv, "xfconf-query") && has(argv, "-p") && !has(argv, "-s"));
+    const auto has = [&](const char* word) { return std::find(argv.begin(), argv.end(), word) != argv.end(); };
+    return has("get") || (has("xfconf-query") && has("-p") && !has("-s"));
 }
 
 class ReadBack : public wallpaper_test::WallpaperTest {
