@@ -94,16 +94,13 @@ QColor at(const platform::Picture& cell, double fx, double fy) {
     return image.pixelColor(int(fx * (image.width() - 1)), int(fy * (image.height() - 1)));
 }
 
-TEST(ThumbnailCache, NamesAreTheMd5OfTheUriAsOtherProgramsMakeThem) {
-    const std::pair<std::string, std::string> rows[] = {
-        {"/home/jens/photos/me.png", "c6ee772d9e49320e97ec29a7eb5b1697.png"},
-        // GIO's URI: a space, a byte that is not UTF-8, '#' and '%' escaped, '!' kept.
-        {"/tmp/tcv/a b\xE9#%!.png", "7a80387a62a1798986b05930353e8251.png"},
-    };
-    for (const auto& [path, name] : rows) EXPECT_EQ(platform::thumbnail_file_name(platform::file_uri(path)), name);
-}
-
-TEST(ThumbnailCache, KeysOnlyForAbsolutePathsOutsideTheCache) {
+// Names as other programs make them, the MD5 of the URI; keys only for absolute paths outside the cache.
+TEST(ThumbnailCache, KeysAsOtherProgramsMakeThemOnlyForPicturesOutsideTheCache) {
+    EXPECT_EQ(platform::thumbnail_file_name(platform::file_uri("/home/jens/photos/me.png")),
+              "c6ee772d9e49320e97ec29a7eb5b1697.png");
+    // GIO's URI: a space, a byte that is not UTF-8, '#' and '%' escaped, '!' kept.
+    EXPECT_EQ(platform::thumbnail_file_name(platform::file_uri("/tmp/tcv/a b\xE9#%!.png")),
+              "7a80387a62a1798986b05930353e8251.png");
     test_support::TempDir dir;
     const std::string cache = dir.make_folder("cache/thumbnails/normal").substr(0, dir.file("cache/thumbnails").size());
     const std::string picture = dir.write_file("a b\xE9.png", test_support::png_bytes(8, 8));
