@@ -22,13 +22,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     check(platform::matches_pattern(platform::upper_ascii(name), patterns) == matched, "case of the name matters");
     check(platform::matches_pattern(name, platform::upper_ascii(patterns)) == matched, "case of the masks matters");
     // A list matches when one of its masks does.
-    const std::size_t semi = patterns.find(';');
-    if (semi != std::string::npos) {
-        const std::string first = patterns.substr(0, semi);
-        const std::string rest = patterns.substr(semi + 1);
-        check(matched == (platform::matches_pattern(name, first) || platform::matches_pattern(name, rest)),
+    if (const std::size_t semi = patterns.find(';'); semi != std::string::npos)
+        check(matched == (platform::matches_pattern(name, patterns.substr(0, semi)) ||
+                          platform::matches_pattern(name, patterns.substr(semi + 1))),
               "a list differs from its masks");
-    }
     // A plain name matches itself, "?"s of its length, and its first byte followed by "*".
     const bool plain = !name.empty() && name.find_first_of("*?;") == std::string::npos && name.front() != ' ' &&
                        name.back() != ' ';

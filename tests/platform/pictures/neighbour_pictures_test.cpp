@@ -25,7 +25,6 @@ namespace {
 
 class Neighbours : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() { platform::configure_picture_decoding(); }
     ts::TempDir dir_;
 };
 

@@ -29,17 +29,22 @@ namespace {
 using platform::load_cell_picture;
 
 // The cache folder in force for one test.
-class CacheFolder {
-public:
-    explicit CacheFolder(const std::string& folder) : saved_(platform::services()) {
-        platform::Services s = saved_;
+struct CacheFolder {
+    explicit CacheFolder(const std::string& folder) {
+        platform::Services s = saved;
         s.thumbnail_cache_folder = folder;
         platform::install_services(s);
     }
-    ~CacheFolder() { platform::install_services(saved_); }
+    ~CacheFolder() { platform::install_services(saved); }
+    const platform::Services saved = platform::services();
+};
 
-private:
-    platform::Services saved_;
+// Cells made with a cache folder of the test's own.
+class CachedCells : public ::testing::Test {
+protected:
+    test_support::TempDir dir;
+    const std::string cache = dir.file("cache/thumbnails");
+    CacheFolder in_force{cache};
 };
 
 // Left half red, right half blue.
@@ -89,16 +94,13 @@ QColor at(const platform::Picture& cell, double fx, double fy) {
     return image.pixelColor(int(fx * (image.width() - 1)), int(fy * (image.height() - 1)));
 }
 
-TEST(ThumbnailCache, NamesAreTheMd5OfTheUriAsOtherProgramsMakeThem) {
-    const std::pair<std::string, std::string> rows[] = {
-        {"/home/jens/photos/me.png", "c6ee772d9e49320e97ec29a7eb5b1697.png"},
-        // GIO's URI: a space, a byte that is not UTF-8, '#' and '%' escaped, '!' kept.
-        {"/tmp/tcv/a b\xE9#%!.png", "7a80387a62a1798986b05930353e8251.png"},
-    };
-    for (const auto& [path, name] : rows) EXPECT_EQ(platform::thumbnail_file_name(platform::file_uri(path)), name);
-}
-
-TEST(ThumbnailCache, KeysOnlyForAbsolutePathsOutsideTheCache) {
+// Names as other programs make them, the MD5 of the URI; keys only for absolute paths outside the cache.
+TEST(ThumbnailCache, KeysAsOtherProgramsMakeThemOnlyForPicturesOutsideTheCache) {
+    EXPECT_EQ(platform::thumbnail_file_name(platform::file_uri("/home/jens/photos/me.png")),
+              "c6ee772d9e49320e97ec29a7eb5b1697.png");
+    // GIO's URI: a space, a byte that is not UTF-8, '#' and '%' escaped, '!' kept.
+    EXPECT_EQ(platform::thumbnail_file_name(platform::file_uri("/tmp/tcv/a b\xE9#%!.png")),
+              "7a80387a62a1798986b05930353e8251.png");
     test_support::TempDir dir;
     const std::string cache = dir.make_folder("cache/thumbnails/normal").substr(0, dir.file("cache/thumbnails").size());
     const std::string picture = dir.write_file("a b\xE9.png", test_support::png_bytes(8, 8));
@@ -118,10 +120,7 @@ TEST(ThumbnailCache, KeysOnlyForAbsolutePathsOutsideTheCache) {
     for (const auto& [folder, path] : no_key) EXPECT_FALSE(platform::thumbnail_key(folder, path)) << path;
 }
 
-TEST(ThumbnailCache, AValidEntryIsUsedAndOthersAreReplacedByTheDecodedPicture) {
-    test_support::TempDir dir;
-    const std::string cache = dir.file("cache/thumbnails");
-    CacheFolder in_force(cache);
+TEST_F(CachedCells, AValidEntryIsUsedAndOthersAreReplacedByTheDecodedPicture) {
     const std::string picture = dir.write_file("red.png", test_support::encode_with_qt(halves(400, 300), "PNG"));
     const auto key = platform::thumbnail_key(cache, picture);
     ASSERT_TRUE(key);
@@ -189,10 +188,7 @@ TEST(ThumbnailCache, AValidEntryIsUsedAndOthersAreReplacedByTheDecodedPicture) {
     EXPECT_TRUE(platform::read_thumbnail(cache, *key, [](QSize, int) { return true; }).isNull());
 }
 
-TEST(ThumbnailCache, AFailureIsRecordedAndRespectedWhileTheFileIsUnchanged) {
-    test_support::TempDir dir;
-    const std::string cache = dir.file("cache/thumbnails");
-    CacheFolder in_force(cache);
+TEST_F(CachedCells, AFailureIsRecordedAndRespectedWhileTheFileIsUnchanged) {
     const std::string picture = test_support::jpeg_bytes(64, 48);
     const std::string garbage(picture.size(), 'x');
     struct Row {
@@ -226,11 +222,8 @@ TEST(ThumbnailCache, AFailureIsRecordedAndRespectedWhileTheFileIsUnchanged) {
 }
 
 // Root opens every file, so the picture is read by a child that has become nobody.
-TEST(ThumbnailCache, AnUnreadablePictureShowsNoCachedThumbnail) {
+TEST_F(CachedCells, AnUnreadablePictureShowsNoCachedThumbnail) {
     if (::geteuid() != 0) GTEST_SKIP() << "needs root to become another user";
-    test_support::TempDir dir;
-    const std::string cache = dir.file("cache/thumbnails");
-    CacheFolder in_force(cache);
     const std::string picture = dir.write_file("locked.png", test_support::png_bytes(40, 30));
     const auto key = platform::thumbnail_key(cache, picture);
     ASSERT_TRUE(key);
