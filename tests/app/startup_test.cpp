@@ -8,7 +8,6 @@
 #include <memory>
 
 #include <QImageReader>
-#include <QWidget>
 
 #include "app/frame/startup.h"
 #include "app/state/windows.h"
@@ -92,15 +91,6 @@ TEST_F(StartupTest, AStartFolderDeletedWhileRunningBreaksNeitherRenameNorThumbna
     choose(b, 4);  // "Thumbnail View"
     EXPECT_TRUE(windows::thumbnails().loaded() && windows::thumbnails()().form().is_shown());
     EXPECT_TRUE(recorded.boxes.empty());
-}
-
-// Closing the first browser or the frame, as the user does, ends the program.
-TEST_F(StartupTest, ClosingTheFirstBrowserOrTheFrameEndsTheProgram) {
-    start_program(pictures);
-    start_browser().form().window()->close();
-    EXPECT_EQ(recorded.ends, 1);
-    frame().form().window()->close();
-    EXPECT_EQ(recorded.ends, 2);
 }
 
 // Decoding is set up for the whole process at start: a picture over the toolkit's own memory limit opens.

