@@ -11,7 +11,6 @@
 
 #include "app/frame/startup.h"
 #include "app/state/windows.h"
-#include "browser/frm_bmp_view.h"
 #include "platform/files/start_folder.h"
 #include "platform/pictures/picture.h"
 #include "rename/frm_new_name.h"

@@ -4,7 +4,6 @@
 
 #include <sys/stat.h>
 
-#include "platform/desktop/desktop_wallpaper.h"
 #include "platform/store/registry.h"
 #include "registry/registry_routines.h"
 #include "registry/wallpaper_style.h"

@@ -80,7 +80,7 @@ TEST(Delete, RemovesFilesRefusesReadOnlyOnesAndFolders) {
     EXPECT_TRUE(platform::is_folder(dir.path()));
 }
 
-TEST(Rename, RefusalsLeaveTheFilesAlone) {
+TEST(Rename, RefusalsAndFailingStepsLeaveTheFilesAlone) {
     TempDir dir;
     const std::string a = dir.write_file("a.jpg", "first");
     dir.write_file("b.jpg", "second");
