@@ -6,9 +6,11 @@
 
 #include <unistd.h>
 
+#include "app/frame/mdi_form.h"
 #include "app/frame/startup.h"
 #include "app/state/module1.h"
 #include "app/state/windows.h"
+#include "browser/frm_bmp_view.h"
 #include "platform/core/runtime.h"
 #include "platform/desktop/wallpaper_handoff.h"
 #include "platform/files/start_folder.h"

@@ -9,6 +9,8 @@
 #include <iterator>
 #include <stdexcept>
 
+#include <unistd.h>
+
 namespace test_support {
 namespace fs = std::filesystem;
 
@@ -18,14 +20,17 @@ static std::runtime_error os_error(const std::string& what, const std::string& p
 
 TempDir::TempDir() {
     const char* base = std::getenv("TMPDIR");
-    path_ = std::string(base && *base ? base : "/tmp") + "/glimmerbox-test-XXXXXX";
-    if (!::mkdtemp(path_.data())) throw os_error("cannot create temporary folder", path_);
+    std::string pattern = std::string(base && *base ? base : "/tmp") + "/glimmerbox-test-XXXXXX";
+    if (!::mkdtemp(pattern.data())) throw os_error("cannot create temporary folder", pattern);
+    path_ = pattern;
 }
 
 TempDir::~TempDir() {
     std::error_code ignored;
     fs::remove_all(path_, ignored);
 }
+
+std::string TempDir::file(const std::string& name) const { return path_ + "/" + name; }
 
 std::string TempDir::write_file(const std::string& name, const std::string& bytes) const {
     test_support::write_file(file(name), bytes);
@@ -39,8 +44,9 @@ void write_file(const std::string& path, const std::string& bytes) {
 }
 
 std::string TempDir::make_folder(const std::string& name) const {
-    fs::create_directories(file(name));  // throws when it cannot
-    return file(name);
+    const std::string full = file(name);
+    fs::create_directories(full);  // throws when it cannot
+    return full;
 }
 
 std::string read_file_bytes(const std::string& path) {

@@ -14,7 +14,7 @@ public:
 
     const std::string& path() const { return path_; }
     // The full path of a name inside the folder ("sub/name" works too).
-    std::string file(const std::string& name) const { return path_ + "/" + name; }
+    std::string file(const std::string& name) const;
     // Writes a file (and the folders on its way) and returns its full path.
     std::string write_file(const std::string& name, const std::string& bytes) const;
     // Creates a sub-folder (and its parents) and returns its full path.

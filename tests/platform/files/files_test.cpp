@@ -261,8 +261,7 @@ TEST(Drives, CurrentFolderIsTheLastShownElseTheMountPointAndAnUnreadableDriveThr
     platform::Services s = saved;
     s.mount_table_path = dir.write_file("mounts", "/dev/sda1 / ext4 rw 0 0\n/dev/sdb1 " + start + " ext4 rw 0 0\n");
     platform::install_services(s);
-    const Drive root{"/", "system"};
-    EXPECT_EQ(platform::current_folder_of_drive(root), "/");
+    EXPECT_EQ(platform::current_folder_of_drive(Drive{"/", "system"}), "/");
     EXPECT_EQ(platform::current_folder_of_drive(Drive{start, "start"}), start);
     platform::install_services(saved);
 }
