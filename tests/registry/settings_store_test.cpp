@@ -89,16 +89,6 @@ TEST_F(SettingsStore, HandEditedStoreKeepsForeignLinesAndTheirLineEnds) {
     EXPECT_EQ(store(), once) << "the same value again changes no byte";
 }
 
-TEST_F(SettingsStore, StoreEndingInsideAWrappedValueTakesANewValueOnALineOfItsOwn) {
-    // A line right after the final backslash would read as more of the wrapped value, losing the new one.
-    const std::string cut =
-        "REGEDIT4\n\n[HKEY_CURRENT_USER\\Control Panel\\Desktop]\n\"Pattern\"=hex:01,02,\\\n  03,\\\n";
-    write_file(store_path, cut);
-    ASSERT_EQ(set("Wallpaper", "/pictures/hill.bmp"), 0);
-    EXPECT_EQ(store(), cut + "\n\"Wallpaper\"=\"/pictures/hill.bmp\"\n");
-    EXPECT_EQ(read_string_value(kDesktop, "Wallpaper"), "/pictures/hill.bmp");
-}
-
 TEST_F(SettingsStore, StoreThatIsNoStoreOrCannotBeWrittenIsRefusedAndKept) {
     const std::string folder = std::filesystem::path(store_path).parent_path().string();
     std::filesystem::create_directories(folder);
@@ -171,15 +161,18 @@ TEST_F(SettingsStore, EveryFailingFileCallLeavesTheStoreWholeOrChangedAsAsked) {
     }
 }
 
-TEST_F(SettingsStore, WritesGoThroughALinkToItsTarget) {
-    // A store kept in a dotfiles folder, linked by a relative path.
+TEST_F(SettingsStore, WritesGoThroughALinkToItsTargetAndAfterAWrappedValueItEndsInside) {
+    // A store kept in a dotfiles folder, linked by a relative path, and cut short inside a wrapped value: a
+    // line right after the final backslash would read as more of that value, losing the new one.
     const std::string target = (dir / "dotfiles/glimmerbox.reg").string();
-    write_file(target, "REGEDIT4\n");
+    const std::string cut = "REGEDIT4\n\n[" + kDesktop + "]\n\"Pattern\"=hex:01,02,\\\n  03,\\\n";
+    write_file(target, cut);
     std::filesystem::create_directories(std::filesystem::path(store_path).parent_path());
     ASSERT_EQ(::symlink("../../dotfiles/glimmerbox.reg", store_path.c_str()), 0);
-    ASSERT_EQ(set("WallpaperStyle", "1"), 0);
+    ASSERT_EQ(set("Wallpaper", "/pictures/hill.bmp"), 0);
     EXPECT_TRUE(std::filesystem::is_symlink(store_path));
-    EXPECT_EQ(read_file_bytes(target), "REGEDIT4\n\n[" + kDesktop + "]\n\"WallpaperStyle\"=\"1\"\n");
+    EXPECT_EQ(read_file_bytes(target), cut + "\n\"Wallpaper\"=\"/pictures/hill.bmp\"\n");
+    EXPECT_EQ(read_string_value(kDesktop, "Wallpaper"), "/pictures/hill.bmp");
     EXPECT_EQ(test_support::entries_of((dir / "dotfiles").string()), std::vector<std::string>{"glimmerbox.reg"});
 }
 

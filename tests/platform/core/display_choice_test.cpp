@@ -39,10 +39,7 @@ TEST(DisplayChoice, XServerWhenOneOpensUnlessTheUserChose) {
         EXPECT_EQ(choice.use_x11, row.use_x11) << trace;
         EXPECT_EQ(choice.problem, row.problem) << trace;
     }
-}
-
-// The real opener, from the environment: a display that cannot be opened is one clear line.
-TEST(DisplayChoice, AnX11DisplayThatCannotBeOpenedIsAProblem) {
+    // The real opener, from the environment: a display that cannot be opened is one clear line.
     test_support::ScopedEnv p("QT_QPA_PLATFORM", "xcb"), w("WAYLAND_DISPLAY", "wayland-0"), d("DISPLAY", ":bogus");
     EXPECT_EQ(platform::display_problem(), "cannot open X display \":bogus\"");
 }

@@ -202,7 +202,7 @@ Names spelled(const std::vector<Drive>& drives) {
     return out;
 }
 
-TEST(Drives, PseudoFilesystemsLeftOutRootFirstEscapesDecoded) {
+TEST(Drives, PseudoFilesystemsLeftOutRootFirstEscapesDecodedEachWithItsCurrentFolder) {
     TempDir dir;
     const std::string table =
         "proc /proc proc rw,nosuid 0 0\n"
@@ -239,10 +239,8 @@ TEST(Drives, PseudoFilesystemsLeftOutRootFirstEscapesDecoded) {
              {"/home", "/home"}, {"/homework/x", "/"}, {"/home/ana/usb/dcim", "/home/ana/usb"},
              {"/home/ana/usbstick", "/home"}})
         EXPECT_EQ(platform::drive_of(nested, path).mount_point, mount) << path;
-}
 
-TEST(Drives, CurrentFolderIsTheLastShownElseTheMountPointAndAnUnreadableDriveThrows68) {
-    TempDir dir;
+    // A drive's current folder is the last shown, else its mount point; an unreadable drive throws.
     const Drive drive{dir.make_folder("mnt"), "mnt"}, other{dir.make_folder("other"), "other"};
     const std::string sub = dir.make_folder("mnt/sub/deeper");
     platform::remember_folder_on_drive(drive, sub);
