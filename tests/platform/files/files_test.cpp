@@ -22,7 +22,6 @@
 #include "platform/files/start_folder.h"
 #include "platform/core/services.h"
 #include "support/checks.h"
-#include "words/catalogue.h"
 #include "support/file_faults.h"
 #include "support/temp_dir.h"
 
@@ -91,13 +90,6 @@ TEST(Rename, RefusalsAndFailingStepsLeaveTheFilesAlone) {
     for (const char* bad : {"*.jpg", "wh?t.jpg", "tab\there.jpg", "new\nline.jpg", "", ".", ".."})
         EXPECT_EQ(rename_to(dir.file(bad)), err::kBadFileName) << bad;
     EXPECT_EQ(rename_to(dir.file("nope/x.jpg")), err::kPathNotFound);
-    // A name too long is told by its length and the most its folder takes.
-    try {
-        platform::rename_file_no_replace(a, dir.file(std::string(256, 'n')));
-        ADD_FAILURE();
-    } catch (const platform::Error& e) {
-        EXPECT_NE(std::string(e.what()).find(words::say(words::kNameTooLong, {"256", "255"})), std::string::npos);
-    }
     // Where the flag is refused, a taken name is still never replaced, and a failing step of the
     // fallback leaves the file under its old name only.
     for (const auto& [call, error] : {std::pair(Call::Link, EIO), std::pair(Call::Link, ENOSPC),
