@@ -16,19 +16,16 @@ public:
         int error, nth = 0, seen = 0;
     };
     FileFault(std::initializer_list<Rule> rules) {
-        plan().assign(rules);
+        rules_.assign(rules);
         platform::file_calls::set_fault_for_tests(&fire);
     }
     FileFault(Call call, int error, int nth = 0) : FileFault({Rule{call, error, nth}}) {}
     ~FileFault() { platform::file_calls::set_fault_for_tests(nullptr); }
 
 private:
-    static std::vector<Rule>& plan() {
-        static std::vector<Rule> rules;
-        return rules;
-    }
+    static inline std::vector<Rule> rules_;
     static int fire(Call call) {
-        for (Rule& r : plan())
+        for (Rule& r : rules_)
             if (r.call == call && (++r.seen == r.nth || r.nth == 0)) return r.error;
         return 0;
     }
