@@ -8,9 +8,11 @@
 #include <memory>
 
 #include <QImageReader>
+#include <QWidget>
 
 #include "app/frame/startup.h"
 #include "app/state/windows.h"
+#include "browser/frm_bmp_view.h"
 #include "platform/files/start_folder.h"
 #include "platform/pictures/picture.h"
 #include "rename/frm_new_name.h"
@@ -88,6 +90,15 @@ TEST_F(StartupTest, AStartFolderDeletedWhileRunningBreaksNeitherRenameNorThumbna
     choose(b, 4);  // "Thumbnail View"
     EXPECT_TRUE(windows::thumbnails().loaded() && windows::thumbnails()().form().is_shown());
     EXPECT_TRUE(recorded.boxes.empty());
+}
+
+// Closing the first browser or the frame, as the user does, ends the program.
+TEST_F(StartupTest, ClosingTheFirstBrowserOrTheFrameEndsTheProgram) {
+    start_program(pictures);
+    start_browser().form().window()->close();
+    EXPECT_EQ(recorded.ends, 1);
+    frame().form().window()->close();
+    EXPECT_EQ(recorded.ends, 2);
 }
 
 // Decoding is set up for the whole process at start: a picture over the toolkit's own memory limit opens.

@@ -4,10 +4,12 @@
 
 #include <sys/stat.h>
 
+#include "platform/core/error.h"
 #include "platform/store/registry.h"
 #include "registry/registry_routines.h"
 #include "registry/wallpaper_style.h"
 #include "support/wallpaper_fixture.h"
+#include "words/catalogue.h"
 
 using platform::MsgIcon;
 using platform::SystemParametersInfoA;
@@ -84,10 +86,16 @@ TEST_F(RegistryRoutines, WallpaperCallReadsTheStyleAndRecordsThePicture) {
         EXPECT_EQ(recorded.wallpapers.size(), 3u) << bad;
         EXPECT_EQ(platform::read_string_value(kDesktop, "Wallpaper"), c) << bad;
     }
-    // An unwritable store does not stop the wallpaper; a faulty backend reaches the guard; nothing is shown here.
+    // An unwritable store does not stop the wallpaper; a failing backend is false, a faulty one reaches
+    // the guard; nothing is shown here.
     make_store_unwritable();
     EXPECT_TRUE(SystemParametersInfoA(20, 0, a, 3));
     EXPECT_EQ(recorded.wallpapers.size(), 4u);
+    services.desktop_wallpaper = [](const std::string&, WallpaperStyle) -> bool {
+        throw platform::Error(platform::err::kPathFileAccess, words::kCannotWrite, {"no", "no"});
+    };
+    install();
+    EXPECT_FALSE(SystemParametersInfoA(20, 0, c, 3));
     services.desktop_wallpaper = [](const std::string&, WallpaperStyle) -> bool { throw std::logic_error("bug"); };
     install();
     EXPECT_THROW(SystemParametersInfoA(20, 0, c, 3), std::logic_error);

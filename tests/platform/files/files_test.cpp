@@ -24,6 +24,7 @@
 #include "support/checks.h"
 #include "support/file_faults.h"
 #include "support/temp_dir.h"
+#include "words/catalogue.h"
 
 using namespace test_support;
 using platform::Drive;
@@ -90,6 +91,20 @@ TEST(Rename, RefusalsAndFailingStepsLeaveTheFilesAlone) {
     for (const char* bad : {"*.jpg", "wh?t.jpg", "tab\there.jpg", "new\nline.jpg", "", ".", ".."})
         EXPECT_EQ(rename_to(dir.file(bad)), err::kBadFileName) << bad;
     EXPECT_EQ(rename_to(dir.file("nope/x.jpg")), err::kPathNotFound);
+    // Too long: the name, by its length and the most its folder takes, else the path as a whole.
+    std::string padded = dir.path();
+    while (padded.size() < 3900) padded += "/.";
+    const std::pair<std::string, std::string> too_long[] = {
+        {dir.file(std::string(256, 'n')), words::say(words::kNameTooLong, {"256", "255"})},
+        {padded + "/" + std::string(255, 'n'), words::say(words::kPathTooLong)}};
+    for (const auto& [target, why] : too_long) {
+        try {
+            platform::rename_file_no_replace(a, target);
+            ADD_FAILURE() << target.size();
+        } catch (const platform::Error& e) {
+            EXPECT_NE(std::string(e.what()).find(why), std::string::npos) << e.what();
+        }
+    }
     // Where the flag is refused, a taken name is still never replaced, and a failing step of the
     // fallback leaves the file under its old name only.
     for (const auto& [call, error] : {std::pair(Call::Link, EIO), std::pair(Call::Link, ENOSPC),
