@@ -66,6 +66,8 @@ TEST_F(ControlsTest, EventsOnRealChangesNestInOrderAndErrorsReachTheSetter) {
     };
     outer.set_value(3);
     outer.set_value(3);  // no change, no event
+    outer.set_min(0);    // nor from a minimum or maximum it already has
+    outer.set_max(10);
     EXPECT_EQ(order, (Strings{"outer 3", "inner", "outer ends"}));
     order.clear();
     outer.set_max(2);  // the value pulled into the new range is a change
