@@ -76,7 +76,6 @@ TEST_F(ControlsTest, EventsOnRealChangesNestInOrderAndErrorsReachTheSetter) {
     order.clear();
     EXPECT_THROW(outer.set_value(7), Error);
     EXPECT_EQ(order, (Strings{"outer 7", "inner"}));
-    EXPECT_EQ(outer.value(), 7);  // stored before the event ran
 }
 
 TEST_F(ControlsTest, ScrollValuesAreSixteenBitAndTwipsRoundToPixels) {
