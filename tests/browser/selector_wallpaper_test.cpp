@@ -18,6 +18,7 @@
 #include "platform/desktop/wallpaper_handoff.h"
 #include "support/app_env.h"
 #include "support/pictures.h"
+#include "words/catalogue.h"
 
 using namespace test_support;
 using platform::WallpaperStyle;
@@ -84,6 +85,7 @@ TEST_F(SelectorTest, StyleStoredFirstAndOnlyGifAndJpgOfAnyCaseConvertedAtTheirOw
         EXPECT_EQ(recorded.wallpapers.back().first, c.converted ? services.preview_bmp_path : at(c.name));
         EXPECT_EQ(c.converted ? QImage(QString::fromStdString(services.preview_bmp_path), "BMP").size() : QSize(),
                   c.size);
+        EXPECT_EQ(frame().form().caption(), c.name);
     }
     // A preview nobody may write is refused, even to root: the picture is no wallpaper.
     const std::string preview = read_file_bytes(services.preview_bmp_path);
@@ -165,6 +167,7 @@ TEST_P(HeldDesktopTest, SlideShowTheWindowsGoOnAndTheWallpapersKeepTheOrderAndSt
     frame().form().set_window_state(platform::kStateNormal);
     show.Timer1_Timer();
     EXPECT_EQ(show.Timer1.interval(), 0);
+    EXPECT_EQ(frame().form().caption(), words::say(words::kFrameCaption));
     frmBMPView& other = windows::main_browser();
     for (const auto& [window, entry] : {std::pair{GetParam() ? &other : &show, 2}, {GetParam() ? &show : &other, 3}}) {
         select_file(*window, "u.bmp");
