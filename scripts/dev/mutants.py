@@ -40,7 +40,6 @@ import signal
 import subprocess
 import time
 
-CODE_DIRS = ("app", "browser", "thumbnails", "wallpaper", "rename", "platform")
 
 RELATIONAL = {"<": "<=", "<=": "<", ">": ">=", ">=": ">", "==": "!=", "!=": "=="}
 ARITHMETIC = {"+": "-", "-": "+", "*": "/", "/": "*", "+=": "-=", "-=": "+=", "*=": "/=", "/=": "*="}
@@ -291,8 +290,11 @@ def file_mutants(root, rel):
 
 
 def code_files(root):
-    return sorted(str(p.relative_to(root)) for d in CODE_DIRS for p in (root / d).rglob("*")
-                  if p.suffix in (".cpp", ".h") and "win32" not in p.parts)
+    """Every tracked C++ file outside tests/ and bench/ (the code scripts/dev/count-lines counts),
+    but the Windows build's own."""
+    out = subprocess.run(["git", "ls-files", "*.cpp", "*.h"], cwd=root, stdout=subprocess.PIPE, text=True,
+                         check=True).stdout.split()
+    return sorted(p for p in out if p.split("/")[0] not in ("tests", "bench") and "win32" not in p.split("/"))
 
 
 def _strong_symbols(path, exported_only=True):
@@ -407,19 +409,8 @@ def build_programs(root, build, programs, jobs):
     return build_targets(root, build, ["test_" + p for p in programs], jobs)
 
 
-def run_generated(args, root, build, programs):
-    env = dict(os.environ, QT_QPA_PLATFORM="offscreen", QT_QPA_FONTDIR="/usr/share/fonts")
-    if not build_targets(root, build, ["test_" + p for p in programs] + ["glimmerbox"], args.jobs):
-        raise SystemExit("the unmutated program and tests do not build")
-    covers = coverage(root, build, programs)
-    # Code that neither the program nor a test program links in (the Windows build's and the
-    # fuzzers' own) is no part of what runs here.
-    files = [f for f, (_, readers, in_program) in covers.items() if readers or in_program]
-    if args.files:
-        files = [f for f in files if any(fnmatch.fnmatch(f, g) for g in args.files)]
-    left_out = sorted(f for f, (_, readers, in_program) in covers.items() if not readers and not in_program)
-    if left_out:
-        print("not linked into the program or a test program, left out: " + " ".join(left_out))
+def draw(args, root, files):
+    """The sample of the seed over the candidates of these files; with --only, just those ids of it."""
     pool = candidates(root, files)
     counts = collections.Counter(m.operator for m in pool)
     print(f"{len(pool)} candidate mutants in {len(files)} files: " +
@@ -435,6 +426,32 @@ def run_generated(args, root, build, programs):
         if missing:
             print("not in this sample: " + " ".join(sorted(missing)))
         sample = [m for m in sample if m.id in only]
+    return sample
+
+
+def apply_line(m, text):
+    """The file's text with a generated mutant's line changed, or None when the line moved."""
+    lines = text.split("\n")
+    if lines[m.line - 1] != m.old:
+        return None
+    lines[m.line - 1] = m.new
+    return "\n".join(lines)
+
+
+def run_generated(args, root, build, programs):
+    env = dict(os.environ, QT_QPA_PLATFORM="offscreen", QT_QPA_FONTDIR="/usr/share/fonts")
+    if not build_targets(root, build, ["test_" + p for p in programs] + ["glimmerbox"], args.jobs):
+        raise SystemExit("the unmutated program and tests do not build")
+    covers = coverage(root, build, programs)
+    # Code that neither the program nor a test program links in (the Windows build's and the
+    # fuzzers' own) is no part of what runs here.
+    files = [f for f, (_, readers, in_program) in covers.items() if readers or in_program]
+    if args.files:
+        files = [f for f in files if any(fnmatch.fnmatch(f, g) for g in args.files)]
+    left_out = sorted(f for f, (_, readers, in_program) in covers.items() if not readers and not in_program)
+    if left_out:
+        print("not linked into the program or a test program, left out: " + " ".join(left_out))
+    sample = draw(args, root, files)
     if args.dry_run:
         for m in sample:
             print(m.describe())
@@ -475,12 +492,11 @@ def run_one(m, root, build, objects, programs, jobs, env, limit):
     then each program is linked and run in turn, the quickest first, until one fails."""
     path = root / m.file
     original = path.read_bytes()
-    lines = original.decode().split("\n")
-    if lines[m.line - 1] != m.old:
+    mutated = apply_line(m, original.decode())
+    if mutated is None:
         return "stale", ""
     try:
-        lines[m.line - 1] = m.new
-        path.write_text("\n".join(lines))
+        path.write_text(mutated)
         if not build_targets(root, build, objects or ["glimmerbox"], jobs):
             return "not built", ""
         if not programs:
