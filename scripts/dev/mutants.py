@@ -40,7 +40,6 @@ import signal
 import subprocess
 import time
 
-
 RELATIONAL = {"<": "<=", "<=": "<", ">": ">=", ">=": ">", "==": "!=", "!=": "=="}
 ARITHMETIC = {"+": "-", "-": "+", "*": "/", "/": "*", "+=": "-=", "-=": "+=", "*=": "/=", "/=": "*="}
 LOGICAL = {"&&": "||", "||": "&&"}
@@ -409,6 +408,18 @@ def build_programs(root, build, programs, jobs):
     return build_targets(root, build, ["test_" + p for p in programs], jobs)
 
 
+def linked_files(covers, patterns=None):
+    """The code files the program or a test program links in, of those matching the patterns. The
+    rest (the Windows build's and the fuzzers' own) is no part of what runs here."""
+    files = [f for f, (_, readers, in_program) in covers.items() if readers or in_program]
+    if patterns:
+        files = [f for f in files if any(fnmatch.fnmatch(f, g) for g in patterns)]
+    left_out = sorted(f for f, (_, readers, in_program) in covers.items() if not readers and not in_program)
+    if left_out:
+        print("not linked into the program or a test program, left out: " + " ".join(left_out))
+    return files
+
+
 def draw(args, root, files):
     """The sample of the seed over the candidates of these files; with --only, just those ids of it."""
     pool = candidates(root, files)
@@ -443,15 +454,7 @@ def run_generated(args, root, build, programs):
     if not build_targets(root, build, ["test_" + p for p in programs] + ["glimmerbox"], args.jobs):
         raise SystemExit("the unmutated program and tests do not build")
     covers = coverage(root, build, programs)
-    # Code that neither the program nor a test program links in (the Windows build's and the
-    # fuzzers' own) is no part of what runs here.
-    files = [f for f, (_, readers, in_program) in covers.items() if readers or in_program]
-    if args.files:
-        files = [f for f in files if any(fnmatch.fnmatch(f, g) for g in args.files)]
-    left_out = sorted(f for f, (_, readers, in_program) in covers.items() if not readers and not in_program)
-    if left_out:
-        print("not linked into the program or a test program, left out: " + " ".join(left_out))
-    sample = draw(args, root, files)
+    sample = draw(args, root, linked_files(covers, args.files))
     if args.dry_run:
         for m in sample:
             print(m.describe())
